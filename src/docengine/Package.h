@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glyphmere::docengine {
+
+// An Office Open XML package opened from a file, and its safe replacement on disk.
+// open() makes every file-level check before anything is read: a regular file (opened without
+// blocking), a zip package by content (an OLE file is told apart as password-protected or as a Word
+// 97-2003 document), not read-only, not held open by another program (lock files), no duplicate or
+// unsafe entry names, no encrypted entries. Failures are EngineErrors with the reason.
+class Package {
+public:
+    static std::unique_ptr<Package> open(const std::string& path);
+    ~Package();
+
+    const std::string& path() const;
+    // Entry names in the archive's own order.
+    const std::vector<std::string>& entryNames() const;
+    bool hasEntry(std::string_view name) const;
+    // The entry's inflated bytes. At most 256 MiB for one entry and 1 GiB for all reads together,
+    // counted while inflating: "the document is too large".
+    std::string read(std::string_view name) const;
+    // Writes the package over the file it was opened from: the entries in their order, replaced ones
+    // with the given bytes (deflated), every other one copied as stored, byte for byte. Goes through a
+    // temporary file in the same folder that is flushed, given the original's permission bits and
+    // renamed over the original (a link's target, never the link). Refuses when the file changed on
+    // disk since open. On any failure the original is left exactly as it was.
+    void saveReplacing(const std::map<std::string, std::string>& replaced) const;
+
+    struct Impl;
+
+private:
+    explicit Package(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace glyphmere::docengine

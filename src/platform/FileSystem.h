@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glyphmere::platform {
+
+// File attributes as the directory listing reports them. On Linux a name beginning with "." is hidden
+// and nothing has the system attribute.
+namespace FileAttribute {
+inline constexpr unsigned Normal = 0;
+inline constexpr unsigned ReadOnly = 1;
+inline constexpr unsigned Hidden = 2;
+inline constexpr unsigned System = 4;
+inline constexpr unsigned Directory = 16;
+inline constexpr unsigned Archive = 32;
+} // namespace FileAttribute
+
+// Identifies a folder however it was reached (through links or not), so a walk can tell a folder it
+// has already entered.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
+};
+
+// The file-system operations that the logic needs.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The names in folder that match pattern ('*' and '?', case-insensitive; "" matches every name) and
+    // whose hidden, system and directory attributes are all within attributeMask, as the Windows
+    // directory listing selects them: mask 16 gives folders and ordinary files, mask 6 ordinary, hidden
+    // and system files. Only folders (links to folders count) and regular files are listed, sorted
+    // case-insensitively. std::nullopt when the folder cannot be listed.
+    virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder,
+                                                                  const std::string& pattern,
+                                                                  unsigned attributeMask) = 0;
+    // The attributes of one path (a link is followed); std::nullopt when they cannot be read.
+    virtual std::optional<unsigned> attributes(const std::string& path) = 0;
+    virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;
+    // Seconds since the epoch of the last change; std::nullopt when the path cannot be examined.
+    virtual std::optional<std::int64_t> lastChangeTime(const std::string& path) = 0;
+};
+
+} // namespace glyphmere::platform
