@@ -7,11 +7,11 @@ namespace {
 
 constexpr const char* kLineBreak = "\r\n";
 
-std::vector<DocumentFailure> restyleEveryRow(const BatchRunServices& services)
+// The bound is read once, before the first document; the list cannot change meanwhile, since the run
+// never yields to the window.
+std::vector<DocumentFailure> restyleEveryRow(const BatchRunServices& services, int rowCount)
 {
     std::vector<DocumentFailure> failures;
-    // The bound is read once; the list cannot change meanwhile, since the run never yields to the window.
-    const int rowCount = services.rows.count();
     for (int index = 1; index <= rowCount; ++index) {
         services.progressBar.setProgress(progressBefore(index, services.rows.count()));
         const std::string path = services.rows.text(index);
@@ -32,7 +32,7 @@ void runUnderHourglass(const BatchRunServices& services)
     if (services.warnIfWordOpen())
         return;
     const int documentCount = services.rows.count();
-    const std::vector<DocumentFailure> failures = restyleEveryRow(services);
+    const std::vector<DocumentFailure> failures = restyleEveryRow(services, documentCount);
     services.dialogs.messageBox(closingMessage(documentCount, failures), platform::MessageButtons::Ok);
 }
 
