@@ -1,0 +1,70 @@
+#include "word/BatchRun.h"
+
+#include <algorithm>
+
+namespace glyphmere::word {
+namespace {
+
+constexpr const char* kLineBreak = "\r\n";
+
+// The bound is read once, before the first document; the list cannot change meanwhile, since the run
+// never yields to the window.
+std::vector<DocumentFailure> restyleEveryRow(const BatchRunServices& services, int rowCount)
+{
+    std::vector<DocumentFailure> failures;
+    for (int index = 1; index <= rowCount; ++index) {
+        services.progressBar.setProgress(progressBefore(index, services.rows.count()));
+        const std::string path = services.rows.text(index);
+        RestyleResult result = services.restyle(path);
+        if (!result.ok)
+            failures.push_back({path, std::move(result.reason)});
+    }
+    return failures;
+}
+
+// Everything between the hourglass and the return to idle.
+void runUnderHourglass(const BatchRunServices& services)
+{
+    if (services.rows.count() < 1) {
+        services.dialogs.messageBox(kNoFilesMessage, platform::MessageButtons::Ok);
+        return;
+    }
+    if (services.warnIfWordOpen())
+        return;
+    const int documentCount = services.rows.count();
+    const std::vector<DocumentFailure> failures = restyleEveryRow(services, documentCount);
+    services.dialogs.messageBox(closingMessage(documentCount, failures), platform::MessageButtons::Ok);
+}
+
+} // namespace
+
+float progressBefore(int index, int count)
+{
+    const double percent = (static_cast<double>(index) + 1.0) / (static_cast<double>(count) + 1.0) * 100.0;
+    return static_cast<float>(percent);
+}
+
+std::string closingMessage(int documentCount, const std::vector<DocumentFailure>& failures)
+{
+    std::string message = kDoneMessage;
+    if (failures.empty())
+        return message;
+    message += std::string(kLineBreak) + kLineBreak + std::to_string(failures.size()) + " of " +
+               std::to_string(documentCount) + " documents could not be changed:";
+    const std::size_t listed = std::min(failures.size(), static_cast<std::size_t>(kMostFailuresListed));
+    for (std::size_t i = 0; i < listed; ++i)
+        message += kLineBreak + failures[i].path + ": " + failures[i].reason;
+    if (failures.size() > listed)
+        message += kLineBreak + std::string("... and ") + std::to_string(failures.size() - listed) + " more.";
+    return message;
+}
+
+void runBatch(const BatchRunServices& services)
+{
+    services.pointer.setMousePointer(platform::MousePointer::Hourglass);
+    runUnderHourglass(services);
+    services.pointer.setMousePointer(platform::MousePointer::Default);
+    services.progressBar.setProgress(0.0f);
+}
+
+} // namespace glyphmere::word

@@ -1,0 +1,166 @@
+#include "batch/BatchCommandLine.h"
+
+#include "fakes/RecordingAutomation.h"
+#include "support/TestDocuments.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace glyphmere::batch {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+using fakes::RecordingAutomation;
+using testing_support::TemporaryFolder;
+using testing_support::writeFile;
+using Arguments = std::vector<std::string>;
+
+class BatchCommandLineTest : public ::testing::Test {
+protected:
+    int run(const Arguments& arguments) { return runCommandLine(arguments, word, out, err); }
+
+    std::string document(const std::string& name) const
+    {
+        writeFile(folder.file(name), std::string("PK\x03\x04", 4));
+        return folder.file(name);
+    }
+
+    std::vector<std::string> openedPaths() const
+    {
+        std::vector<std::string> opened;
+        for (const std::string& line : word.transcript) {
+            if (line.starts_with("call Documents.Open(\""))
+                opened.push_back(line.substr(21, line.find('"', 21) - 21));
+        }
+        return opened;
+    }
+
+    TemporaryFolder folder;
+    RecordingAutomation word;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
+{
+    const std::string file = document("a.docx");
+    const std::vector<std::pair<Arguments, std::string>> cases = {
+        {{}, "--font NAME is required"},
+        {{"--font", "Arial", "--size", "12"}, "no files given"},
+        {{"--size", "12", file}, "--font NAME is required"},
+        {{"--font", "Arial", file}, "--size POINTS is required"},
+        {{"--font", "Arial", "--size", "big", file}, "--size needs a number of points, not \"big\""},
+        {{"--font", "Arial", "--size", "0x10", file}, "--size needs a number of points, not \"0x10\""},
+        {{"--font", "Arial", "--size", "12", "--font", "Calibri", file}, "--font is given more than once"},
+        {{"--font=", "--size", "12", file}, "--font needs a value"},
+        {{"--font", "Arial", file, "--size"}, "--size needs a value"},
+        {{"--font", "Arial", "--size", "12", "--bold", file}, "unknown option \"--bold\""},
+        {{"--font", "Arial", "--size", "12", "-", file}, "unknown option \"-\""},
+        {{"--font", "Arial", "--size", "12", ""}, "an empty file name was given"},
+        {{"--list-fonts", file}, "--list-fonts takes no other arguments"},
+    };
+    for (const auto& [arguments, error] : cases) {
+        err.str("");
+        EXPECT_EQ(run(arguments), kExitUsageError) << error;
+        EXPECT_THAT(err.str(), StartsWith("glyphmere-batch: " + error + "\n\nUsage: glyphmere-batch"));
+    }
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_TRUE(word.transcript.empty());
+}
+
+TEST_F(BatchCommandLineTest, AttachedValuesAndFilesAfterDoubleDashAreRead)
+{
+    const BatchArguments parsed =
+        parseArguments({"a.docx", "--font=Liberation Serif", "--size=10,5", "--headers-footers", "--", "-b.docx",
+                        "--help"});
+
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.command, Command::Restyle);
+    EXPECT_EQ(parsed.fontName, "Liberation Serif");
+    EXPECT_EQ(parsed.fontSize, "10,5");
+    EXPECT_TRUE(parsed.headersAndFooters);
+    EXPECT_THAT(parsed.files, ElementsAre("a.docx", "-b.docx", "--help"));
+}
+
+TEST_F(BatchCommandLineTest, EveryFileChanged_PrintsOneLineEachInOrderAndExitsWithZero)
+{
+    const std::string b = document("b.docx");
+    const std::string a = document("a.docx");
+
+    EXPECT_EQ(run({"--font", "Arial", "--size", "12", b, a, b}), kExitAllChanged);
+
+    EXPECT_EQ(out.str(), "changed: " + b + "\nchanged: " + a + "\nchanged: " + b + "\n");
+    EXPECT_THAT(openedPaths(), ElementsAre(b, a, b));
+    EXPECT_THAT(word.transcript, Contains("put Selection.Font.name = \"Arial\""));
+    EXPECT_THAT(word.transcript, Contains("put Selection.Font.Size = \"12\""));
+    EXPECT_THAT(word.transcript, Not(Contains(HasSubstr("SeekView"))));
+    EXPECT_EQ(word.liveInstances(), 0);
+    EXPECT_TRUE(err.str().empty());
+}
+
+TEST_F(BatchCommandLineTest, OneFileFailing_IsNamedWithItsReasonAndTheOthersAreStillChanged)
+{
+    const std::string a = document("a.docx");
+    const std::string notes = folder.file("notes.docx");
+    writeFile(notes, "plain text");
+    const std::string c = document("c.docx");
+
+    EXPECT_EQ(run({"--font", "Arial", "--size", "12", "--headers-footers", a, notes, c}), kExitSomeFailed);
+
+    EXPECT_EQ(out.str(), "changed: " + a + "\nfailed: " + notes + ": not a Word document\nchanged: " + c + "\n");
+    EXPECT_THAT(openedPaths(), ElementsAre(a, c));
+    EXPECT_THAT(word.transcript, Contains("put ActiveWindow.ActivePane.View.SeekView = 10"));
+}
+
+TEST_F(BatchCommandLineTest, RelativePath_IsHandedToWordInFullAndPrintedAsGiven)
+{
+    document("a.docx");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+
+    const int status = run({"--font", "Arial", "--size", "12", "a.docx"});
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(status, kExitAllChanged);
+    EXPECT_EQ(out.str(), "changed: a.docx\n");
+    EXPECT_THAT(openedPaths(), ElementsAre((std::filesystem::canonical(folder.path()) / "a.docx").string()));
+}
+
+TEST_F(BatchCommandLineTest, ListFonts_PrintsWordsFontNamesAndEndsWord)
+{
+    word.collections["FontNames"] = {"Arial", "DejaVu Sans", "Arial"};
+
+    EXPECT_EQ(run({"--list-fonts"}), kExitAllChanged);
+
+    EXPECT_EQ(out.str(), "Arial\nDejaVu Sans\nArial\n");
+    EXPECT_THAT(word.transcript, ElementsAre("create Word.Application", "enumerate FontNames", "call Quit()"));
+}
+
+TEST_F(BatchCommandLineTest, FontListUnreadable_SaysWhyAndExitsWithOne)
+{
+    word.failures["enumerate FontNames"] = "no fonts available";
+
+    EXPECT_EQ(run({"--list-fonts"}), kExitSomeFailed);
+
+    EXPECT_EQ(err.str(), "glyphmere-batch: the font list could not be read: no fonts available\n");
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_EQ(word.liveInstances(), 0);
+}
+
+TEST_F(BatchCommandLineTest, Help_PrintsUsageAndExitsWithZero)
+{
+    EXPECT_EQ(run({"--font", "Arial", "--help"}), kExitAllChanged);
+
+    EXPECT_THAT(out.str(), StartsWith("Usage: glyphmere-batch --font NAME --size POINTS"));
+    EXPECT_TRUE(word.transcript.empty());
+}
+
+} // namespace
+} // namespace glyphmere::batch

@@ -1,0 +1,213 @@
+#include "word/RestyleDocument.h"
+
+#include "fakes/RecordingAutomation.h"
+#include "support/TestDocuments.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sys/stat.h>
+
+namespace glyphmere::word {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAreArray;
+using ::testing::Not;
+using fakes::RecordingAutomation;
+using testing_support::TemporaryFolder;
+using testing_support::writeFile;
+using Transcript = std::vector<std::string>;
+
+// Options whose font name changes at every read ("Font1", "Font2", ...), so a transcript shows when
+// each one was read.
+class CountingOptions final : public OptionsSource {
+public:
+    explicit CountingOptions(int headersAndFooters) : m_headersAndFooters(headersAndFooters) {}
+
+    std::string fontName() const override { return "Font" + std::to_string(++nameReads); }
+    std::string fontSize() const override { return std::to_string(10 + ++sizeReads); }
+    int headersAndFootersValue() const override { return m_headersAndFooters; }
+
+    mutable int nameReads = 0;
+    mutable int sizeReads = 0;
+
+private:
+    int m_headersAndFooters;
+};
+
+class RestyleDocumentTest : public ::testing::Test {
+protected:
+    RestyleDocumentTest() { writeFile(path, std::string("PK\x03\x04", 4) + "rest of a package"); }
+
+    RestyleResult restyle(int headersAndFooters = 0)
+    {
+        CountingOptions options(headersAndFooters);
+        return RestyleDocument(word, options, path);
+    }
+
+    Transcript opening() const
+    {
+        return {"create Word.Application", "put DisplayAlerts = False", "put AutomationSecurity = 3",
+                "call Documents.Open(\"" + path + "\", missing, missing, missing, \"glyphmere-no-password\")"};
+    }
+
+    static Transcript fontPass(int read)
+    {
+        return {"call Selection.WholeStory()", "put Selection.Font.name = \"Font" + std::to_string(read) + "\"",
+                "put Selection.Font.Size = \"" + std::to_string(10 + read) + "\""};
+    }
+
+    Transcript saving() const
+    {
+        return {"put Application.DisplayAlerts = False", "call ActiveDocument.SaveAs(\"" + path + "\")",
+                "call Quit()"};
+    }
+
+    TemporaryFolder folder;
+    std::string path = folder.file("report.docx");
+    RecordingAutomation word;
+};
+
+Transcript joined(std::initializer_list<Transcript> pieces)
+{
+    Transcript all;
+    for (const Transcript& piece : pieces)
+        all.insert(all.end(), piece.begin(), piece.end());
+    return all;
+}
+
+TEST_F(RestyleDocumentTest, FlagNotExactlyOne_ChangesTheMainTextOnly)
+{
+    for (int value : {0, 2, -1, 3}) {
+        word.transcript.clear();
+        EXPECT_TRUE(restyle(value).ok);
+        EXPECT_THAT(word.transcript, ElementsAreArray(joined({opening(), fontPass(1), saving()})))
+            << "headers-and-footers value " << value;
+    }
+    EXPECT_EQ(word.liveInstances(), 0);
+}
+
+TEST_F(RestyleDocumentTest, FlagOne_ChangesMainTextThenHeaderThenFooterAndRestoresTheViewFromItsText)
+{
+    word.values["ActiveWindow.ActivePane.View.Type"] = std::int32_t{5};
+    const Transcript views = {"get ActiveWindow.ActivePane.View.Type",
+                              "put ActiveWindow.ActivePane.View.Type = 3",
+                              "put ActiveWindow.ActivePane.View.SeekView = 9"};
+
+    EXPECT_TRUE(restyle(1).ok);
+
+    EXPECT_THAT(word.transcript,
+                ElementsAreArray(joined({opening(), fontPass(1), views, fontPass(2),
+                                         {"put ActiveWindow.ActivePane.View.SeekView = 10"}, fontPass(3),
+                                         {"put ActiveWindow.ActivePane.View.Type = \"5\""}, saving()})));
+    EXPECT_EQ(word.liveInstances(), 0);
+}
+
+TEST_F(RestyleDocumentTest, OptionsAreReadAtEachUse)
+{
+    for (const auto& [flag, expectedReads] : {std::pair{1, 3}, std::pair{0, 1}}) {
+        CountingOptions options(flag);
+        RestyleDocument(word, options, path);
+        EXPECT_EQ(options.nameReads, expectedReads) << "flag " << flag;
+        EXPECT_EQ(options.sizeReads, expectedReads) << "flag " << flag;
+    }
+}
+
+// A failing Word call at any stage: the instance is ended without saving and the failure comes back.
+TEST_F(RestyleDocumentTest, FailingWordCall_QuitsWithoutSavingAndReportsTheDescription)
+{
+    for (const std::string failing : {"call Documents.Open", "put Selection.Font.name", "put Selection.Font.Size",
+                                      "put ActiveWindow.ActivePane.View.SeekView", "put AutomationSecurity",
+                                      "call ActiveDocument.SaveAs"}) {
+        RecordingAutomation failingWord;
+        failingWord.failures[failing] = "Word refused: " + failing;
+        CountingOptions options(1);
+
+        const RestyleResult result = RestyleDocument(failingWord, options, path);
+
+        EXPECT_FALSE(result.ok) << failing;
+        EXPECT_EQ(result.reason, "Word refused: " + failing);
+        EXPECT_EQ(failingWord.transcript.back(), "call Quit(0)") << failing;
+        EXPECT_THAT(failingWord.transcript, Not(Contains("call Quit()"))) << failing;
+        EXPECT_EQ(failingWord.liveInstances(), 0) << failing;
+        if (failing != "call ActiveDocument.SaveAs") {
+            EXPECT_THAT(failingWord.transcript, Not(Contains(::testing::HasSubstr("SaveAs")))) << failing;
+        }
+    }
+}
+
+TEST_F(RestyleDocumentTest, QuitFailingToo_ReportsTheFirstFailureWithoutThrowing)
+{
+    word.failures["put Selection.Font.Size"] = "The size is not valid.";
+    word.failures["call Quit"] = "Word has gone away.";
+
+    const RestyleResult result = restyle();
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, "The size is not valid.");
+    EXPECT_EQ(word.transcript.back(), "call Quit(0)");
+}
+
+TEST_F(RestyleDocumentTest, WordNotStarting_ReportsWhy)
+{
+    word.failures["create Word.Application"] = "Word is not installed.";
+
+    const RestyleResult result = restyle();
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, "Word is not installed.");
+    EXPECT_THAT(word.transcript, ElementsAreArray(Transcript{"create Word.Application"}));
+}
+
+TEST(RefusalBeforeOpening, LooksAtTheKindAndTheFirstBytesOfTheFile)
+{
+    TemporaryFolder folder;
+    writeFile(folder.file("package"), std::string("PK\x03\x04", 4));
+    writeFile(folder.file("compound"), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 and more");
+    writeFile(folder.file("text.docx"), "Dear Ann, this is plain text.");
+    writeFile(folder.file("rich.doc"), "{\\rtf1\\ansi hello}");
+    writeFile(folder.file("empty.docx"), "");
+    writeFile(folder.file("short"), "PK");
+    writeFile(folder.file("compound-start"), "\xD0\xCF\x11\xE0");
+    ASSERT_EQ(mkfifo(folder.file("pipe.docx").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.file("folder.docx"));
+    std::filesystem::create_symlink(folder.file("package"), folder.file("link.docx"));
+    std::filesystem::create_symlink(folder.file("loop.docx"), folder.file("loop.docx"));
+
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"package", std::nullopt},
+        {"compound", std::nullopt},
+        {"link.docx", std::nullopt},
+        {"loop.docx", "the file cannot be examined (Too many levels of symbolic links)"},
+        {"missing.docx", "the file does not exist"},
+        {"text.docx", "not a Word document"},
+        {"rich.doc", "not a Word document"},
+        {"empty.docx", "not a Word document"},
+        {"short", "not a Word document"},
+        {"compound-start", "not a Word document"},
+        {"pipe.docx", "not a Word document"},
+        {"folder.docx", "not a Word document"},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(refusalBeforeOpening(folder.file(name)), expected) << name;
+}
+
+TEST(RestyleDocument, RefusedFile_NeverStartsWord)
+{
+    TemporaryFolder folder;
+    writeFile(folder.file("notes.docx"), "plain text");
+    RecordingAutomation word;
+    const CountingOptions options(1);
+
+    const RestyleResult result = RestyleDocument(word, options, folder.file("notes.docx"));
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, "not a Word document");
+    EXPECT_TRUE(word.transcript.empty());
+}
+
+} // namespace
+} // namespace glyphmere::word
