@@ -29,8 +29,15 @@ std::string systemErrorText(int error)
     default:
         break;
     }
-    std::string text = std::strerror(error);
-    if (!text.empty())
+    return asClause(std::strerror(error));
+}
+
+std::string asClause(std::string text)
+{
+    const auto isUpper = [&](std::size_t at) {
+        return at < text.size() && std::isupper(static_cast<unsigned char>(text[at]));
+    };
+    if (isUpper(0) && !isUpper(1))
         text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     return text;
 }

@@ -8,4 +8,7 @@ namespace glyphmere::docengine {
 // ("no space left on the device").
 std::string systemErrorText(int error);
 
+// The text with its first letter in lower case, to follow a colon, unless it starts an acronym ("CRC").
+std::string asClause(std::string text);
+
 } // namespace glyphmere::docengine

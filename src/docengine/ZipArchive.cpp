@@ -71,10 +71,7 @@ std::string zipErrorText(zip_error_t* error)
 {
     if (zip_error_system_type(error) == ZIP_ET_SYS)
         return systemErrorText(zip_error_code_system(error));
-    std::string text = zip_error_strerror(error);
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    return text;
+    return asClause(zip_error_strerror(error));
 }
 
 std::string zipErrorCodeText(int code)
