@@ -1,6 +1,9 @@
 #include "docengine/ContentSniff.h"
 
 #include "docengine/CompoundFile.h"
+#include "docengine/EngineError.h"
+#include "docengine/PackageMessages.h"
+#include "docengine/SystemErrorText.h"
 
 #include <unistd.h>
 
@@ -31,7 +34,9 @@ FileContent sniffContent(int fd, std::uint64_t fileSize)
     do {
         got = ::pread(fd, head.data(), head.size(), 0);
     } while (got < 0 && errno == EINTR);
-    const std::size_t headSize = got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (got < 0)
+        throw EngineError(messages::cannotOpen(systemErrorText(errno)));
+    const auto headSize = static_cast<std::size_t>(got);
 
     if (startsWith(head, headSize, kZipLocalHeader))
         return FileContent::ZipPackage;

@@ -12,6 +12,7 @@ enum class FileContent {
     Other               // text, RTF, HTML, PDF, an empty file or an empty zip archive
 };
 
+// Throws EngineError when the file cannot be read.
 FileContent sniffContent(int fd, std::uint64_t fileSize);
 
 } // namespace glyphmere::docengine

@@ -18,7 +18,6 @@
 #include <sys/statvfs.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 namespace glyphmere::docengine {
@@ -81,10 +80,10 @@ void refuseUnlessZipPackage(int fd, const struct stat& status)
 
 std::string resolvedPath(const std::string& path, std::string (*failure)(const std::string&))
 {
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved))
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
+    if (!resolved)
         refuse(failure(systemErrorText(errno)));
-    return resolved;
+    return resolved.get();
 }
 
 void refuseUnlessReplaceable(const std::string& realPath, int fd, const struct stat& status)
@@ -213,10 +212,10 @@ void Package::saveReplacing(const std::map<std::string, std::string>& replaced) 
     if (!modeAllowsWriting(current))
         refuse(messages::kReadOnly);
 
-    UniqueFd written = replaceFileSafely(
-        target, current,
-        [&](const std::string& temporaryPath) { writePackageCopy(temporaryPath, impl.archive.get(), replacements); },
-        *impl.fileOperations);
+    const auto writeNewPackage = [&](const std::string& temporaryPath) {
+        writePackageCopy(temporaryPath, impl.archive.get(), replacements);
+    };
+    UniqueFd written = replaceFileSafely(target, current, writeNewPackage, *impl.fileOperations);
     impl.adoptSavedFile(std::move(written));
 }
 

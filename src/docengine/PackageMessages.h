@@ -10,7 +10,8 @@ inline constexpr const char* kPasswordProtected = "the document is password-prot
 inline constexpr const char* kWordBinaryDocument =
     "Word 97-2003 documents (.doc) are not supported by the built-in engine; save it as .docx first";
 inline constexpr const char* kReadOnly = "the document is read-only";
-inline constexpr const char* kReadOnlyFileSystem = "the document is read-only (it is on a read-only file system)";
+inline constexpr const char* kReadOnlyFileSystem =
+    "the document is read-only (it is on a read-only file system)";
 inline constexpr const char* kFolderReadOnly =
     "the document's folder is read-only, so the document cannot be replaced by its saved version";
 inline constexpr const char* kTooLarge = "the document is too large";

@@ -46,8 +46,8 @@ private:
 
 std::string createTemporaryFile(const std::string& targetPath)
 {
-    std::string pattern = folderOf(targetPath) + "/." + fileNameOf(targetPath).substr(0, kMaxNameInTemporary) +
-                          ".glyphmere-XXXXXX";
+    const std::string name = fileNameOf(targetPath).substr(0, kMaxNameInTemporary);
+    std::string pattern = folderOf(targetPath) + "/." + name + ".glyphmere-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         throwSaveFailure(errno);

@@ -238,7 +238,8 @@ void markEntriesEncrypted(const std::string& path)
     std::string bytes = readFile(path);
     for (const auto& [signature, flagsAt] : {std::pair{std::string("PK\x03\x04", 4), 6},
                                              std::pair{std::string("PK\x01\x02", 4), 8}}) {
-        for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 4))
+        for (std::size_t at = bytes.find(signature); at != std::string::npos;
+             at = bytes.find(signature, at + 4))
             bytes[at + flagsAt] = static_cast<char>(bytes[at + flagsAt] | 1);
     }
     writeFile(path, bytes);

@@ -116,7 +116,8 @@ TEST(SafeSave, LinkStaysALinkAndItsTargetIsReplaced)
     writeMixedPackage(folder.file("real/d.docx"));
     ASSERT_EQ(::symlink("real/d.docx", folder.file("link.docx").c_str()), 0);
 
-    ASSERT_EQ(saveRefusal(*Package::open(folder.file("link.docx")), {{"word/document.xml", kNewDocument}}), "");
+    const auto package = Package::open(folder.file("link.docx"));
+    ASSERT_EQ(saveRefusal(*package, {{"word/document.xml", kNewDocument}}), "");
 
     struct stat status {};
     ASSERT_EQ(::lstat(folder.file("link.docx").c_str(), &status), 0);
