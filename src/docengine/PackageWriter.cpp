@@ -32,18 +32,24 @@ void keepEntryDetails(zip_t* source, zip_uint64_t index, zip_t* target, zip_uint
               target);
 }
 
-void copyEntryAsStored(zip_t* source, zip_uint64_t index, const char* name, zip_t* target)
+// Adds the entry and gives its index; the data source is freed when it cannot be added.
+zip_uint64_t addEntry(zip_t* target, const char* name, zip_source_t* data)
 {
-    zip_stat_t status;
-    check(zip_stat_index(source, index, 0, &status) == 0, source);
-    zip_source_t* data = zip_source_zip(target, source, index, ZIP_FL_COMPRESSED, 0, -1);
     check(data != nullptr, target);
     const zip_int64_t added = zip_file_add(target, name, data, 0);
     if (added < 0) {
         zip_source_free(data);
         throwWriteFailure(zip_get_error(target));
     }
-    const auto at = static_cast<zip_uint64_t>(added);
+    return static_cast<zip_uint64_t>(added);
+}
+
+void copyEntryAsStored(zip_t* source, zip_uint64_t index, const char* name, zip_t* target)
+{
+    zip_stat_t status;
+    check(zip_stat_index(source, index, 0, &status) == 0, source);
+    const zip_uint64_t at =
+        addEntry(target, name, zip_source_zip(target, source, index, ZIP_FL_COMPRESSED, 0, -1));
     // Without the source's own method libzip would recompress (a stored entry would come out deflated).
     check(zip_set_file_compression(target, at, status.comp_method, 0) == 0, target);
     check(zip_file_set_mtime(target, at, status.mtime, 0) == 0, target);
@@ -53,14 +59,7 @@ void copyEntryAsStored(zip_t* source, zip_uint64_t index, const char* name, zip_
 void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const std::string& bytes,
                       zip_t* target)
 {
-    zip_source_t* data = zip_source_buffer(target, bytes.data(), bytes.size(), 0);
-    check(data != nullptr, target);
-    const zip_int64_t added = zip_file_add(target, name, data, 0);
-    if (added < 0) {
-        zip_source_free(data);
-        throwWriteFailure(zip_get_error(target));
-    }
-    const auto at = static_cast<zip_uint64_t>(added);
+    const zip_uint64_t at = addEntry(target, name, zip_source_buffer(target, bytes.data(), bytes.size(), 0));
     check(zip_set_file_compression(target, at, ZIP_CM_DEFLATE, 0) == 0, target);
     keepEntryDetails(source, index, target, at);
 }
