@@ -31,7 +31,7 @@ struct Package::Impl {
     ZipArchivePtr archive;
     std::vector<std::string> names;
     std::map<std::string, zip_uint64_t> indexByKey;
-    mutable ReadBudget budget;
+    ReadBudget budget;
 
     zip_uint64_t indexOf(std::string_view name) const;
     void loadArchive();
@@ -122,7 +122,7 @@ zip_uint64_t Package::Impl::indexOf(std::string_view name) const
 {
     const auto found = indexByKey.find(entryNameKey(name));
     if (found == indexByKey.end())
-        refuse("the document's package has no part named \"" + std::string(name) + "\"");
+        refuse(messages::noPart(std::string(name)));
     return found->second;
 }
 

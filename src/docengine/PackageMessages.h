@@ -24,6 +24,11 @@ inline std::string damaged(const std::string& detail)
     return "the document's package is damaged (" + detail + ")";
 }
 
+inline std::string noPart(const std::string& name)
+{
+    return "the document's package has no part named \"" + name + "\"";
+}
+
 inline std::string lockedBy(const std::string& lockFileName)
 {
     return "the document is open in another program (lock file " + lockFileName +
