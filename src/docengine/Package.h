@@ -9,6 +9,8 @@
 
 namespace glyphmere::docengine {
 
+class FileOperations;
+
 // An Office Open XML package opened from a file, and its safe replacement on disk.
 // open() makes every file-level check before anything is read: a regular file (opened without
 // blocking), a zip package by content (an OLE file is told apart as password-protected or as a Word
@@ -17,6 +19,9 @@ namespace glyphmere::docengine {
 class Package {
 public:
     static std::unique_ptr<Package> open(const std::string& path);
+    // The same, with the safe save's system calls made through fileOperations (which must outlive the
+    // package): how tests make a rename or a flush fail.
+    static std::unique_ptr<Package> open(const std::string& path, const FileOperations& fileOperations);
     ~Package();
 
     const std::string& path() const;

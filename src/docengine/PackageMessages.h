@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+namespace glyphmere::docengine::messages {
+
+// The reasons the package layer gives, as the user reads them after the document's path.
+inline constexpr const char* kNotAWordDocument = "not a Word document";
+inline constexpr const char* kPasswordProtected = "the document is password-protected";
+inline constexpr const char* kWordBinaryDocument =
+    "Word 97-2003 documents (.doc) are not supported by the built-in engine; save it as .docx first";
+inline constexpr const char* kReadOnly = "the document is read-only";
+inline constexpr const char* kReadOnlyFileSystem =
+    "the document is read-only (it is on a read-only file system)";
+inline constexpr const char* kFolderReadOnly =
+    "the document's folder is read-only, so the document cannot be replaced by its saved version";
+inline constexpr const char* kTooLarge = "the document is too large";
+inline constexpr const char* kEncryptedEntries =
+    "the document's package holds encrypted entries, which the built-in engine cannot read";
+inline constexpr const char* kChangedOnDisk = "the document was changed by another program while it was open";
+
+inline std::string damaged(const std::string& detail)
+{
+    return "the document's package is damaged (" + detail + ")";
+}
+
+inline std::string noPart(const std::string& name)
+{
+    return "the document's package has no part named \"" + name + "\"";
+}
+
+inline std::string lockedBy(const std::string& lockFileName)
+{
+    return "the document is open in another program (lock file " + lockFileName +
+           "); close it there, or delete the lock file if no program has it open";
+}
+
+inline std::string cannotOpen(const std::string& detail)
+{
+    return "the document cannot be opened: " + detail;
+}
+
+inline std::string cannotSave(const std::string& detail)
+{
+    return "the document could not be saved: " + detail;
+}
+
+} // namespace glyphmere::docengine::messages

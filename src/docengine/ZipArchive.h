@@ -1,0 +1,43 @@
+#pragma once
+
+#include <zip.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace glyphmere::docengine {
+
+struct ZipDiscard {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+// A libzip archive that is discarded (never written) unless closed on purpose.
+using ZipArchivePtr = std::unique_ptr<zip_t, ZipDiscard>;
+
+// Opens the zip archive in the file at fd for reading; the descriptor stays the caller's.
+// Throws EngineError ("the document's package is damaged (...)") when it is no readable archive.
+ZipArchivePtr openZipArchive(int fd);
+
+// The entry names in the archive's order (raw bytes), after checking that each is safe, that no two of
+// them could be taken for the same part, and that no entry is encrypted. Throws EngineError otherwise.
+std::vector<std::string> checkedEntryNames(zip_t* archive);
+
+// How much may be inflated: per entry, and in all reads together.
+struct ReadBudget {
+    std::uint64_t entryLimit = std::uint64_t{256} << 20;
+    std::uint64_t totalLimit = std::uint64_t{1} << 30;
+    std::uint64_t used = 0;
+};
+
+// The inflated bytes of one entry. Reads at most the size the archive claims (refused up front when over
+// the budget) and stops as soon as the data runs past it, so a zip bomb costs neither time nor memory.
+// Throws EngineError: "the document is too large", or damaged (CRC error, truncated or oversized data).
+std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget);
+
+// libzip's description of an error, with the system's reason where there is one.
+std::string zipErrorText(zip_error_t* error);
+// The same for the error code that zip_open gives back (read right after the failed call).
+std::string zipErrorCodeText(int code);
+
+} // namespace glyphmere::docengine

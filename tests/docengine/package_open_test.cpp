@@ -1,0 +1,260 @@
+#include "docengine/EngineError.h"
+#include "docengine/Package.h"
+#include "docengine/PackageMessages.h"
+#include "package_test_support.h"
+#include "support/TestDocuments.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+
+namespace glyphmere::docengine {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using namespace glyphmere::testing_support;
+using namespace glyphmere::docengine::package_testing;
+
+const std::string kDamaged = "the document's package is damaged (";
+
+// A compound file of 512-byte sectors: sector 0 holds the allocation table, the directory chain starts at
+// firstDirectorySector and runs through directorySectors sectors; the stream is named in the last one.
+struct CompoundLayout {
+    std::u16string streamName;
+    std::uint32_t directorySectors = 1;
+    bool chainLoops = false;
+    std::uint32_t firstDirectorySector = 1;
+};
+
+void put(std::string& bytes, std::size_t at, std::uint64_t value, std::size_t width)
+{
+    bytes.replace(at, width, littleEndian(value, width));
+}
+
+void putDirectoryEntry(std::string& sector, std::size_t slot, const std::u16string& name, int type)
+{
+    const std::size_t at = slot * 128;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        put(sector, at + i * 2, name[i], 2);
+    put(sector, at + 0x40, (name.size() + 1) * 2, 2);
+    sector[at + 0x42] = static_cast<char>(type);
+}
+
+std::string compoundFile(const CompoundLayout& layout)
+{
+    std::string header(512, '\0');
+    header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    put(header, 0x18, 0x3E, 2);
+    put(header, 0x1A, 3, 2);
+    put(header, 0x1C, 0xFFFE, 2);
+    put(header, 0x1E, 9, 2);
+    put(header, 0x20, 6, 2);
+    put(header, 0x2C, 1, 4);
+    put(header, 0x30, layout.firstDirectorySector, 4);
+    put(header, 0x38, 0x1000, 4);
+    put(header, 0x3C, 0xFFFFFFFE, 4);
+    put(header, 0x44, 0xFFFFFFFE, 4);
+    for (std::size_t slot = 0; slot < 109; ++slot)
+        put(header, 0x4C + slot * 4, slot == 0 ? 0 : 0xFFFFFFFF, 4);
+
+    std::string fat(512, '\xFF');
+    put(fat, 0, 0xFFFFFFFD, 4);
+    for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
+        const bool last = sector == layout.directorySectors;
+        put(fat, sector * 4, last ? (layout.chainLoops ? 1 : 0xFFFFFFFE) : sector + 1, 4);
+    }
+    std::string directory;
+    for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
+        std::string bytes(512, '\0');
+        if (sector == 1)
+            putDirectoryEntry(bytes, 0, u"Root Entry", 5);
+        if (sector == layout.directorySectors && !layout.streamName.empty())
+            putDirectoryEntry(bytes, 1, layout.streamName, 2);
+        directory += bytes;
+    }
+    return header + fat + directory;
+}
+
+std::string validPackageBytes(const TemporaryFolder& folder)
+{
+    const std::string path = folder.file("source.docx");
+    writePackage(path, minimalDocx("<w:p/>"));
+    return readFile(path);
+}
+
+struct ContentCase {
+    const char* label;
+    std::string bytes;
+    std::string reason;
+};
+
+TEST(PackageOpen, ContentDecidesAndTheFileStaysAsItWas)
+{
+    TemporaryFolder folder;
+    const std::string zip = validPackageBytes(folder);
+    const std::string doc = messages::kWordBinaryDocument;
+    const std::string notWord = messages::kNotAWordDocument;
+    const std::string encrypted = messages::kPasswordProtected;
+    const ContentCase cases[] = {
+        {"empty file", "", notWord},
+        {"plain text", "Dear reader,\nhello.\n", notWord},
+        {"RTF", "{\\rtf1\\ansi Hello}", notWord},
+        {"HTML", "<!DOCTYPE html><html><body>Hello</body></html>", notWord},
+        {"PDF", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", notWord},
+        {"empty zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'), notWord},
+        {"compound file", compoundFile({}), doc},
+        {"encrypted package", compoundFile({u"EncryptedPackage"}), encrypted},
+        {"name in other case", compoundFile({u"encryptedpackage"}), encrypted},
+        {"name in third directory sector", compoundFile({u"EncryptedPackage", 3}), encrypted},
+        {"directory chain loops", compoundFile({u"", 2, true}), doc},
+        {"directory sector out of range", compoundFile({u"EncryptedPackage", 1, false, 0x7FFFFFF0}), doc},
+        {"header only", compoundFile({}).substr(0, 512), doc},
+        {"truncated zip", zip.substr(0, zip.size() / 2), kDamaged},
+    };
+    for (const auto& [label, bytes, reason] : cases) {
+        SCOPED_TRACE(label);
+        const std::string path = folder.file("document.docx");
+        writeFile(path, bytes);
+        const std::string refusal = openRefusal(path);
+        if (reason == kDamaged)
+            EXPECT_THAT(refusal, StartsWith(kDamaged));
+        else
+            EXPECT_EQ(refusal, reason);
+        EXPECT_EQ(readFile(path), bytes);
+    }
+}
+
+TEST(PackageOpen, OnlyRegularFilesAreOpenedAndAFifoNeverBlocks)
+{
+    TemporaryFolder folder;
+    ASSERT_EQ(::mkfifo(folder.file("pipe.docx").c_str(), 0644), 0);
+    ASSERT_EQ(::mkdir(folder.file("folder.docx").c_str(), 0755), 0);
+    EXPECT_EQ(openRefusal(folder.file("pipe.docx")), messages::kNotAWordDocument);
+    EXPECT_EQ(openRefusal(folder.file("folder.docx")), messages::kNotAWordDocument);
+    EXPECT_EQ(openRefusal("/dev/null"), messages::kNotAWordDocument);
+}
+
+TEST(PackageOpen, MissingFileNamesTheReason)
+{
+    TemporaryFolder folder;
+    EXPECT_EQ(openRefusal(folder.file("gone.docx")),
+              messages::cannotOpen("the file or its folder does not exist"));
+}
+
+TEST(PackageOpen, ReadOnlyFileOrFolderIsRefusedEvenForRoot)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("report.docx");
+    writePackage(path, minimalDocx("<w:p/>"));
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(openRefusal(path), messages::kReadOnly);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
+    EXPECT_EQ(openRefusal(path), messages::kFolderReadOnly);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    EXPECT_EQ(openRefusal(path), "");
+}
+
+struct LockCase {
+    const char* document;
+    const char* lockFile;
+    bool locks;
+};
+
+TEST(PackageOpen, LockFilesOfOtherProgramsRefuseAndAreNamed)
+{
+    const LockCase cases[] = {
+        {"report.docx", "~$report.docx", true},          // six characters: the whole name
+        {"reports.docx", "~$eports.docx", true},         // seven: the first one replaced
+        {"annual report.docx", "~$nual report.docx", true}, // eight or more: the first two
+        {"\xC3\x84rger123.docx", "~$ger123.docx", true},  // counted in characters, not bytes
+        {"report.docx", ".~lock.report.docx#", true},
+        {"annual report.docx", "~$annual report.docx", false}, // that is the owner file of a longer name
+        {"report.docx", "~$report.docx.bak", false},
+    };
+    for (const auto& [document, lockFile, locks] : cases) {
+        SCOPED_TRACE(std::string(document) + " with " + lockFile);
+        TemporaryFolder folder;
+        const std::string path = folder.file(document);
+        writePackage(path, minimalDocx("<w:p/>"));
+        writeFile(folder.file(lockFile), "owner");
+        EXPECT_EQ(openRefusal(path), locks ? messages::lockedBy(lockFile) : "");
+    }
+}
+
+TEST(PackageOpen, LockFileBesideALinksTargetRefuses)
+{
+    TemporaryFolder folder;
+    ASSERT_EQ(::mkdir(folder.file("real").c_str(), 0755), 0);
+    writePackage(folder.file("real/report.docx"), minimalDocx("<w:p/>"));
+    ASSERT_EQ(::symlink("real/report.docx", folder.file("link.docx").c_str()), 0);
+    writeFile(folder.file("real/~$report.docx"), "owner");
+    EXPECT_EQ(openRefusal(folder.file("link.docx")), messages::lockedBy("~$report.docx"));
+}
+
+struct NameCase {
+    std::vector<std::string> names;
+    std::string patchFrom;
+    std::string patchTo;
+    std::string problem;
+};
+
+TEST(PackageOpen, DuplicateOrUnsafeEntryNamesAreRefused)
+{
+    const NameCase cases[] = {
+        {{"word/a.xml", "word/b.xml"}, "word/b.xml", "word/a.xml", "\"word/a.xml\" occurs more than once"},
+        {{"word/Media.xml", "word/media.xml"}, "", "", "\"word/media.xml\" occurs more than once"},
+        {{"../evil.xml"}, "", "", "\"../evil.xml\" holds a \".\" or \"..\" segment"},
+        {{"word/../../evil.xml"}, "", "", "holds a \".\" or \"..\" segment"},
+        {{"/etc/evil.xml"}, "", "", "\"/etc/evil.xml\" is an absolute path"},
+        {{"C:/evil.xml"}, "", "", "is an absolute path"},
+        {{"word\\evil.xml"}, "", "", "holds a backslash"},
+    };
+    for (const auto& [names, patchFrom, patchTo, problem] : cases) {
+        SCOPED_TRACE(names.front());
+        TemporaryFolder folder;
+        const std::string path = folder.file("document.docx");
+        std::vector<PackageEntry> extra;
+        for (const auto& name : names)
+            extra.emplace_back(name, "<x/>");
+        writePackage(path, minimalDocx("<w:p/>", extra));
+        if (!patchFrom.empty())
+            patchFile(path, patchFrom, patchTo);
+        const std::string before = readFile(path);
+        EXPECT_THAT(openRefusal(path), AllOf(StartsWith(kDamaged), HasSubstr(problem)));
+        EXPECT_EQ(readFile(path), before);
+    }
+}
+
+// Sets the "encrypted" flag of every entry in the local and central headers.
+void markEntriesEncrypted(const std::string& path)
+{
+    std::string bytes = readFile(path);
+    for (const auto& [signature, flagsAt] : {std::pair{std::string("PK\x03\x04", 4), 6},
+                                             std::pair{std::string("PK\x01\x02", 4), 8}}) {
+        for (std::size_t at = bytes.find(signature); at != std::string::npos;
+             at = bytes.find(signature, at + 4))
+            bytes[at + flagsAt] = static_cast<char>(bytes[at + flagsAt] | 1);
+    }
+    writeFile(path, bytes);
+}
+
+TEST(PackageOpen, EncryptedEntriesAreRefused)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("document.docx");
+    writePackage(path, minimalDocx("<w:p/>"));
+    markEntriesEncrypted(path);
+    const std::string before = readFile(path);
+    EXPECT_EQ(openRefusal(path), messages::kEncryptedEntries);
+    EXPECT_EQ(readFile(path), before);
+}
+
+} // namespace
+} // namespace glyphmere::docengine

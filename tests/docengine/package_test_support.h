@@ -1,0 +1,33 @@
+#pragma once
+
+#include "docengine/Package.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace glyphmere::docengine::package_testing {
+
+// The reason Package::open gives for the file, or "" when it opens.
+std::string openRefusal(const std::string& path);
+
+// Replaces every occurrence of `from` in the file's bytes with `to` (same length), so a package written
+// by libzip can carry what libzip would not write: duplicate names, flags, lying sizes.
+void patchFile(const std::string& path, const std::string& from, const std::string& to);
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> folderListing(const std::string& folder);
+
+// One entry of a zip file as libzip reports it, with its data exactly as stored (still compressed).
+struct StoredEntry {
+    std::string name;
+    std::uint16_t method = 0;
+    std::int64_t modified = 0;
+    std::string rawBytes;
+};
+std::vector<StoredEntry> storedEntries(const std::string& path);
+
+// Little-endian bytes of a number, for patching header fields.
+std::string littleEndian(std::uint64_t value, std::size_t bytes);
+
+} // namespace glyphmere::docengine::package_testing
