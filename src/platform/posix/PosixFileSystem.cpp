@@ -37,23 +37,30 @@ std::string_view lastName(std::string_view path)
 }
 
 // Folders and regular files only; every other kind of entry has no attributes in this service.
-std::optional<unsigned> attributesOf(std::string_view name, const struct stat& status)
+std::optional<unsigned> kindAttributes(std::string_view name, mode_t kind)
 {
-    if (!S_ISDIR(status.st_mode) && !S_ISREG(status.st_mode))
+    if (kind != S_IFDIR && kind != S_IFREG)
         return std::nullopt;
-    unsigned result = FileAttribute::Normal;
-    if (S_ISDIR(status.st_mode))
-        result |= FileAttribute::Directory;
+    unsigned result = kind == S_IFDIR ? FileAttribute::Directory : FileAttribute::Normal;
     if (!name.empty() && name.front() == '.')
         result |= FileAttribute::Hidden;
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        result |= FileAttribute::ReadOnly;
     return result;
 }
 
-std::string joined(const std::string& folder, const std::string& name)
+// The kind of an entry (a link followed), from the listing itself where the file system reports it,
+// which spares one examination per entry.
+std::optional<mode_t> entryKind(int folderDescriptor, const dirent& entry)
 {
-    return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+    if (entry.d_type == DT_DIR)
+        return S_IFDIR;
+    if (entry.d_type == DT_REG)
+        return S_IFREG;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return std::nullopt;
+    struct stat status {};
+    if (fstatat(folderDescriptor, entry.d_name, &status, 0) != 0)
+        return std::nullopt;
+    return status.st_mode & S_IFMT;
 }
 
 // The order in which NTFS lists names: without regard to case, ties broken byte by byte so the order
@@ -70,14 +77,13 @@ bool listsBefore(const std::string& a, const std::string& b)
     return a < b;
 }
 
-bool isListed(const std::string& folder, const std::string& name, const std::string& pattern, unsigned mask)
+bool isListed(int folderDescriptor, const dirent& entry, const std::string& pattern, unsigned mask)
 {
+    const std::string_view name = entry.d_name;
     if (name == "." || name == ".." || !matchesWildcard(name, pattern))
         return false;
-    const auto status = statFollowingLinks(joined(folder, name));
-    if (!status)
-        return false;
-    const auto attributes = attributesOf(name, *status);
+    const std::optional<mode_t> kind = entryKind(folderDescriptor, entry);
+    const std::optional<unsigned> attributes = kind ? kindAttributes(name, *kind) : std::nullopt;
     return attributes && (*attributes & kSelectingAttributes & ~mask) == 0;
 }
 
@@ -93,9 +99,8 @@ std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std
     std::vector<std::string> names;
     errno = 0;
     while (const dirent* entry = readdir(directory.get())) {
-        std::string name = entry->d_name;
-        if (isListed(folder, name, pattern, attributeMask))
-            names.push_back(std::move(name));
+        if (isListed(dirfd(directory.get()), *entry, pattern, attributeMask))
+            names.emplace_back(entry->d_name);
         errno = 0;
     }
     if (errno != 0)
@@ -109,7 +114,10 @@ std::optional<unsigned> PosixFileSystem::attributes(const std::string& path)
     const auto status = statFollowingLinks(path);
     if (!status)
         return std::nullopt;
-    return attributesOf(lastName(path), *status);
+    std::optional<unsigned> result = kindAttributes(lastName(path), status->st_mode & S_IFMT);
+    if (result && (status->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        *result |= FileAttribute::ReadOnly;
+    return result;
 }
 
 std::optional<FolderIdentity> PosixFileSystem::folderIdentity(const std::string& path)
