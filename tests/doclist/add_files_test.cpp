@@ -36,6 +36,11 @@ struct SelectionCase {
     Paths paths;
 };
 
+void PrintTo(const SelectionCase& c, std::ostream* out)
+{
+    *out << ::testing::PrintToString(c.result) << " with '" << c.separator << "'";
+}
+
 class MultipleSelectionTest : public ::testing::TestWithParam<SelectionCase> {};
 
 TEST_P(MultipleSelectionTest, GivesOneFullPathPerName)

@@ -215,6 +215,11 @@ struct EdgeCase {
     std::optional<int> scrollTo;
 };
 
+void PrintTo(const EdgeCase& c, std::ostream* out)
+{
+    *out << "y " << c.pointerY << " over row " << c.rowUnderPointer << " of " << c.rowCount;
+}
+
 class EdgeScrollRowTest : public ::testing::TestWithParam<EdgeCase> {};
 
 TEST_P(EdgeScrollRowTest, ScrollsOnlyWithinOneRowOfAnEdge)

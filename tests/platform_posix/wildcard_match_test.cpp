@@ -11,6 +11,11 @@ struct MatchCase {
     bool matches;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* out)
+{
+    *out << '"' << c.name << "\" against \"" << c.pattern << '"';
+}
+
 class WildcardMatchTest : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(WildcardMatchTest, MatchesAsTheWindowsListingDoes)
