@@ -17,7 +17,20 @@ namespace glyphmere::doclist {
 namespace MousePointer = platform::MousePointer;
 
 namespace {
+
 constexpr const char* kDragImageName = "drag.ico";
+
+// The pointer's position in the list's row area, as the handlers take it.
+float pointerX(const QMouseEvent& event)
+{
+    return static_cast<float>(event.position().x());
+}
+
+float pointerY(const QMouseEvent& event)
+{
+    return static_cast<float>(event.position().y());
+}
+
 } // namespace
 
 DocumentListView::DocumentListView(platform::PointerSetting& windowPointer, std::string programFolder,
@@ -107,15 +120,13 @@ void DocumentListView::showPointer()
 
 void DocumentListView::mousePressEvent(QMouseEvent* event)
 {
-    const QPointF at = event->position();
-    ListView1_MouseDown(event->button(), event->modifiers(), static_cast<float>(at.x()), static_cast<float>(at.y()));
+    ListView1_MouseDown(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
     QTreeWidget::mousePressEvent(event);
 }
 
 void DocumentListView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF at = event->position();
-    ListView1_MouseMove(event->buttons(), event->modifiers(), static_cast<float>(at.x()), static_cast<float>(at.y()));
+    ListView1_MouseMove(event->buttons(), event->modifiers(), pointerX(*event), pointerY(*event));
     // The base class's drag-selection would move the selection away from the dragged row.
     if (!m_buttonHeld)
         QTreeWidget::mouseMoveEvent(event);
@@ -123,16 +134,14 @@ void DocumentListView::mouseMoveEvent(QMouseEvent* event)
 
 void DocumentListView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const QPointF at = event->position();
-    ListView1_MouseUp(event->button(), event->modifiers(), static_cast<float>(at.x()), static_cast<float>(at.y()));
+    ListView1_MouseUp(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
     QTreeWidget::mouseReleaseEvent(event);
 }
 
 void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt delivers the second press of a double-click as this event alone.
-    const QPointF at = event->position();
-    ListView1_MouseDown(event->button(), event->modifiers(), static_cast<float>(at.x()), static_cast<float>(at.y()));
+    ListView1_MouseDown(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
     QTreeWidget::mouseDoubleClickEvent(event);
     ListView1_DblClick();
 }
