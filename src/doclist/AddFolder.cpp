@@ -1,0 +1,138 @@
+#include "doclist/AddFolder.h"
+
+#include "platform/PathSeparator.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace glyphmere::doclist::AddFolder {
+namespace {
+
+using platform::FileAttribute::Directory;
+using platform::kPathSeparator;
+
+constexpr unsigned kFileMask = platform::FileAttribute::Hidden | platform::FileAttribute::System;
+constexpr std::size_t kFirstRoom = 100;
+constexpr std::size_t kMoreRoom = 50;
+constexpr std::size_t kSkippedNamed = 10;
+
+std::string withTrailingSeparator(const std::string& folder)
+{
+    return !folder.empty() && folder.back() == kPathSeparator ? folder : folder + kPathSeparator;
+}
+
+// Lists one folder and notes each of its subfolders in found.
+void collectChildFolders(const std::string& folder, Walk& walk, std::vector<std::string>& found)
+{
+    const auto names = walk.fileSystem.listDirectory(folder, "", Directory);
+    walk.windowSystem.processPendingEvents();
+    if (!names) {
+        walk.skip(folder);
+        return;
+    }
+    for (const std::string& name : *names) {
+        walk.windowSystem.processPendingEvents();
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + name;
+        const std::optional<unsigned> attributes = walk.fileSystem.attributes(path);
+        if (!attributes)
+            walk.skip(path);
+        else if ((*attributes & Directory) != 0 && walk.enterOnce(path))
+            found.push_back(path + kPathSeparator);
+    }
+}
+
+} // namespace
+
+void Walk::skip(const std::string& path)
+{
+    if (std::find(skipped.begin(), skipped.end(), path) == skipped.end())
+        skipped.push_back(path);
+}
+
+bool Walk::enterOnce(const std::string& folder)
+{
+    const std::optional<platform::FolderIdentity> identity = fileSystem.folderIdentity(folder);
+    if (!identity) {
+        skip(folder);
+        return false;
+    }
+    // A link back to an ancestor, or a second way to the same folder, leads nowhere new.
+    return visited.insert(*identity).second;
+}
+
+std::string BrowseForFolder(platform::Dialogs& dialogs, const std::string& title)
+{
+    return dialogs.browseForFolder(title);
+}
+
+void CollectSubfolders(std::vector<std::string>& folders, Walk& walk)
+{
+    std::vector<std::string> found;
+    for (const std::string& folder : folders)
+        collectChildFolders(folder, walk, found);
+    if (!found.empty())
+        CollectSubfolders(found, walk);
+    for (std::string& entry : found) {
+        walk.windowSystem.processPendingEvents();
+        folders.push_back(std::move(entry));
+    }
+}
+
+std::optional<std::vector<std::string>> ListMatchingFiles(platform::FileSystem& fileSystem, std::string folder,
+                                                          const std::string& pattern)
+{
+    folder = withTrailingSeparator(folder);
+    const auto listed = fileSystem.listDirectory(folder, pattern, kFileMask);
+    if (!listed)
+        return std::nullopt;
+    std::vector<std::string> names;
+    names.reserve(kFirstRoom);
+    for (const std::string& name : *listed) {
+        if (names.size() == names.capacity())
+            names.reserve(names.capacity() + kMoreRoom);
+        names.push_back(name);
+    }
+    names.shrink_to_fit();
+    return names;
+}
+
+ScanResult scanFolderTree(platform::FileSystem& fileSystem, platform::WindowSystem& windowSystem,
+                          const std::string& folder, const std::string& extension)
+{
+    Walk walk{fileSystem, windowSystem, {}, {}};
+    std::vector<std::string> folders{withTrailingSeparator(folder)};
+    ScanResult result;
+    if (walk.enterOnce(folders.front()))
+        CollectSubfolders(folders, walk);
+    else
+        folders.clear();
+    const std::string pattern = "*." + extension;
+    for (const std::string& each : folders) {
+        const auto names = ListMatchingFiles(fileSystem, each, pattern);
+        if (!names)
+            walk.skip(each);
+        for (const std::string& name : names.value_or(std::vector<std::string>())) {
+            if (name.empty() || name.front() != '~')
+                result.paths.push_back(each + name);
+        }
+    }
+    result.skipped = std::move(walk.skipped);
+    return result;
+}
+
+std::string skippedFoldersMessage(const std::vector<std::string>& skipped)
+{
+    const std::size_t count = skipped.size();
+    std::string text = count == 1 ? "1 folder could not be read, so the documents in it were not added:"
+                                  : std::to_string(count)
+                                        + " folders could not be read, so the documents in them were not added:";
+    for (std::size_t i = 0; i < std::min(count, kSkippedNamed); ++i)
+        text += "\r\n" + skipped[i];
+    if (count > kSkippedNamed)
+        text += "\r\n... and " + std::to_string(count - kSkippedNamed) + " more.";
+    return text;
+}
+
+} // namespace glyphmere::doclist::AddFolder

@@ -1,0 +1,273 @@
+#include "doclist/DocumentListView.h"
+
+#include "doclist/DroppedFiles.h"
+#include "doclist/EdgeScroll.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include <cmath>
+#include <utility>
+
+namespace glyphmere::doclist {
+
+namespace MousePointer = platform::MousePointer;
+
+namespace {
+
+constexpr const char* kDragImageName = "drag.ico";
+
+// The pointer's position in the list's row area, as the handlers take it.
+float pointerX(const QMouseEvent& event)
+{
+    return static_cast<float>(event.position().x());
+}
+
+float pointerY(const QMouseEvent& event)
+{
+    return static_cast<float>(event.position().y());
+}
+
+} // namespace
+
+DocumentListView::DocumentListView(platform::PointerSetting& windowPointer, std::string programFolder,
+                                   QWidget* parent)
+    : QTreeWidget(parent)
+    , ListItems(*this)
+    , m_windowPointer(windowPointer)
+    , m_programFolder(std::move(programFolder))
+{
+    setObjectName(QStringLiteral("ListView1"));
+    setColumnCount(1);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    // Qt's own scrolling near the edges would fight the reordering's edge scrolling.
+    setAutoScroll(false);
+    header()->setStretchLastSection(false);
+    viewport()->setMouseTracking(true);
+    setOLEDropMode(1);
+    // On the press, so a gesture's item click comes before its moves over other rows.
+    connect(this, &QAbstractItemView::pressed, this, &DocumentListView::ListView1_ItemClick);
+}
+
+void DocumentListView::setColumn(const QString& title, int widthPixels)
+{
+    setHeaderLabels({title});
+    setColumnWidth(0, widthPixels);
+}
+
+std::optional<ListItem> DocumentListView::SelectedItem()
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return ListItem(*this, rows.front());
+}
+
+std::optional<ListItem> DocumentListView::HitTest(float x, float y)
+{
+    const QModelIndex row = indexAt(QPoint(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))));
+    if (!row.isValid())
+        return std::nullopt;
+    return ListItem(*this, row);
+}
+
+std::optional<ListItem> DocumentListView::DraggedItem()
+{
+    // A removed row leaves the persistent index invalid, so it counts as none.
+    if (!m_draggedItem.isValid())
+        return std::nullopt;
+    return ListItem(*this, m_draggedItem);
+}
+
+void DocumentListView::setMousePointer(int setting)
+{
+    m_mousePointer = setting;
+    showPointer();
+}
+
+void DocumentListView::setMouseIcon(const QCursor& image)
+{
+    m_mouseIcon = image;
+    showPointer();
+}
+
+void DocumentListView::setOLEDropMode(int mode)
+{
+    m_oleDropMode = mode;
+    setAcceptDrops(mode != 0);
+    viewport()->setAcceptDrops(mode != 0);
+}
+
+void DocumentListView::showPointer()
+{
+    if (m_windowPointer.mousePointer() == MousePointer::Hourglass)
+        viewport()->setCursor(Qt::WaitCursor);
+    else if (m_mousePointer == MousePointer::Custom && m_mouseIcon)
+        viewport()->setCursor(*m_mouseIcon);
+    else if (m_mousePointer == MousePointer::Custom || m_mousePointer == MousePointer::Arrow)
+        viewport()->setCursor(Qt::ArrowCursor);
+    else
+        viewport()->unsetCursor();
+}
+
+void DocumentListView::mousePressEvent(QMouseEvent* event)
+{
+    ListView1_MouseDown(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
+    QTreeWidget::mousePressEvent(event);
+}
+
+void DocumentListView::mouseMoveEvent(QMouseEvent* event)
+{
+    ListView1_MouseMove(event->buttons(), event->modifiers(), pointerX(*event), pointerY(*event));
+    // The base class's drag-selection would move the selection away from the dragged row.
+    if (!m_buttonHeld)
+        QTreeWidget::mouseMoveEvent(event);
+}
+
+void DocumentListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    ListView1_MouseUp(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Qt delivers the second press of a double-click as this event alone.
+    ListView1_MouseDown(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
+    QTreeWidget::mouseDoubleClickEvent(event);
+    ListView1_DblClick();
+}
+
+void DocumentListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    answerDragOver(*event);
+}
+
+void DocumentListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    answerDragOver(*event);
+}
+
+void DocumentListView::answerDragOver(QDragMoveEvent& event)
+{
+    Qt::DropAction effect = Qt::CopyAction;
+    if (m_oleDropMode != 0)
+        ListView1_OLEDragOver(*event.mimeData(), effect);
+    if (m_oleDropMode == 0 || effect == Qt::IgnoreAction) {
+        event.ignore();
+        return;
+    }
+    event.setDropAction(effect);
+    event.accept();
+}
+
+void DocumentListView::dropEvent(QDropEvent* event)
+{
+    if (m_oleDropMode == 0 || !droppedFilePaths(*event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    ListView1_OLEDragDrop(*event->mimeData());
+    // A copy leaves the source's files where they are.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void DocumentListView::ListView1_ItemClick(const QModelIndex& /*item*/)
+{
+    setMousePointer(MousePointer::Custom);
+    loadDragImage();
+    // From the first item click on, the list accepts no dropped files until the program ends.
+    setOLEDragMode(0);
+    setOLEDropMode(0);
+    const std::optional<ListItem> selected = SelectedItem();
+    m_draggedItem = selected ? selected->modelIndex() : QPersistentModelIndex();
+}
+
+void DocumentListView::ListView1_MouseDown(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/,
+                                           float /*x*/, float /*y*/)
+{
+    m_buttonHeld = true;
+}
+
+void DocumentListView::ListView1_MouseMove(Qt::MouseButtons /*button*/, Qt::KeyboardModifiers /*shift*/, float x,
+                                           float y)
+{
+    applyWindowPointerRule();
+    if (!m_buttonHeld)
+        return;
+    std::optional<ListItem> underPointer = HitTest(x, y);
+    std::optional<ListItem> dragged = DraggedItem();
+    if (!underPointer || !dragged || dragged->Text() == underPointer->Text())
+        return;
+    const std::string keptText = dragged->Text();
+    ListItems(dragged->Index()).setText(underPointer->Text());
+    underPointer->setText(keptText);
+    underPointer->setSelected();
+    m_draggedItem = underPointer->modelIndex();
+    scrollNearEdge(*underPointer, y);
+}
+
+void DocumentListView::ListView1_MouseUp(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/,
+                                         float /*x*/, float /*y*/)
+{
+    m_buttonHeld = false;
+    setMousePointer(MousePointer::Arrow);
+}
+
+void DocumentListView::ListView1_DblClick()
+{
+    // With no selected row there is nothing to remove, and nothing is said.
+    if (const std::optional<ListItem> selected = SelectedItem())
+        ListItems.Remove(selected->Index());
+}
+
+void DocumentListView::ListView1_OLEDragOver(const QMimeData& data, Qt::DropAction& effect)
+{
+    if (!droppedFilePaths(data))
+        effect = Qt::IgnoreAction;
+}
+
+void DocumentListView::ListView1_OLEDragDrop(const QMimeData& data)
+{
+    for (const std::string& path : droppedFilePaths(data).value_or(std::vector<std::string>()))
+        ListItems.Add(path);
+}
+
+void DocumentListView::applyWindowPointerRule()
+{
+    // The hourglass belongs to a long operation; every other window setting gives way over the list.
+    if (m_windowPointer.mousePointer() != MousePointer::Hourglass)
+        m_windowPointer.setMousePointer(MousePointer::Default);
+    showPointer();
+}
+
+void DocumentListView::loadDragImage()
+{
+    // Read afresh at every item click; a missing or unreadable file keeps the image there was.
+    const QString path = QString::fromStdString(m_programFolder) + QLatin1Char('/') + QLatin1String(kDragImageName);
+    if (!QFileInfo(path).isFile())
+        return;
+    const QPixmap image(path);
+    if (!image.isNull())
+        setMouseIcon(QCursor(image));
+}
+
+void DocumentListView::scrollNearEdge(const ListItem& underPointer, float y)
+{
+    const int rowHeight = visualRect(underPointer.modelIndex()).height();
+    const std::optional<int> row = edgeScrollRow(static_cast<int>(std::floor(y)), viewport()->height(), rowHeight,
+                                                 underPointer.Index(), ListItems.Count());
+    if (row)
+        ListItems(*row).EnsureVisible();
+}
+
+} // namespace glyphmere::doclist

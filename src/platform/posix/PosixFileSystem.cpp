@@ -1,0 +1,139 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include "platform/posix/WildcardMatch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <memory>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace glyphmere::platform::posix {
+namespace {
+
+constexpr unsigned kSelectingAttributes = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { closedir(directory); }
+};
+using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
+
+std::optional<struct stat> statFollowingLinks(const std::string& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return status;
+}
+
+std::string_view lastName(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// Folders and regular files only; every other kind of entry has no attributes in this service.
+std::optional<unsigned> kindAttributes(std::string_view name, mode_t kind)
+{
+    if (kind != S_IFDIR && kind != S_IFREG)
+        return std::nullopt;
+    unsigned result = kind == S_IFDIR ? FileAttribute::Directory : FileAttribute::Normal;
+    if (!name.empty() && name.front() == '.')
+        result |= FileAttribute::Hidden;
+    return result;
+}
+
+// The kind of an entry (a link followed), from the listing itself where the file system reports it,
+// which spares one examination per entry.
+std::optional<mode_t> entryKind(int folderDescriptor, const dirent& entry)
+{
+    if (entry.d_type == DT_DIR)
+        return S_IFDIR;
+    if (entry.d_type == DT_REG)
+        return S_IFREG;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return std::nullopt;
+    struct stat status {};
+    if (fstatat(folderDescriptor, entry.d_name, &status, 0) != 0)
+        return std::nullopt;
+    return status.st_mode & S_IFMT;
+}
+
+// The order in which NTFS lists names: without regard to case, ties broken byte by byte so the order
+// never depends on the order of the directory's entries.
+bool listsBefore(const std::string& a, const std::string& b)
+{
+    const auto caseless = [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), caseless))
+        return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), caseless))
+        return false;
+    return a < b;
+}
+
+bool isListed(int folderDescriptor, const dirent& entry, const std::string& pattern, unsigned mask)
+{
+    const std::string_view name = entry.d_name;
+    if (name == "." || name == ".." || !matchesWildcard(name, pattern))
+        return false;
+    const std::optional<mode_t> kind = entryKind(folderDescriptor, entry);
+    const std::optional<unsigned> attributes = kind ? kindAttributes(name, *kind) : std::nullopt;
+    return attributes && (*attributes & kSelectingAttributes & ~mask) == 0;
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std::string& folder,
+                                                                       const std::string& pattern,
+                                                                       unsigned attributeMask)
+{
+    const DirectoryHandle directory(opendir(folder.c_str()));
+    if (!directory)
+        return std::nullopt;
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = readdir(directory.get())) {
+        if (isListed(dirfd(directory.get()), *entry, pattern, attributeMask))
+            names.emplace_back(entry->d_name);
+        errno = 0;
+    }
+    if (errno != 0)
+        return std::nullopt;
+    std::sort(names.begin(), names.end(), listsBefore);
+    return names;
+}
+
+std::optional<unsigned> PosixFileSystem::attributes(const std::string& path)
+{
+    const auto status = statFollowingLinks(path);
+    if (!status)
+        return std::nullopt;
+    std::optional<unsigned> result = kindAttributes(lastName(path), status->st_mode & S_IFMT);
+    if (result && (status->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        *result |= FileAttribute::ReadOnly;
+    return result;
+}
+
+std::optional<FolderIdentity> PosixFileSystem::folderIdentity(const std::string& path)
+{
+    const auto status = statFollowingLinks(path);
+    if (!status || !S_ISDIR(status->st_mode))
+        return std::nullopt;
+    return FolderIdentity{static_cast<std::uint64_t>(status->st_dev), static_cast<std::uint64_t>(status->st_ino)};
+}
+
+std::optional<std::int64_t> PosixFileSystem::lastChangeTime(const std::string& path)
+{
+    const auto status = statFollowingLinks(path);
+    if (!status)
+        return std::nullopt;
+    return static_cast<std::int64_t>(status->st_mtime);
+}
+
+} // namespace glyphmere::platform::posix
