@@ -122,7 +122,10 @@ std::string failureText(std::string_view what, HRESULT result, EXCEPINFO* except
     }
     if (description.empty())
         description = systemMessage(code);
-    return std::string(what) + " failed: " + description + " (" + hexCode(code) + ")";
+    // The system's fallback text already names the code.
+    if (description.find(hexCode(code)) == std::string::npos)
+        description += " (" + hexCode(code) + ")";
+    return std::string(what) + " failed: " + description;
 }
 
 void check(HRESULT result, std::string_view what)
