@@ -1,5 +1,6 @@
 #include "platform/win32/ComAutomation.h"
 
+#include "platform/win32/ComApartment.h"
 #include "platform/win32/Win32Text.h"
 
 #include <objbase.h>
@@ -132,31 +133,6 @@ void check(HRESULT result, std::string_view what)
 {
     if (FAILED(result))
         throw AutomationError(failureText(what, result));
-}
-
-// COM stays initialised for the thread's whole life; the initialisation is balanced when it ends.
-class ComApartment {
-public:
-    ComApartment() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment()
-    {
-        if (SUCCEEDED(m_result))
-            CoUninitialize();
-    }
-    HRESULT result() const { return m_result; }
-
-private:
-    HRESULT m_result;
-};
-
-void ensureComInitialised()
-{
-    thread_local ComApartment apartment;
-    // A thread already in the multithreaded apartment can use COM all the same.
-    if (FAILED(apartment.result()) && apartment.result() != RPC_E_CHANGED_MODE)
-        check(apartment.result(), "Initialising COM");
 }
 
 bool isIntegerType(VARTYPE type)
