@@ -180,7 +180,8 @@ TEST_CASE(Listing_SelectsByAttributeMaskAndSortsWithoutCase)
              (Names{"A.DOC", "b.doc", kGerman + ".doc", "hidden.doc", "sys.doc", "~$tmp.doc"}));
     CHECK_EQ(files.listDirectory(tree.root() + "\\", "", 16),
              (Names{"A.DOC", "b.doc", "c.txt", kGerman + ".doc", "old.doc", "sub", "~$tmp.doc"}));
-    CHECK_EQ(files.listDirectory(tree.root(), "*", 0), (Names{"A.DOC", "b.doc", "c.txt", kGerman + ".doc", "~$tmp.doc"}));
+    CHECK_EQ(files.listDirectory(tree.root(), "*", 0),
+             (Names{"A.DOC", "b.doc", "c.txt", kGerman + ".doc", "~$tmp.doc"}));
 }
 
 TEST_CASE(Listing_MatchesWildcardsWithoutCase)
@@ -265,7 +266,8 @@ TEST_CASE(ExtendedPath_KeepsShortPathsAndPrefixesLongOnes)
 
 TEST_CASE(ExplorerCommandLine_QuotesTheAddressAndRefusesBreakouts)
 {
-    CHECK(explorerCommandLine("https://example.org/a b") == std::optional<std::wstring>(L"explorer \"https://example.org/a b\""));
+    CHECK(explorerCommandLine("https://example.org/a b") ==
+          std::optional<std::wstring>(L"explorer \"https://example.org/a b\""));
     CHECK(!explorerCommandLine("https://example.org/\" /select,C:\\x").has_value());
     CHECK(!explorerCommandLine("https://example.org/\r\n").has_value());
     CHECK(!explorerCommandLine("").has_value());
