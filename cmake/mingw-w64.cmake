@@ -1,0 +1,15 @@
+# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 tool chain (g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(GLYPHMERE_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-windres)
+
+# Libraries and headers come from the target's tree only; build tools from the host.
+set(CMAKE_FIND_ROOT_PATH /usr/${GLYPHMERE_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Cross-compiles the Windows layer (src/platform/win32) and its test program with MinGW-w64, warnings as
+# errors, and runs the test under Wine in a throw-away Wine prefix. Installs the cross compiler and Wine
+# from Debian's packages when they are missing.
+#   --no-wine   build only; do not install or run Wine
+# The build folder is build-windows/ (or $GLYPHMERE_WINDOWS_BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+run_tests=1
+if [ "${1:-}" = "--no-wine" ]; then
+    run_tests=0
+elif [ $# -gt 0 ]; then
+    echo "usage: $0 [--no-wine]" >&2
+    exit 2
+fi
+build_dir=${GLYPHMERE_WINDOWS_BUILD_DIR:-build-windows}
+
+step() { echo "== check-windows: $*"; }
+
+install_packages() {
+    local sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    step "installing $*"
+    # Another apt-get may hold the lock for a while: wait for it rather than fail.
+    local apt=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+    if ! "${apt[@]}" install -y -qq --no-install-recommends "$@"; then
+        "${apt[@]}" update -qq
+        "${apt[@]}" install -y -qq --no-install-recommends "$@"
+    fi
+}
+
+missing=()
+command -v x86_64-w64-mingw32-g++ >/dev/null || missing+=(g++-mingw-w64-x86-64)
+command -v cmake >/dev/null || missing+=(cmake make)
+if [ "$run_tests" = 1 ] && ! command -v wine >/dev/null; then
+    missing+=(wine wine64)
+fi
+[ ${#missing[@]} -eq 0 ] || install_packages "${missing[@]}"
+
+step "configuring $build_dir with the MinGW-w64 tool chain"
+cmake -S windows -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Debug
+step "building (-Wall -Wextra -Wpedantic -Werror)"
+cmake --build "$build_dir" -j2
+
+if [ "$run_tests" = 0 ]; then
+    step "built; the test was not run (--no-wine)"
+    exit 0
+fi
+
+# A fresh prefix each time, so no earlier run's registry or files can make the test pass; without Mono
+# and Gecko, which a new prefix would otherwise offer to install.
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/glyphmere-wine.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+step "running com_automation_test.exe under $(wine --version) (new prefix $WINEPREFIX)"
+started=$(date +%s)
+status=0
+timeout 300 wine "$build_dir/tests_win32/com_automation_test.exe" </dev/null || status=$?
+step "the test under Wine took $(($(date +%s) - started)) s and exited with $status"
+exit "$status"
