@@ -1,6 +1,8 @@
 #include "docengine/DispatchObject.h"
 #include "docengine/EngineObjects.h"
 
+#include <utility>
+
 namespace glyphmere::docengine {
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "docengine/DocumentFile.h"
+#include "docengine/RunProperties.h"
 #include "docengine/WordDocument.h"
 
 #include "platform/Variant.h"

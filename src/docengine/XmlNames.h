@@ -45,7 +45,7 @@ using ScopeRef = std::shared_ptr<const NamespaceScope>;
 
 // An element with its resolved namespace.
 struct Element {
-    pugi::xml_node node;
+    mutable pugi::xml_node node; // a handle: changing the markup does not change the Element
     ScopeRef scope;
     Vocabulary vocabulary = Vocabulary::Other;
     std::string_view uri; // owned by scope
