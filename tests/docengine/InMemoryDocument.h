@@ -95,4 +95,40 @@ inline std::string bodyOf(const std::string& documentMarkup)
     return documentMarkup.substr(start + 8, end - start - 8);
 }
 
+inline std::string storyPart(const char* root)
+{
+    return std::string("<w:") + root + R"( xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:p/></w:)" +
+           root + ">";
+}
+
+// A document whose first section references default, first and even headers (header1..3) and a
+// default footer, with the given extra section properties and settings.
+inline std::vector<testing_support::PackageEntry> headedDocument(const std::string& sectionExtras, const std::string& settings,
+                                         const std::string& references = "")
+{
+    const std::string section =
+        "<w:sectPr>" +
+        (references.empty() ? std::string(R"(<w:headerReference w:type="default" r:id="rH1"/>)"
+                                          R"(<w:headerReference w:type="first" r:id="rH2"/>)"
+                                          R"(<w:headerReference w:type="even" r:id="rH3"/>)"
+                                          R"(<w:footerReference w:type="default" r:id="rF1"/>)")
+                            : references) +
+        sectionExtras + "</w:sectPr>";
+    const std::string relationships =
+        R"(<Relationship Id="rH1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header1.xml"/>)"
+        R"(<Relationship Id="rH2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header2.xml"/>)"
+        R"(<Relationship Id="rH3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header3.xml"/>)"
+        R"(<Relationship Id="rF1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer" Target="footer1.xml"/>)"
+        R"(<Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings" Target="settings.xml"/>)";
+    return testing_support::minimalDocx("<w:p/>" + section,
+                       {{"word/header1.xml", storyPart("hdr")},
+                        {"word/header2.xml", storyPart("hdr")},
+                        {"word/header3.xml", storyPart("hdr")},
+                        {"word/footer1.xml", storyPart("ftr")},
+                        {"word/settings.xml",
+                         R"(<w:settings xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)" +
+                             settings + "</w:settings>"}},
+                       relationships);
+}
+
 } // namespace glyphmere::docengine::testing
