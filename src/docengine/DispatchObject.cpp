@@ -38,9 +38,7 @@ platform::Variant DispatchObject::get(std::string_view name)
     const Member& member = find(name);
     if (member.getter)
         return member.getter();
-    if (member.method)
-        return invoke(member, {}); // a method without arguments may be read like a property
-    fail(m_objectName + "." + std::string(member.name) + " cannot be read");
+    fail(m_objectName + "." + std::string(member.name) + (member.method ? " is a method" : " cannot be read"));
 }
 
 void DispatchObject::put(std::string_view name, const platform::Variant& value)
