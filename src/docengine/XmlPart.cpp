@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <sstream>
+#include <utility>
 #include <string_view>
 
 namespace glyphmere::docengine {
@@ -62,6 +64,65 @@ DetectedEncoding detectEncoding(const std::string& partName, const std::string& 
     return {pugi::encoding_utf8, false};
 }
 
+// Text may hold a carriage return written as "&#13;"; the writer puts it out raw, and a raw one would
+// read back as a line feed. Line ends in text, comments and CDATA were normalised on parsing, so a raw
+// one there came from such a reference; processing instructions and the document type keep theirs.
+// The length of the construct at pos whose content is written as it was parsed, or 0.
+std::size_t verbatimLength(std::string_view text, std::size_t pos)
+{
+    static constexpr std::pair<std::string_view, std::string_view> kVerbatim[] = {
+        {"<?", "?>"}, {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<!DOCTYPE", ">"}};
+    for (auto [open, close] : kVerbatim) {
+        if (text.substr(pos, open.size()) != open)
+            continue;
+        if (open == "<!DOCTYPE" && text.find('[', pos) < text.find('>', pos))
+            close = "]>"; // an internal subset
+        const std::size_t end = text.find(close, pos + open.size());
+        return (end == std::string_view::npos ? text.size() : end + close.size()) - pos;
+    }
+    return 0;
+}
+
+std::string withCarriageReturnsEscaped(const std::string& utf8)
+{
+    std::string escaped;
+    escaped.reserve(utf8.size());
+    const std::string_view text = utf8;
+    for (std::size_t i = 0; i < text.size();) {
+        if (const std::size_t length = verbatimLength(text, i)) {
+            escaped += text.substr(i, length);
+            i += length;
+        } else {
+            escaped += text[i] == '\r' ? std::string_view("&#13;") : text.substr(i, 1);
+            ++i;
+        }
+    }
+    return escaped;
+}
+
+void appendUtf16Unit(std::string& out, unsigned unit, bool littleEndian)
+{
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    out += littleEndian ? low : high;
+    out += littleEndian ? high : low;
+}
+
+std::string utf16FromUtf8(const std::string& utf8, bool littleEndian)
+{
+    std::string out;
+    for (wchar_t c : pugi::as_wide(utf8)) {
+        const auto codePoint = static_cast<std::uint32_t>(c);
+        if (codePoint < 0x10000) {
+            appendUtf16Unit(out, codePoint, littleEndian);
+        } else {
+            appendUtf16Unit(out, 0xD800 + ((codePoint - 0x10000) >> 10), littleEndian);
+            appendUtf16Unit(out, 0xDC00 + ((codePoint - 0x10000) & 0x3FF), littleEndian);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 XmlPart::XmlPart(std::string name, const std::string& bytes)
@@ -80,9 +141,13 @@ XmlPart::XmlPart(std::string name, const std::string& bytes)
 std::string XmlPart::serialize() const
 {
     std::ostringstream out;
-    const unsigned flags = kWriteFlags | (m_byteOrderMark ? pugi::format_write_bom : 0u);
-    m_document->save(out, "", flags, m_encoding);
-    return out.str();
+    m_document->save(out, "", kWriteFlags, pugi::encoding_utf8);
+    const std::string utf8 = withCarriageReturnsEscaped(out.str());
+    if (m_encoding == pugi::encoding_utf8)
+        return (m_byteOrderMark ? "\xEF\xBB\xBF" : "") + utf8;
+    const bool littleEndian = m_encoding == pugi::encoding_utf16_le;
+    const std::string bom = !m_byteOrderMark ? "" : littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    return bom + utf16FromUtf8(utf8, littleEndian);
 }
 
 } // namespace glyphmere::docengine

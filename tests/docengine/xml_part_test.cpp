@@ -47,6 +47,27 @@ TEST(XmlPart, Utf16Part_IsWrittenBackInUtf16)
     }
 }
 
+TEST(XmlPart, CharacterReferencesToLineEndsAndTabs_KeepTheirMeaning)
+{
+    const std::string markup = "<?pi a\r\nb?><a v=\"x&#09;y&#13;z&#10;w\">p&#13;q<!-- <? --><?pi c\r\nd?></a>";
+    XmlPart part("x.xml", markup);
+    part.markChanged();
+    const XmlPart reread("x.xml", part.serialize());
+    EXPECT_STREQ(reread.root().attribute("v").value(), "x\ty\rz\nw");
+    EXPECT_STREQ(reread.root().text().get(), "p\rq");
+    EXPECT_STREQ(reread.document().first_child().value(), "a\r\nb") << "instructions keep their own line ends";
+    EXPECT_STREQ(reread.root().last_child().value(), "c\r\nd");
+}
+
+TEST(XmlPart, Utf16Part_KeepsCharactersOutsideTheBasicPlane)
+{
+    const std::string utf8 = "<a>\xF0\x9F\x98\x80\xC3\xA9</a>";
+    const std::string utf16le = std::string("\xFF\xFE<\0a\0>\0\x3D\xD8\x00\xDE\xE9\0<\0/\0a\0>\0", 22);
+    const XmlPart part("x.xml", utf16le);
+    EXPECT_STREQ(part.root().text().get(), utf8.substr(3, 6).c_str());
+    EXPECT_EQ(part.serialize(), utf16le);
+}
+
 TEST(XmlPart, Utf8ByteOrderMark_IsKept)
 {
     const std::string markup = "\xEF\xBB\xBF<a>\xC3\xA9</a>";
