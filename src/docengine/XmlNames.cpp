@@ -158,14 +158,19 @@ bool isOn(const Element& element)
 
 std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)
 {
-    std::string prefix;
-    if (const std::string* bound = scope->prefixOf(Vocabulary::Word)) {
-        prefix = *bound;
-    } else {
-        prefix = kOwnWordPrefix;
+    if (const std::string* bound = scope->prefixOf(Vocabulary::Word))
+        return *bound + ":" + std::string(local);
+    // A prefix of our own that is declared here already, or that nothing around uses yet.
+    std::string prefix(kOwnWordPrefix);
+    for (int suffix = 1;; ++suffix) {
         const std::string declaration = std::string(kXmlnsPrefix) + prefix;
-        if (!element.attribute(declaration.c_str()))
+        if (std::string_view(element.attribute(declaration.c_str()).value()) == wordUri)
+            break;
+        if (scope->uriOf(prefix).empty() && !element.attribute(declaration.c_str())) {
             element.append_attribute(declaration.c_str()).set_value(std::string(wordUri).c_str());
+            break;
+        }
+        prefix = std::string(kOwnWordPrefix) + std::to_string(suffix);
     }
     return prefix + ":" + std::string(local);
 }

@@ -89,7 +89,7 @@ std::string withCarriageReturnsEscaped(const std::string& utf8)
     escaped.reserve(utf8.size());
     const std::string_view text = utf8;
     for (std::size_t i = 0; i < text.size();) {
-        if (const std::size_t length = verbatimLength(text, i)) {
+        if (const std::size_t length = text[i] == '<' ? verbatimLength(text, i) : 0) {
             escaped += text.substr(i, length);
             i += length;
         } else {

@@ -113,6 +113,20 @@ TEST(FontPass, OtherPrefixAndStrictNamespace_NewElementsUseThePartsPrefix)
               R"(</ns0:p></ns0:body></ns0:document>)");
 }
 
+TEST(FontPass, WordAsDefaultNamespaceOnly_DeclaresAnUnusedPrefixForNewNames)
+{
+    XmlPart part("word/document.xml",
+                 R"(<document xmlns="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:gw="urn:other">)"
+                 R"(<body><p><pPr><rPr><rFonts/></rPr></pPr></p></body></document>)");
+    applyFontToStory(part, kEleven, nullptr);
+    EXPECT_EQ(bodyOf(part.serialize()),
+              R"(<document xmlns="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:gw="urn:other">)"
+              R"(<body><p><pPr><rPr><rFonts/>)"
+              R"(<gw1:sz xmlns:gw1="http://schemas.openxmlformats.org/wordprocessingml/2006/main" gw1:val="22"/>)"
+              R"(<gw1:szCs xmlns:gw1="http://schemas.openxmlformats.org/wordprocessingml/2006/main" gw1:val="22"/>)"
+              R"(</rPr></pPr></p></body></document>)");
+}
+
 TEST(FontPass, ElementsOfAnotherNamespaceWithTheSamePrefix_AreNotRuns)
 {
     const std::string markup = R"(<w:document xmlns:w="urn:not-word"><w:body><w:p><w:r/></w:p></w:body></w:document>)";
