@@ -6,8 +6,8 @@
 #include <cctype>
 #include <cstdint>
 #include <sstream>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 namespace glyphmere::docengine {
 namespace {
@@ -64,9 +64,6 @@ DetectedEncoding detectEncoding(const std::string& partName, const std::string& 
     return {pugi::encoding_utf8, false};
 }
 
-// Text may hold a carriage return written as "&#13;"; the writer puts it out raw, and a raw one would
-// read back as a line feed. Line ends in text, comments and CDATA were normalised on parsing, so a raw
-// one there came from such a reference; processing instructions and the document type keep theirs.
 // The length of the construct at pos whose content is written as it was parsed, or 0.
 std::size_t verbatimLength(std::string_view text, std::size_t pos)
 {
@@ -83,6 +80,9 @@ std::size_t verbatimLength(std::string_view text, std::size_t pos)
     return 0;
 }
 
+// Text may hold a carriage return written as "&#13;"; the writer puts it out raw, and a raw one would
+// read back as a line feed. Line ends in text, comments and CDATA were normalised on parsing, so a raw
+// one there came from such a reference; processing instructions and the document type keep theirs.
 std::string withCarriageReturnsEscaped(const std::string& utf8)
 {
     std::string escaped;
