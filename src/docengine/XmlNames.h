@@ -1,0 +1,83 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace glyphmere::docengine::xml {
+
+// Namespace URIs of the vocabularies the engine reads, in their transitional and strict forms.
+inline constexpr std::string_view kWordUri = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+inline constexpr std::string_view kWordStrictUri = "http://purl.oclc.org/ooxml/wordprocessingml/main";
+inline constexpr std::string_view kMathUri = "http://schemas.openxmlformats.org/officeDocument/2006/math";
+inline constexpr std::string_view kMathStrictUri = "http://purl.oclc.org/ooxml/officeDocument/math";
+inline constexpr std::string_view kRelationshipsUri =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+inline constexpr std::string_view kRelationshipsStrictUri = "http://purl.oclc.org/ooxml/officeDocument/relationships";
+
+enum class Vocabulary { Other, Word, Math, Relationships };
+
+Vocabulary vocabularyOf(std::string_view uri);
+
+// The prefix bindings in force at one element. Scopes are shared: an element that declares nothing
+// uses its parent's scope.
+class NamespaceScope {
+public:
+    static std::shared_ptr<const NamespaceScope> empty();
+    // The scope inside element, given the scope around it.
+    static std::shared_ptr<const NamespaceScope> enter(const std::shared_ptr<const NamespaceScope>& outer,
+                                                       pugi::xml_node element);
+
+    // The URI bound to prefix ("" is the default namespace); empty when unbound.
+    std::string_view uriOf(std::string_view prefix) const;
+    // A non-empty prefix bound to the vocabulary, or nullptr when there is none.
+    const std::string* prefixOf(Vocabulary vocabulary) const;
+
+private:
+    std::map<std::string, std::string, std::less<>> m_bindings;
+};
+
+using ScopeRef = std::shared_ptr<const NamespaceScope>;
+
+// An element with its resolved namespace.
+struct Element {
+    mutable pugi::xml_node node; // a handle: changing the markup does not change the Element
+    ScopeRef scope;
+    Vocabulary vocabulary = Vocabulary::Other;
+    std::string_view uri; // owned by scope
+    std::string_view local;
+
+    bool is(Vocabulary v, std::string_view name) const { return vocabulary == v && local == name; }
+    bool isWord(std::string_view name) const { return is(Vocabulary::Word, name); }
+};
+
+// Describes node inside the scope of its parent.
+Element describe(pugi::xml_node node, const ScopeRef& parentScope);
+// Describes node from the document down (for elements found without a walk).
+Element describeFromRoot(pugi::xml_node node);
+
+enum class Walk { Descend, Skip };
+
+// Visits the element descendants of root in document order, with an explicit stack so that deeply
+// nested markup cannot exhaust the call stack. The visitor decides whether to go inside each element.
+void walkElements(const Element& root, const std::function<Walk(const Element&)>& visit);
+
+// The first child element of the vocabulary with that local name.
+Element findChild(const Element& parent, Vocabulary vocabulary, std::string_view local);
+
+// The attribute of the vocabulary with that local name (prefixed, as namespaced attributes are).
+pugi::xml_attribute findAttribute(const Element& element, Vocabulary vocabulary, std::string_view local);
+
+// An on/off property element: present without a value, or with "true", "on" or "1".
+bool isOn(const Element& element);
+
+// The qualified name for a new WordprocessingML element or attribute at element: the prefix the part
+// binds to the vocabulary there; when none is bound, a declaration of our own is added to element.
+std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri,
+                     std::string_view local);
+
+} // namespace glyphmere::docengine::xml

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <string>
+
+namespace glyphmere::docengine {
+
+// One XML part of a package: its parsed markup, the encoding it came in, and whether the engine changed
+// it. Parsing keeps everything that carries meaning (declaration, comments, processing instructions,
+// whitespace-only text, unknown markup); writing adds no formatting and keeps the part's own encoding,
+// so a part the engine changed differs from its original only where it was changed.
+class XmlPart {
+public:
+    // Parses bytes; malformed XML is an EngineError naming the part, the parser's description and offset.
+    XmlPart(std::string name, const std::string& bytes);
+
+    const std::string& name() const { return m_name; }
+    pugi::xml_document& document() { return *m_document; }
+    const pugi::xml_document& document() const { return *m_document; }
+    pugi::xml_node root() const { return m_document->document_element(); }
+
+    void markChanged() { m_changed = true; }
+    bool changed() const { return m_changed; }
+
+    // The part's markup in its own encoding (with a byte order mark when the original had one).
+    std::string serialize() const;
+
+private:
+    std::string m_name;
+    std::unique_ptr<pugi::xml_document> m_document;
+    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
+    bool m_byteOrderMark = false;
+    bool m_changed = false;
+};
+
+} // namespace glyphmere::docengine

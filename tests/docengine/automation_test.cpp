@@ -1,0 +1,265 @@
+#include "docengine/EngineObjects.h"
+#include "docengine/FontValues.h"
+
+#include "InMemoryDocument.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace glyphmere::docengine {
+namespace {
+
+using platform::AutomationError;
+using platform::Variant;
+using ::testing::HasSubstr;
+using testing::headedDocument;
+using testing_support::PackageEntry;
+
+const std::string kPath = "/docs/report.docx";
+
+// One engine instance over in-memory documents, as RestyleDocument talks to it.
+struct EngineFixture {
+    explicit EngineFixture(std::vector<PackageEntry> entries)
+        : log(std::make_shared<testing::SaveLog>()),
+          session(std::make_shared<EngineSession>(testing::inMemoryOpener(std::move(entries), log),
+                                                  [] { return std::string("2024-05-06T07:08:09Z"); })),
+          app(makeApplication(session, [] { return std::vector<std::string>{"Arial", "DejaVu Sans"}; },
+                              [this] { ++tableLeaves; }))
+    {
+    }
+
+    Variant view() const { return app.get("ActiveWindow").get("ActivePane").get("View"); }
+
+    void fontPass(const Variant& name, const Variant& size) const
+    {
+        app.get("Selection").call("WholeStory");
+        app.get("Selection").get("Font").put("name", name);
+        app.get("Selection").get("Font").put("Size", size);
+    }
+
+    const std::map<std::string, std::string>& lastSave() const { return log->saves.back(); }
+
+    std::shared_ptr<testing::SaveLog> log;
+    std::shared_ptr<EngineSession> session;
+    int tableLeaves = 0;
+    Variant app;
+};
+
+std::string errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const AutomationError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+TEST(Automation, RestyleConversation_ChangesMainTextHeaderAndFooterAndSaves)
+{
+    EngineFixture engine(headedDocument("", ""));
+    engine.app.get("Application").put("AutomationSecurity", std::int32_t{3});
+    engine.app.get("Documents").call("Open", {kPath, Variant::missing(), Variant::missing(), Variant::missing(), "x"});
+    engine.fontPass("DejaVu Sans", "11");
+    const std::string savedType = engine.view().get("Type").toText();
+    engine.view().put("Type", std::int32_t{3});
+    engine.view().put("SeekView", std::int32_t{9});
+    engine.fontPass("DejaVu Sans", "11");
+    engine.view().put("SeekView", std::int32_t{10});
+    engine.fontPass("DejaVu Sans", "11");
+    engine.view().put("Type", savedType);
+    engine.app.get("Application").put("DisplayAlerts", false);
+    engine.app.get("ActiveDocument").call("SaveAs", {kPath});
+    engine.app.call("Quit");
+
+    EXPECT_EQ(savedType, "3");
+    ASSERT_EQ(engine.log->saves.size(), 1u);
+    const auto& saved = engine.lastSave();
+    EXPECT_EQ(saved.size(), 3u);
+    for (const char* entry : {"word/document.xml", "word/header1.xml", "word/footer1.xml"}) {
+        ASSERT_TRUE(saved.count(entry)) << entry;
+        EXPECT_THAT(saved.at(entry), HasSubstr(R"(<w:rFonts w:ascii="DejaVu Sans" w:hAnsi="DejaVu Sans"/>)"));
+        EXPECT_THAT(saved.at(entry), HasSubstr(R"(<w:sz w:val="22"/><w:szCs w:val="22"/>)"));
+    }
+    EXPECT_EQ(engine.tableLeaves, 1);
+}
+
+TEST(Automation, CurrentPageWithoutHeader_ChangesNothingAndCreatesNoPart)
+{
+    EngineFixture engine(headedDocument(
+        "<w:titlePg/>", "", R"(<w:headerReference w:type="default" r:id="rH1"/>)"));
+    engine.app.get("Documents").call("Open", {kPath});
+    engine.view().put("SeekView", std::int32_t{9});
+    engine.fontPass("Arial", 12);
+    engine.view().put("SeekView", std::int32_t{0});
+    engine.app.get("ActiveDocument").call("SaveAs", {kPath});
+    ASSERT_EQ(engine.log->saves.size(), 1u);
+    EXPECT_TRUE(engine.lastSave().empty()) << "a document where nothing changed is saved with its parts as they were";
+}
+
+TEST(Automation, MemberNames_MatchWithoutRegardToCase)
+{
+    EngineFixture engine(headedDocument("", ""));
+    engine.app.get("documents").call("OPEN", {kPath});
+    engine.app.get("SELECTION").call("wholestory");
+    engine.app.get("selection").get("font").put("NAME", "Arial");
+    engine.app.get("activedocument").call("saveas", {kPath});
+    EXPECT_THAT(engine.lastSave().at("word/document.xml"), HasSubstr(R"(w:ascii="Arial")"));
+    EXPECT_EQ(engine.app.defaultValue().toText(), "Glyphmere Document Engine");
+}
+
+TEST(Automation, MisusedMembers_FailWithReadableDescriptions)
+{
+    EngineFixture engine(headedDocument("", ""));
+    engine.app.get("Documents").call("Open", {kPath});
+    const Variant selection = engine.app.get("Selection");
+    EXPECT_EQ(errorOf([&] { selection.get("Bogus"); }), "Selection has no member \"Bogus\"");
+    EXPECT_EQ(errorOf([&] { selection.call("WholeStory", {1}); }), "Selection.WholeStory takes 0 argument(s), not 1");
+    EXPECT_EQ(errorOf([&] { engine.app.get("ActiveDocument").call("SaveAs", {}); }),
+              "Document.SaveAs takes 1 to 16 argument(s), not 0");
+    EXPECT_EQ(errorOf([&] { engine.app.put("Documents", 1); }), "Application.Documents cannot be written");
+    EXPECT_EQ(errorOf([&] { selection.get("Font").get("Name"); }), "Font.Name cannot be read");
+    EXPECT_EQ(errorOf([&] { engine.app.get("Documents").call("Open", {kPath}); }),
+              "the built-in engine keeps one document open per instance");
+    EXPECT_EQ(errorOf([&] { engine.app.get("ActiveDocument").call("SaveAs", {"/docs/other.docx"}); }),
+              "the built-in engine saves a document only over the file it was opened from");
+    EXPECT_EQ(errorOf([&] { engine.app.put("AutomationSecurity", 7); }), "AutomationSecurity must be 1, 2 or 3");
+    EXPECT_TRUE(engine.log->saves.empty());
+}
+
+TEST(Automation, OpenFailure_CarriesTheEnginesReason)
+{
+    EngineFixture engine(headedDocument("", ""));
+    EXPECT_EQ(errorOf([&] { engine.app.get("Documents").call("Open", {"/docs/missing.docx"}); }),
+              "the document does not exist");
+    EXPECT_EQ(errorOf([&] { engine.app.get("ActiveDocument"); }), "no document is open");
+}
+
+TEST(Automation, RefusedFontValues_ChangeNothing)
+{
+    EngineFixture engine(headedDocument("", ""));
+    engine.app.get("Documents").call("Open", {kPath});
+    engine.app.get("Selection").call("WholeStory");
+    const Variant font = engine.app.get("Selection").get("Font");
+    EXPECT_EQ(errorOf([&] { font.put("Size", "0"); }), kFontSizeOutOfRange);
+    EXPECT_EQ(errorOf([&] { font.put("Name", ""); }), kFontNameEmpty);
+    engine.app.get("ActiveDocument").call("SaveAs", {kPath});
+    EXPECT_TRUE(engine.lastSave().empty());
+}
+
+TEST(Automation, SeekView_OnlyInPrintLayoutAndOnlyKnownValues)
+{
+    EngineFixture engine(headedDocument("", R"(<w:view w:val="web"/>)"));
+    engine.app.get("Documents").call("Open", {kPath});
+    EXPECT_EQ(engine.view().get("Type").toInt32(), 6);
+    EXPECT_EQ(errorOf([&] { engine.view().put("SeekView", 9); }),
+              "the header and footer can be shown only in print layout view (type 3)");
+    engine.view().put("Type", "3");
+    EXPECT_EQ(errorOf([&] { engine.view().put("SeekView", 1); }),
+              "SeekView must be 0 (main document), 9 (current page header) or 10 (current page footer)");
+    EXPECT_EQ(errorOf([&] { engine.view().put("Type", 9); }), "the view type must be a whole number from 1 to 8");
+    EXPECT_EQ(errorOf([&] { engine.view().put("Type", "2.5"); }), "the view type must be a whole number from 1 to 8");
+    engine.view().put("SeekView", 9);
+    EXPECT_EQ(engine.view().get("SeekView").toInt32(), 9);
+    engine.view().put("Type", 6);
+    EXPECT_EQ(engine.view().get("SeekView").toInt32(), 0) << "leaving print layout returns to the main text";
+}
+
+TEST(Automation, SavedViewType_ComesFromTheSettings)
+{
+    const struct {
+        const char* settings;
+        int type;
+    } rows[] = {{R"(<w:view w:val="normal"/>)", 1}, {R"(<w:view w:val="outline"/>)", 5},
+                {R"(<w:view w:val="masterPages"/>)", 5}, {R"(<w:view w:val="web"/>)", 6},
+                {R"(<w:view w:val="print"/>)", 3}, {R"(<w:view w:val="none"/>)", 3}, {"", 3}};
+    for (const auto& row : rows) {
+        EngineFixture engine(headedDocument("", row.settings));
+        engine.app.get("Documents").call("Open", {kPath});
+        EXPECT_EQ(engine.view().get("Type").toInt32(), row.type) << row.settings;
+    }
+}
+
+TEST(Automation, TrackedDocument_RecordsFormattingAsRevision)
+{
+    EngineFixture engine(headedDocument("", "<w:trackRevisions/>"));
+    engine.app.get("Documents").call("Open", {kPath});
+    engine.fontPass("Arial", 12);
+    engine.app.get("ActiveDocument").call("SaveAs", {kPath});
+    EXPECT_THAT(engine.lastSave().at("word/document.xml"),
+                HasSubstr(R"(<w:rPrChange w:id="1" w:author="Glyphmere" w:date="2024-05-06T07:08:09Z"><w:rPr/></w:rPrChange>)"));
+}
+
+TEST(Automation, Quit_ReleasesWithoutSavingAndEndsTheInstance)
+{
+    EngineFixture engine(headedDocument("", ""));
+    engine.app.get("Documents").call("Open", {kPath});
+    engine.fontPass("Arial", 12);
+    engine.app.call("Quit", {0});
+    EXPECT_TRUE(engine.log->saves.empty());
+    EXPECT_EQ(engine.tableLeaves, 1);
+    EXPECT_EQ(errorOf([&] { engine.app.get("Selection"); }), "the Word.Application instance has quit");
+}
+
+TEST(Automation, FontNames_EnumerateAsText)
+{
+    EngineFixture engine(headedDocument("", ""));
+    std::vector<std::string> names;
+    for (const Variant& name : engine.app.get("FontNames").enumerate())
+        names.push_back(name.toText());
+    EXPECT_EQ(names, (std::vector<std::string>{"Arial", "DejaVu Sans"}));
+}
+
+TEST(FontValues, Size_RoundsToHalfPointsAndRefusesOthers)
+{
+    const struct {
+        Variant value;
+        int halfPoints;
+        const char* error;
+    } rows[] = {
+        {"11", 22, nullptr},           {" 12 ", 24, nullptr},          {"10.25", 21, nullptr},
+        {"10,75", 22, nullptr},        {10.24, 20, nullptr},           {std::int32_t{1638}, 3276, nullptr},
+        {"1", 2, nullptr},             {"1e1", 20, nullptr},           {"0.99", 0, kFontSizeOutOfRange},
+        {"1638.1", 0, kFontSizeOutOfRange}, {"-3", 0, kFontSizeOutOfRange}, {"abc", 0, kFontSizeNotNumber},
+        {"", 0, kFontSizeNotNumber},   {"0x10", 0, kFontSizeNotNumber}, {"inf", 0, kFontSizeNotNumber},
+        {"nan", 0, kFontSizeNotNumber}, {std::numeric_limits<double>::quiet_NaN(), 0, kFontSizeNotNumber},
+        {true, 0, kFontSizeNotNumber}, {Variant::missing(), 0, kFontSizeNotNumber},
+    };
+    for (const auto& row : rows) {
+        if (row.error)
+            EXPECT_EQ(errorOf([&] { halfPointsFromSize(row.value); }), row.error) << row.value.toText();
+        else
+            EXPECT_EQ(halfPointsFromSize(row.value), row.halfPoints) << row.value.toText();
+    }
+}
+
+TEST(FontValues, Name_RefusesEmptyTooLongAndUnstorableText)
+{
+    const std::string cjk = "\xE6\x98\x8E"; // one UTF-16 unit
+    const std::string emoji = "\xF0\x9F\x98\x80"; // two UTF-16 units
+    std::string cjk31, emoji16;
+    for (int i = 0; i < 31; ++i)
+        cjk31 += cjk;
+    for (int i = 0; i < 16; ++i)
+        emoji16 += emoji;
+    const struct {
+        std::string name;
+        const char* error;
+    } rows[] = {
+        {std::string(31, 'a'), nullptr}, {cjk31, nullptr},  {std::string(32, 'a'), kFontNameTooLong},
+        {emoji16, kFontNameTooLong},     {"", kFontNameEmpty}, {"Ari\x01" "al", kFontNameNotText},
+        {"Ari\xC3", kFontNameNotText},
+    };
+    for (const auto& row : rows) {
+        if (row.error)
+            EXPECT_EQ(errorOf([&] { checkedFontName(row.name); }), row.error) << row.name;
+        else
+            EXPECT_EQ(checkedFontName(row.name), row.name);
+    }
+}
+
+} // namespace
+} // namespace glyphmere::docengine
