@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -12,6 +13,27 @@ namespace {
 const QString kTitle = QStringLiteral("Glyphmere");
 
 std::string nativePath(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+
+// A long operation may show the hourglass over the whole program; a box that asks the user something
+// shows the ordinary pointer while it is open.
+class OrdinaryPointerWhileShown {
+public:
+    OrdinaryPointerWhileShown() : m_overriding(QGuiApplication::overrideCursor() != nullptr)
+    {
+        if (m_overriding)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~OrdinaryPointerWhileShown()
+    {
+        if (m_overriding)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    OrdinaryPointerWhileShown(const OrdinaryPointerWhileShown&) = delete;
+    OrdinaryPointerWhileShown& operator=(const OrdinaryPointerWhileShown&) = delete;
+
+private:
+    bool m_overriding;
+};
 
 } // namespace
 
@@ -33,6 +55,7 @@ QString qtFileFilter(const std::string& filter)
 
 MessageAnswer QtDialogs::messageBox(const std::string& text, MessageButtons buttons)
 {
+    const OrdinaryPointerWhileShown pointer;
     QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(text), QMessageBox::NoButton, m_parent);
     if (buttons == MessageButtons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);
@@ -47,6 +70,7 @@ MessageAnswer QtDialogs::messageBox(const std::string& text, MessageButtons butt
 
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& defaultAnswer)
 {
+    const OrdinaryPointerWhileShown pointer;
     bool accepted = false;
     const QString answer = QInputDialog::getText(m_parent, kTitle, QString::fromStdString(prompt), QLineEdit::Normal,
                                                  QString::fromStdString(defaultAnswer), &accepted);
@@ -55,6 +79,7 @@ std::string QtDialogs::inputBox(const std::string& prompt, const std::string& de
 
 std::vector<std::string> QtDialogs::openFiles(const std::string& title, const std::string& filter)
 {
+    const OrdinaryPointerWhileShown pointer;
     const QStringList chosen =
         QFileDialog::getOpenFileNames(m_parent, QString::fromStdString(title), QString(), qtFileFilter(filter));
     std::vector<std::string> paths;
@@ -65,6 +90,7 @@ std::vector<std::string> QtDialogs::openFiles(const std::string& title, const st
 
 std::string QtDialogs::browseForFolder(const std::string& title)
 {
+    const OrdinaryPointerWhileShown pointer;
     const QString folder = QFileDialog::getExistingDirectory(m_parent, QString::fromStdString(title));
     return folder.isEmpty() ? std::string() : nativePath(folder);
 }
