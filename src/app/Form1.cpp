@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
@@ -85,6 +86,7 @@ void Form1::giveListItsColumn()
 {
     ListView1->setColumnCount(1);
     ListView1->setHeaderLabels({QString::fromLatin1(kListColumn)});
+    ListView1->header()->setStretchLastSection(false); // the column keeps its own width
     ListView1->setColumnWidth(0, twipsToPixels(kListColumnWidth, twipsPerPixel(screen())));
 }
 

@@ -50,7 +50,10 @@ void Form1::setMousePointer(int setting)
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
     QWidget::mouseMoveEvent(event);
-    Form_MouseMove();
+    // Qt hands the window the moves over controls that do not track the mouse; only the bare
+    // surface counts as the window's own.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
 }
 
 void Form1::Form_MouseMove()
