@@ -12,7 +12,7 @@ namespace glyphmere::app {
 namespace {
 
 constexpr int kPictureSize = 32;
-constexpr int kMargin = 4;
+constexpr int kMargin = 3;
 constexpr int kProgressSteps = 10000; // hundredths of a percent
 
 } // namespace
@@ -36,12 +36,16 @@ void GraphicalCheckBox::paintEvent(QPaintEvent*)
     bevel.icon = QIcon();
     painter.drawControl(QStyle::CE_PushButton, bevel);
 
+    // The picture and the caption below it stand as one block in the middle of the button.
     const int shift = isDown() || isChecked() ? 1 : 0;
     const QRect inner = rect().adjusted(kMargin, kMargin, -kMargin, -kMargin).translated(shift, shift);
-    painter.drawPixmap(inner.center().x() - kPictureSize / 2, inner.top(), m_picture);
-    const QRect captionArea = inner.adjusted(0, kPictureSize + 1, 0, 0);
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    const int captionHeight = painter.fontMetrics().boundingRect(inner, flags, text()).height();
+    const int top = inner.top() + std::max(0, (inner.height() - kPictureSize - captionHeight) / 2);
+    painter.drawPixmap(inner.center().x() - kPictureSize / 2, top, m_picture);
+    const QRect captionArea(inner.left(), top + kPictureSize, inner.width(), inner.bottom() - top - kPictureSize);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    painter.drawText(captionArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text());
+    painter.drawText(captionArea, flags, text());
 }
 
 void GraphicalCheckBox::mouseMoveEvent(QMouseEvent* event)

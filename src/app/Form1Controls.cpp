@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace glyphmere::app {
 namespace {
 
@@ -104,6 +106,10 @@ void Form1::createOptionControls()
     place(*Combo1, "Combo1", {1155, 3360, 3135, 345}, kSmallPoints);
     Label2 = new QLabel(QStringLiteral("Font Size:"), this);
     place(*Label2, "Label2", {4410, 3420, 810, 225}, kSmallPoints);
+    // The design widths fit the caption as Windows draws Arial; a face drawn a little wider here may
+    // use the gap before its combo box rather than lose its last letter.
+    for (QLabel* label : {Label1, Label2})
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
 
     Combo2 = new FocusReportingComboBox(this);
     place(*Combo2, "Combo2", {5340, 3375, 1155, 345}, kSmallPoints);
