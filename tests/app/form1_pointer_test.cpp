@@ -1,11 +1,10 @@
 #include "Form1Fixture.h"
 
 #include "app/Controls.h"
+#include "support/TestDocuments.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -90,13 +89,10 @@ TEST_F(PointerTest, WithoutTheCursorFile_TheButtonsShowTheOrdinaryPointer)
 
 TEST_F(PointerTest, UnreadableCursorFile_CountsAsMissingWithoutAMessage)
 {
-    QTemporaryDir folder;
-    QFile junk(folder.path() + "/HAND-M.CUR");
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("not a cursor, but long enough to have a header");
-    junk.close();
-    windowSystem.folder = folder.path().toStdString();
-    fileSystem.files.insert(windowSystem.folder + "/HAND-M.CUR");
+    const testing_support::TemporaryFolder folder;
+    testing_support::writeFile(folder.file("HAND-M.CUR"), "not a cursor, but long enough to have a header");
+    windowSystem.folder = folder.path();
+    fileSystem.files.insert(folder.file("HAND-M.CUR"));
 
     Form1& form = showWindow();
 

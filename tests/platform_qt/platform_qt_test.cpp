@@ -4,6 +4,7 @@
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/qt/StandardRandom.h"
 #include "platform/qt/Twips.h"
+#include "support/TestDocuments.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,14 +73,11 @@ TEST(PointerImage, HandCursorKeepsItsHotspot)
 
 TEST(PointerImage, MissingOrUnreadableFileGivesNothing)
 {
-    QTemporaryDir folder;
-    QFile junk(folder.path() + "/HAND-M.CUR");
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a cursor at all, only text");
-    junk.close();
+    const testing_support::TemporaryFolder folder;
+    testing_support::writeFile(folder.file("HAND-M.CUR"), "this is not a cursor at all, only text");
 
-    EXPECT_FALSE(loadPointerImage(folder.path() + "/HAND-M.CUR").has_value());
-    EXPECT_FALSE(loadPointerImage(folder.path() + "/missing.cur").has_value());
+    EXPECT_FALSE(loadPointerImage(QString::fromStdString(folder.file("HAND-M.CUR"))).has_value());
+    EXPECT_FALSE(loadPointerImage(QString::fromStdString(folder.file("missing.cur"))).has_value());
 }
 
 TEST(QtWindowSystem, ScreenAndFolderFollowQt)
