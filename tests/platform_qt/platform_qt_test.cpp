@@ -37,6 +37,16 @@ TEST(QtSettingsStore, ValuesSurviveARestart)
     EXPECT_TRUE(QFile::exists(root.path() + "/Tarnwick/Tarnwick.ini"));
 }
 
+TEST(QtSettingsStore, TextsComeBackExactlyAsWritten)
+{
+    QTemporaryDir root;
+    const char* const texts[] = {"10,5", " 12 ", "a;b=\"c\"", "#7", "", "Times\\New", "Schrift \xC3\xA4"};
+    for (const char* text : texts) {
+        ASSERT_EQ(QtSettingsStore(root.path()).saveSetting("Tarnwick", "Glyphmere", "Combo2", text), std::nullopt);
+        EXPECT_EQ(QtSettingsStore(root.path()).getSetting("Tarnwick", "Glyphmere", "Combo2", "12"), text);
+    }
+}
+
 TEST(QtSettingsStore, UnwritableStoreReportsTheFileAndGivesDefaults)
 {
     QTemporaryDir root;
