@@ -1,3 +1,4 @@
+#include "app/Controls.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "app/OptionSettings.h"
@@ -65,6 +66,16 @@ TEST(OptionWriter, EqualValueOfOneChangeIsStoredOnceAndFailuresAreShownOnce)
                                           "Tarnwick/Glyphmere/Combo1=Arial"));
     EXPECT_THAT(dialogs.messages,
                 ElementsAre("Glyphmere could not save its settings.\r\n\r\nthe settings file is read-only"));
+}
+
+TEST(ProgressBar, KeepsTwoDecimalsAndStaysWithinItsRange)
+{
+    ProgressBar bar(nullptr);
+    const std::pair<float, float> cases[] = {{100.0f / 3, 33.33f}, {50.0f, 50.0f}, {150.0f, 100.0f}, {-3.0f, 0.0f}};
+    for (const auto& [given, shown] : cases) {
+        bar.setProgress(given);
+        EXPECT_NEAR(bar.progress(), shown, 0.001f) << given;
+    }
 }
 
 TEST(CenterForm, WindowLargerThanTheScreenStandsPartlyOffIt)

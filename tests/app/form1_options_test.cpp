@@ -97,6 +97,20 @@ TEST_F(ShownForm1Test, NumbersTypedOutsideTheListStayAsTyped)
     }
 }
 
+TEST_F(ShownForm1Test, EnterInTheSizeBox_KeepsTheTypedSizeOutOfTheList)
+{
+    Form1& form = showWindow();
+    auto& sizes = control<QComboBox>(form, "Combo2");
+    sizes.setFocus();
+    sizeText().clear();
+
+    QTest::keyClicks(&sizeText(), "15");
+    QTest::keyClick(&sizeText(), Qt::Key_Return);
+
+    EXPECT_EQ(sizes.count(), 15);
+    EXPECT_EQ(form.fontSize(), "15");
+}
+
 TEST_F(ShownForm1Test, TogglingTheHeadersOption_StoresZeroThenOne)
 {
     Form1& form = showWindow();

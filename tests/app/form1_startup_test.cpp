@@ -44,6 +44,26 @@ TEST_F(Form1Test, ListGetsItsOneColumn)
     EXPECT_EQ(list.columnWidth(0), platform::qt::twipsToPixels(5500, platform::qt::twipsPerPixel()));
 }
 
+TEST_F(Form1Test, FixedWindowWithTheButtonsSpanningTheListInOneRow)
+{
+    auto form = start();
+    const QRect list = control<QWidget>(*form, "ListView1").geometry();
+    const QRect add = control<QWidget>(*form, "Check3").geometry();
+    const QRect folder = control<QWidget>(*form, "Check6").geometry();
+    const QRect change = control<QWidget>(*form, "Check7").geometry();
+    const int gap = platform::qt::twipsToPixels(105, platform::qt::twipsPerPixel());
+
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(add.left(), list.left());
+    EXPECT_NEAR(change.right(), list.right(), 1);
+    EXPECT_NEAR(folder.left() - add.right() - 1, gap, 1);
+    EXPECT_NEAR(change.left() - folder.right() - 1, gap, 1);
+    EXPECT_EQ(add.top(), change.top());
+    EXPECT_LT(control<QWidget>(*form, "Command1").geometry().right(), 0); // wholly outside
+}
+
 TEST_F(Form1Test, RestoredValuesWinOverInitialSelections)
 {
     settings.preset("Headers and Footers", "0");
