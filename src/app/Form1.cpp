@@ -2,15 +2,15 @@
 
 #include "app/Controls.h"
 #include "app/Globals.h"
+#include "doclist/DocumentListView.h"
+#include "doclist/FolderScan.h"
 #include "platform/NumberText.h"
 #include "platform/qt/Twips.h"
 #include "word/WordContract.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QScopedValueRollback>
-#include <QTreeWidget>
 
 namespace glyphmere::app {
 namespace {
@@ -84,10 +84,8 @@ void Form1::CenterForm()
 
 void Form1::giveListItsColumn()
 {
-    ListView1->setColumnCount(1);
-    ListView1->setHeaderLabels({QString::fromLatin1(kListColumn)});
-    ListView1->header()->setStretchLastSection(false); // the column keeps its own width
-    ListView1->setColumnWidth(0, twipsToPixels(kListColumnWidth, twipsPerPixel(screen())));
+    const int width = twipsToPixels(kListColumnWidth, twipsPerPixel(screen()));
+    ListView1->setColumn(QString::fromLatin1(kListColumn), width);
 }
 
 void Form1::fillFontList()
@@ -145,34 +143,5 @@ void Form1::saveOption(const char* key, const std::string& value)
     if (!m_loading)
         m_optionWriter.save(key, value);
 }
-
-// The three push buttons spring back up first; the click that the reset raises finds 0 and does nothing.
-void Form1::Check3_Click()
-{
-    if (Check3->value() != 1)
-        return;
-    Check3->setValue(0);
-    addFilesByDialog();
-}
-
-void Form1::Check6_Click()
-{
-    if (Check6->value() != 1)
-        return;
-    Check6->setValue(0);
-    addFolder();
-}
-
-void Form1::Check7_Click()
-{
-    if (Check7->value() != 1)
-        return;
-    Check7->setValue(0);
-    changeFont();
-}
-
-void Form1::addFilesByDialog() {}
-void Form1::addFolder() {}
-void Form1::changeFont() {}
 
 } // namespace glyphmere::app

@@ -4,10 +4,12 @@
 #include "app/OptionSettings.h"
 #include "platform/MousePointer.h"
 #include "platform/Platform.h"
+#include "word/OptionsSource.h"
 
 #include <QCursor>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,7 +17,11 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+
+namespace glyphmere::doclist {
+class DocumentListView;
+class FolderScan;
+} // namespace glyphmere::doclist
 
 namespace glyphmere::app {
 
@@ -26,8 +32,9 @@ class ProgressBar;
 // The program's one window: the document list, the three push buttons, the font options and the
 // progress bar. It runs the start-up sequence when it is created, stores each option as it changes,
 // gives the pointer feedback, and ends the program when it closes. Its pointer setting (0 default,
-// 11 hourglass, 99 the hand) is the one the long operations share.
-class Form1 final : public QWidget, public platform::PointerSetting {
+// 11 hourglass, 99 the hand) is the one the long operations share; its controls are the options that
+// each restyle reads.
+class Form1 final : public QWidget, public platform::PointerSetting, public word::OptionsSource {
     Q_OBJECT
 
 public:
@@ -42,11 +49,11 @@ public:
     bool hasMouseIcon() const { return m_mouseIcon.has_value(); }
 
     // The options, read afresh from the controls every time.
-    std::string fontName() const;
-    std::string fontSize() const;
-    int headersAndFootersValue() const;
+    std::string fontName() const override;
+    std::string fontSize() const override;
+    int headersAndFootersValue() const override;
 
-    QTreeWidget& listView() { return *ListView1; }
+    doclist::DocumentListView& listView() { return *ListView1; }
     ProgressBar& progressBar() { return *ProgressBar1; }
 
 protected:
@@ -57,7 +64,7 @@ private:
     void createControls();
     void createButtons();
     void createOptionControls();
-    QTreeWidget* createListView1();
+    doclist::DocumentListView* createListView1();
     void setTabOrder();
     void connectHandlers();
 
@@ -99,7 +106,7 @@ private:
     std::optional<QCursor> m_mouseIcon;
 
     // The controls, by their design names.
-    QTreeWidget* ListView1 = nullptr;
+    doclist::DocumentListView* ListView1 = nullptr;
     GraphicalCheckBox* Check3 = nullptr;
     GraphicalCheckBox* Check6 = nullptr;
     GraphicalCheckBox* Check7 = nullptr;
@@ -110,6 +117,8 @@ private:
     QLabel* Label2 = nullptr;
     FocusReportingComboBox* Combo2 = nullptr;
     ProgressBar* ProgressBar1 = nullptr;
+
+    std::unique_ptr<doclist::FolderScan> m_folderScan;
 };
 
 } // namespace glyphmere::app

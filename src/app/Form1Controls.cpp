@@ -3,11 +3,12 @@
 
 #include "app/ButtonPictures.h"
 #include "app/Controls.h"
+#include "doclist/DocumentListView.h"
+#include "doclist/FolderScan.h"
 #include "platform/qt/Twips.h"
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -70,6 +71,8 @@ void Form1::createControls()
     ListView1 = createListView1();
     place(*ListView1, "ListView1", {120, 120, 6375, 1575}, kSmallPoints);
     ListView1->setToolTip(QString::fromLatin1(kListTip));
+    m_folderScan = std::make_unique<doclist::FolderScan>(m_platform.dialogs, m_platform.fileSystem,
+                                                         m_platform.windowSystem, *this, ListView1->ListItems);
     createButtons();
     createOptionControls();
     ProgressBar1 = new ProgressBar(this);
@@ -77,8 +80,11 @@ void Form1::createControls()
     setTabOrder();
 }
 
-// The one place that decides which control stands as the document list.
-QTreeWidget* Form1::createListView1() { return new QTreeWidget(this); }
+// The list follows the window's pointer setting and finds its drag image in the program's folder.
+doclist::DocumentListView* Form1::createListView1()
+{
+    return new doclist::DocumentListView(*this, m_platform.windowSystem.programFolder(), this);
+}
 
 void Form1::createButtons()
 {

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "app/Globals.h"
+#include "doclist/DocumentListView.h"
 #include "platform/PathSeparator.h"
 #include "platform/qt/PointerImage.h"
 
@@ -45,6 +46,7 @@ void Form1::setMousePointer(int setting)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     else if (setting != Hourglass && wasBusy)
         QGuiApplication::restoreOverrideCursor();
+    ListView1->showPointer();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)

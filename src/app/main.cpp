@@ -9,10 +9,15 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 using namespace glyphmere;
 
 int main(int argc, char** argv)
 {
+    // Past a file-size limit a write then fails, so the engine's save is abandoned and the document
+    // stays as it was, instead of the signal ending the program halfway.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
 
     docengine::EngineAutomation automation;

@@ -77,6 +77,7 @@ TEST_F(ShownForm1Test, LettersInTheSizeBox_AreReplacedBeforeAPushButtonActs)
     QTest::keyClicks(&sizeText(), "abc");
 
     auto& changeFont = control<GraphicalCheckBox>(form, "Check7");
+    dialogs.messageAnswers = {platform::MessageAnswer::Ok}; // the list is empty
     QTest::mouseClick(&changeFont, Qt::LeftButton);
 
     EXPECT_EQ(form.fontSize(), "12");
@@ -163,6 +164,10 @@ TEST_F(ShownForm1Test, UnwritableStore_IsReportedOnceAndTheWindowGoesOn)
 TEST_F(ShownForm1Test, PushButtonsSpringBackAfterEveryClick)
 {
     Form1& form = showWindow();
+    // Each does nothing further: the file dialog and the extension prompt are cancelled, the list is empty.
+    dialogs.openFilesAnswers = {{}};
+    dialogs.inputAnswers = {""};
+    dialogs.messageAnswers = {platform::MessageAnswer::Ok};
     for (const char* name : {"Check3", "Check6", "Check7"}) {
         auto& button = control<GraphicalCheckBox>(form, name);
         int clicks = 0;
