@@ -1,5 +1,6 @@
 #include "Form1Fixture.h"
 
+#include "doclist/DocumentListView.h"
 #include "platform/qt/Twips.h"
 
 #include <QCheckBox>
@@ -34,14 +35,19 @@ TEST_F(Form1Test, FirstRun_ShowsDefaultsAndStoresNothing)
     EXPECT_EQ(automation.liveInstances(), 0);
 }
 
-TEST_F(Form1Test, ListGetsItsOneColumn)
+TEST_F(Form1Test, TheDocumentListGetsItsOneColumn_TipAndFont)
 {
     auto form = start();
     auto& list = control<QTreeWidget>(*form, "ListView1");
 
+    EXPECT_EQ(&list, &form->listView());
     EXPECT_EQ(list.columnCount(), 1);
     EXPECT_EQ(list.headerItem()->text(0), "Word File(s)");
     EXPECT_EQ(list.columnWidth(0), platform::qt::twipsToPixels(5500, platform::qt::twipsPerPixel()));
+    EXPECT_TRUE(list.toolTip().startsWith("Drag and drop files here. Double-click item to remove it."));
+    EXPECT_EQ(list.font().family(), "Arial");
+    EXPECT_TRUE(list.font().bold());
+    EXPECT_EQ(list.font().pointSizeF(), 9.0);
 }
 
 TEST_F(Form1Test, FixedWindowWithTheButtonsSpanningTheListInOneRow)
