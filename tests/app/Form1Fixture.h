@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Controls.h"
 #include "app/Form1.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeServices.h"
@@ -9,6 +10,7 @@
 
 #include <QComboBox>
 #include <QStringList>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +51,12 @@ protected:
         auto* found = form.findChild<Control*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
         return *found;
+    }
+
+    // A person's click on one of the three push buttons.
+    static void clickButton(Form1& form, const char* name)
+    {
+        QTest::mouseClick(&control<GraphicalCheckBox>(form, name), Qt::LeftButton);
     }
 
     static QStringList entries(const QComboBox& box)

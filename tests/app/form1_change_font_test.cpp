@@ -1,8 +1,6 @@
 #include "Form1Fixture.h"
 
-#include "app/Controls.h"
 #include "doclist/DocumentListView.h"
-#include "doclist/FolderScan.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"
 
@@ -10,7 +8,6 @@
 
 #include <gmock/gmock.h>
 
-#include <cmath>
 #include <filesystem>
 #include <functional>
 
@@ -18,7 +15,6 @@ namespace glyphmere::app::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using platform::MousePointer::Default;
 using platform::MousePointer::Hourglass;
 
@@ -53,7 +49,9 @@ protected:
     ChangeFontTest()
     {
         m_form = std::make_unique<Form1>(watchedServices, "");
-        watched.onCreate = [this] { seen.push_back({m_form->progressBar().progress(), m_form->mousePointer()}); };
+        watched.onCreate = [this] {
+            seen.push_back({m_form->progressBar().progress(), m_form->mousePointer()});
+        };
     }
 
     // A file that passes the restyle's content check; the recording automation does the rest.
@@ -71,7 +69,7 @@ protected:
             m_form->listView().ListItems.Add(path);
     }
 
-    void clickChangeFont() { QTest::mouseClick(&control<GraphicalCheckBox>(*m_form, "Check7"), Qt::LeftButton); }
+    void clickChangeFont() { clickButton(*m_form, "Check7"); }
 
     // The documents opened, in the order of the run.
     std::vector<std::string> openedPaths() const
@@ -202,7 +200,7 @@ TEST_F(ChangeFontTest, RunDuringAFolderWalk_LeavesTheHourglassToTheWalk)
         pointerAfterRun.push_back(m_form->mousePointer());
     };
 
-    QTest::mouseClick(&control<GraphicalCheckBox>(*m_form, "Check6"), Qt::LeftButton);
+    clickButton(*m_form, "Check6");
 
     EXPECT_THAT(pointerAfterRun, ElementsAre(Hourglass));
     EXPECT_THAT(dialogs.messages, ElementsAre("Done."));

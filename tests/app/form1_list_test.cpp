@@ -1,6 +1,5 @@
 #include "Form1Fixture.h"
 
-#include "app/Controls.h"
 #include "doclist/DocumentListView.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"
@@ -45,7 +44,10 @@ protected:
         return result;
     }
 
-    QPoint centreOfRow(int position) { return list().visualRect(list().model()->index(position - 1, 0)).center(); }
+    QPoint centreOfRow(int position)
+    {
+        return list().visualRect(list().model()->index(position - 1, 0)).center();
+    }
 
     // Drags local files onto the list's top row and drops them there; true when the list took them.
     bool drop(const Texts& paths)
@@ -63,12 +65,13 @@ protected:
         return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
     }
 
-    void click(const char* button) { QTest::mouseClick(&control<GraphicalCheckBox>(*m_form, button), Qt::LeftButton); }
+    void click(const char* button) { clickButton(*m_form, button); }
 
     void moveOverTheList()
     {
         const QPoint at = rows().rect().center();
-        QMouseEvent move(QEvent::MouseMove, at, rows().mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, rows().mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&rows(), &move);
     }
 

@@ -1,19 +1,15 @@
 #include "Form1Fixture.h"
 
-#include "app/Controls.h"
 #include "docengine/EngineAutomation.h"
 #include "doclist/DocumentListView.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"
 
 #include <QCheckBox>
-#include <QTest>
 
 #include <pugixml.hpp>
 
 #include <gmock/gmock.h>
-
-#include <map>
 
 namespace glyphmere::app::testing {
 namespace {
@@ -23,9 +19,10 @@ using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
-constexpr const char* kBody = R"(<w:p><w:r><w:t>Plain words.</w:t></w:r></w:p>)"
-                              R"(<w:p><w:r><w:rPr><w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/><w:sz w:val="24"/>)"
-                              R"(</w:rPr><w:t>Styled words.</w:t></w:r></w:p>)";
+constexpr const char* kBody =
+    R"(<w:p><w:r><w:t>Plain words.</w:t></w:r></w:p>)"
+    R"(<w:p><w:r><w:rPr><w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/><w:sz w:val="24"/></w:rPr>)"
+    R"(<w:t>Styled words.</w:t></w:r></w:p>)";
 
 // The font name and size (half-points) of every run of a saved package's main text.
 std::vector<std::pair<std::string, std::string>> runFonts(const std::string& path)
@@ -68,7 +65,7 @@ protected:
         for (const std::string& path : paths)
             m_form->listView().ListItems.Add(path);
         dialogs.messageAnswers = {platform::MessageAnswer::Ok};
-        QTest::mouseClick(&control<GraphicalCheckBox>(*m_form, "Check7"), Qt::LeftButton);
+        clickButton(*m_form, "Check7");
     }
 
     docengine::EngineAutomation engine;
