@@ -1,0 +1,157 @@
+#include "round_trip_support.h"
+
+#include "package_test_support.h"
+#include "support/TestDocuments.h"
+
+#include "docengine/EngineAutomation.h"
+#include "word/RestyleDocument.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstring>
+
+namespace glyphmere::docengine::round_trip {
+namespace {
+
+constexpr unsigned kParseFlags = pugi::parse_full | pugi::parse_ws_pcdata;
+
+bool named(pugi::xml_node node, const char* qualifiedName) { return std::strcmp(node.name(), qualifiedName) == 0; }
+
+bool parse(pugi::xml_document& document, const std::string& bytes, const std::string& label)
+{
+    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size(), kParseFlags);
+    EXPECT_TRUE(result) << label << ": " << result.description() << " at " << result.offset;
+    return static_cast<bool>(result);
+}
+
+// Paragraph properties without their mark's run properties; nothing when nothing else is left, since
+// the font pass creates w:pPr to hold the mark's properties.
+bool onlyMarkProperties(pugi::xml_node properties)
+{
+    if (!named(properties, "w:pPr") || properties.first_attribute())
+        return false;
+    return std::all_of(properties.begin(), properties.end(), [](pugi::xml_node child) { return named(child, "w:rPr"); });
+}
+
+// Every node in document order, written out, leaving out what a font pass may change.
+void writeSkeleton(pugi::xml_node node, std::string& out)
+{
+    if (named(node, "w:rPr") || onlyMarkProperties(node))
+        return;
+    out += std::to_string(static_cast<int>(node.type())) + "<" + node.name();
+    for (pugi::xml_attribute attribute : node.attributes())
+        out += std::string(" ") + attribute.name() + "=\"" + attribute.value() + "\"";
+    out += ">" + std::string(node.value());
+    for (pugi::xml_node child : node.children())
+        writeSkeleton(child, out);
+    out += "</>";
+}
+
+std::vector<std::string> textsOf(const pugi::xml_document& document)
+{
+    std::vector<std::string> texts;
+    for (const pugi::xpath_node& text : document.select_nodes("//*[name()='w:t']"))
+        texts.emplace_back(text.node().text().get());
+    return texts;
+}
+
+void expectSameContent(const std::string& entry, const std::string& original, const std::string& saved)
+{
+    pugi::xml_document before;
+    pugi::xml_document after;
+    if (!parse(before, original, entry + " (original)") || !parse(after, saved, entry + " (saved)"))
+        return;
+    EXPECT_EQ(textsOf(before), textsOf(after)) << entry;
+    std::string skeletonBefore;
+    std::string skeletonAfter;
+    writeSkeleton(before, skeletonBefore);
+    writeSkeleton(after, skeletonAfter);
+    EXPECT_EQ(skeletonBefore, skeletonAfter) << entry << " changed outside run and paragraph-mark properties";
+}
+
+bool insideTextBoxOrRevision(pugi::xml_node node)
+{
+    for (pugi::xml_node up = node.parent(); up; up = up.parent()) {
+        if (named(up, "w:txbxContent") || named(up, "w:rPrChange") || named(up, "w:pPrChange"))
+            return true;
+    }
+    return false;
+}
+
+void expectProperties(pugi::xml_node properties, const std::string& fontName, int halfPoints,
+                      const std::string& where)
+{
+    const pugi::xml_node fonts = properties.child("w:rFonts");
+    EXPECT_EQ(std::string(fonts.attribute("w:ascii").value()), fontName) << where;
+    EXPECT_EQ(std::string(fonts.attribute("w:hAnsi").value()), fontName) << where;
+    EXPECT_FALSE(fonts.attribute("w:asciiTheme") || fonts.attribute("w:hAnsiTheme")) << where;
+    EXPECT_EQ(properties.child("w:sz").attribute("w:val").as_int(), halfPoints) << where;
+    EXPECT_EQ(properties.child("w:szCs").attribute("w:val").as_int(), halfPoints) << where;
+}
+
+} // namespace
+
+std::string restyle(const std::string& path, const std::string& fontName, const std::string& fontSize,
+                    bool headersAndFooters)
+{
+    EngineAutomation automation;
+    const word::FixedOptions options(fontName, fontSize, headersAndFooters);
+    const word::RestyleResult result = word::RestyleDocument(automation, options, path);
+    EXPECT_EQ(automation.liveInstanceCount(), 0u) << "the instance was not ended";
+    return result.ok ? "" : result.reason;
+}
+
+std::vector<std::string> changedEntries(const std::string& originalPath, const std::string& savedPath)
+{
+    using package_testing::storedEntries;
+    const auto before = storedEntries(originalPath);
+    const auto after = storedEntries(savedPath);
+    std::vector<std::string> namesBefore, namesAfter, changed;
+    for (const auto& entry : before)
+        namesBefore.push_back(entry.name);
+    for (const auto& entry : after)
+        namesAfter.push_back(entry.name);
+    EXPECT_EQ(namesBefore, namesAfter) << "the entries or their order changed";
+    if (namesBefore != namesAfter)
+        return namesAfter;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (before[i].rawBytes == after[i].rawBytes && before[i].method == after[i].method)
+            continue;
+        changed.push_back(before[i].name);
+        expectSameContent(before[i].name, entryText(originalPath, before[i].name),
+                          entryText(savedPath, before[i].name));
+    }
+    return changed;
+}
+
+int expectStoryRestyled(const std::string& partXml, const std::string& fontName, int halfPoints)
+{
+    pugi::xml_document document;
+    if (!parse(document, partXml, "restyled part"))
+        return 0;
+    int checked = 0;
+    for (const pugi::xpath_node& found : document.select_nodes("//*[name()='w:r' or name()='w:p']")) {
+        const pugi::xml_node node = found.node();
+        if (insideTextBoxOrRevision(node))
+            continue;
+        const bool paragraph = named(node, "w:p");
+        const pugi::xml_node properties = paragraph ? node.child("w:pPr").child("w:rPr") : node.child("w:rPr");
+        expectProperties(properties, fontName, halfPoints,
+                         std::string(paragraph ? "paragraph mark " : "run ") + std::to_string(checked));
+        ++checked;
+    }
+    return checked;
+}
+
+std::string entryText(const std::string& path, const std::string& entry)
+{
+    for (const auto& [name, bytes] : testing_support::readPackage(path)) {
+        if (name == entry)
+            return bytes;
+    }
+    return "";
+}
+
+} // namespace glyphmere::docengine::round_trip
