@@ -12,8 +12,8 @@ trap 'rm -rf "$work"' EXIT
 
 # A private LibreOffice profile, so that a running LibreOffice or a parallel run cannot interfere.
 timeout 180 soffice "-env:UserInstallation=file://$work/profile" --headless \
-    --convert-to docx --outdir "$work" "$sources/libreoffice.fodt" >/dev/null
-mv "$work/libreoffice.docx" "$here/libreoffice.docx"
+    --convert-to docx --outdir "$work" "$sources/libreoffice.fodt" "$sources/libreoffice-rich.fodt" >/dev/null
+mv "$work/libreoffice.docx" "$work/libreoffice-rich.docx" "$here/"
 
 pandoc --from markdown --to docx --output "$here/pandoc.docx" "$sources/pandoc.md"
 

@@ -22,6 +22,9 @@ struct Fixture {
 
 const Fixture kFixtures[] = {
     {"libreoffice.docx", {"word/document.xml", "word/footer1.xml", "word/header1.xml"}, {}},
+    {"libreoffice-rich.docx",
+     {"word/document.xml", "word/footer2.xml", "word/header2.xml"},
+     {"word/header1.xml", "word/footer1.xml", "word/footnotes.xml", "word/comments.xml"}},
     {"pandoc.docx", {"word/document.xml"}, {"word/footnotes.xml", "word/comments.xml"}},
     {"python-docx.docx",
      {"word/document.xml", "word/footer1.xml", "word/header1.xml"},
@@ -45,6 +48,8 @@ TEST_P(FixtureRestyle, ChangesOnlyTheRunPropertiesOfTheChosenStories)
     EXPECT_EQ(changed, fixture.changed);
     for (const std::string& entry : fixture.changed)
         EXPECT_GT(expectStoryRestyled(entryText(path, entry), "DejaVu Serif", 26), 0) << entry;
+    const std::vector<std::string> boxes = textBoxes(entryText(original, "word/document.xml"));
+    EXPECT_EQ(textBoxes(entryText(path, "word/document.xml")), boxes);
     for (const std::string& entry : fixture.untouchedStories)
         EXPECT_EQ(entryText(path, entry), entryText(original, entry)) << entry;
 }
@@ -53,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, FixtureRestyle, ::testing::ValuesIn(kFixture
                          [](const ::testing::TestParamInfo<Fixture>& info) {
                              std::string name = info.param.file;
                              name.erase(name.find('.'));
-                             name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                             std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 namespace glyphmere::docengine::round_trip {
 namespace {
@@ -143,6 +144,20 @@ int expectStoryRestyled(const std::string& partXml, const std::string& fontName,
         ++checked;
     }
     return checked;
+}
+
+std::vector<std::string> textBoxes(const std::string& partXml)
+{
+    pugi::xml_document document;
+    std::vector<std::string> boxes;
+    if (!parse(document, partXml, "part"))
+        return boxes;
+    for (const pugi::xpath_node& box : document.select_nodes("//*[name()='w:txbxContent']")) {
+        std::ostringstream markup;
+        box.node().print(markup, "", pugi::format_raw);
+        boxes.push_back(markup.str());
+    }
+    return boxes;
 }
 
 std::string entryText(const std::string& path, const std::string& entry)

@@ -21,6 +21,10 @@ std::vector<std::string> changedEntries(const std::string& originalPath, const s
 // runs and paragraph marks it checked.
 int expectStoryRestyled(const std::string& partXml, const std::string& fontName, int halfPoints);
 
+// Every text box (w:txbxContent) in the part, written out: a text box is a story of its own, which a
+// font pass over the story that holds its anchor leaves as it was.
+std::vector<std::string> textBoxes(const std::string& partXml);
+
 // The inflated bytes of one entry of the package at path ("" when it has none).
 std::string entryText(const std::string& path, const std::string& entry);
 
