@@ -29,6 +29,7 @@ std::string restyleReason(const std::string& path)
 {
     EngineAutomation automation;
     const word::RestyleResult result = word::RestyleDocument(automation, word::FixedOptions("Arial", "12", true), path);
+    EXPECT_EQ(automation.liveInstanceCount(), 0u) << "the failed instance was not ended";
     return result.ok ? "(changed)" : result.reason;
 }
 
@@ -115,7 +116,7 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
          "not a Word document (it has no main document part)"},
         {"malformed XML", package(minimalDocx("<w:p><w:r><w:t>Hello</w:r></w:p>")),
          "the part word/document.xml is damaged (", true},
-        {"zip bomb", [](const std::string& path) { writeBombPackage(path, std::uint64_t{300} << 20, "word/document.xml"); },
+        {"zip bomb", [](const std::string& path) { writeBombPackage(path, std::uint64_t{257} << 20, "word/document.xml"); },
          messages::kTooLarge},
         {"encrypted", bytes(compoundFile({u"EncryptedPackage"})), messages::kPasswordProtected},
         {"Word 97-2003", bytes(compoundFile({})), messages::kWordBinaryDocument},

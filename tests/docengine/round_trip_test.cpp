@@ -166,6 +166,32 @@ TEST(RoundTrip, WithoutTheFlag_NoHeaderOrFooterChanges)
     EXPECT_EQ(changedEntries(document.original, document.path), Entries{kDocument});
 }
 
+TEST(RoundTrip, SecondSectionsHeaders_AreNotTheCurrentPages)
+{
+    const std::string relationships =
+        R"(<Relationship Id="rH1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" )"
+        R"(Target="header1.xml"/><Relationship Id="rH2" )"
+        R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header2.xml"/>)";
+    const std::vector<PackageEntry> headers{{"word/header1.xml", part("hdr", "<w:p><w:r><w:t>one</w:t></w:r></w:p>")},
+                                            {"word/header2.xml", part("hdr", "<w:p><w:r><w:t>two</w:t></w:r></w:p>")}};
+    const struct {
+        const char* firstSection;
+        Entries changed;
+    } rows[] = {
+        {R"(<w:headerReference w:type="default" r:id="rH1"/>)", {kDocument, "word/header1.xml"}},
+        {"", {kDocument}},
+    };
+    for (const auto& row : rows) {
+        RoundTrip document(minimalDocx(std::string("<w:p><w:pPr><w:sectPr>") + row.firstSection +
+                                           "</w:sectPr></w:pPr><w:r><w:t>One</w:t></w:r></w:p>"
+                                           R"(<w:p><w:r><w:t>Two</w:t></w:r></w:p><w:sectPr>)"
+                                           R"(<w:headerReference w:type="default" r:id="rH2"/></w:sectPr>)",
+                                       headers, relationships));
+        ASSERT_EQ(restyle(document.path, "DejaVu Sans", "9", true), "");
+        EXPECT_EQ(changedEntries(document.original, document.path), row.changed) << row.firstSection;
+    }
+}
+
 TEST(RoundTrip, CurrentPageWithoutHeader_CreatesNoPart)
 {
     const std::string evenOnly =
