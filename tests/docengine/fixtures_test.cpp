@@ -31,6 +31,8 @@ const Fixture kFixtures[] = {
      {"word/header2.xml", "word/footer2.xml"}},
 };
 
+void PrintTo(const Fixture& fixture, std::ostream* out) { *out << fixture.file; }
+
 class FixtureRestyle : public ::testing::TestWithParam<Fixture> {};
 
 TEST_P(FixtureRestyle, ChangesOnlyTheRunPropertiesOfTheChosenStories)

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <sstream>
 
 namespace glyphmere::docengine::round_trip {
@@ -81,9 +82,73 @@ bool insideTextBoxOrRevision(pugi::xml_node node)
     return false;
 }
 
+// The order of run properties in the schema, a paragraph mark's revision marks first. Word refuses a
+// document whose properties are out of this order.
+const std::vector<std::string> kRunPropertySequence{
+    "w:ins",     "w:del",     "w:moveFrom",  "w:moveTo",  "w:rStyle",     "w:rFonts",  "w:b",
+    "w:bCs",     "w:i",       "w:iCs",       "w:caps",    "w:smallCaps",  "w:strike",  "w:dstrike",
+    "w:outline", "w:shadow",  "w:emboss",    "w:imprint", "w:noProof",    "w:snapToGrid", "w:vanish",
+    "w:webHidden", "w:color", "w:spacing",   "w:w",       "w:kern",       "w:position", "w:sz",
+    "w:szCs",    "w:highlight", "w:u",       "w:effect",  "w:bdr",        "w:shd",     "w:fitText",
+    "w:vertAlign", "w:rtl",   "w:cs",        "w:em",      "w:lang",       "w:eastAsianLayout",
+    "w:specVanish", "w:oMath", "w:rPrChange"};
+
+pugi::xml_node firstElement(pugi::xml_node parent)
+{
+    for (pugi::xml_node child : parent.children()) {
+        if (child.type() == pugi::node_element)
+            return child;
+    }
+    return {};
+}
+
+std::optional<std::size_t> schemaRank(pugi::xml_node child)
+{
+    const auto found = std::find(kRunPropertySequence.begin(), kRunPropertySequence.end(), child.name());
+    if (found == kRunPropertySequence.end())
+        return std::nullopt; // another vocabulary's extension
+    return static_cast<std::size_t>(found - kRunPropertySequence.begin());
+}
+
+// The properties a font pass sets stand where the schema orders them among their siblings (the order
+// of the others is the writer's own business), and the properties stand first in their run or just
+// before the section properties in their paragraph's.
+void expectSchemaOrder(pugi::xml_node properties, const std::string& where)
+{
+    for (const char* placed : {"w:rFonts", "w:sz", "w:szCs"}) {
+        const pugi::xml_node own = properties.child(placed);
+        if (!own)
+            continue; // reported by the caller
+        const std::size_t ownRank = *schemaRank(own);
+        bool before = true;
+        for (pugi::xml_node child : properties.children()) {
+            if (child == own) {
+                before = false;
+                continue;
+            }
+            const auto rank = schemaRank(child);
+            EXPECT_TRUE(!rank || (before ? *rank <= ownRank : *rank >= ownRank))
+                << where << ": " << placed << " and " << child.name() << " are out of the schema's order";
+        }
+    }
+    const pugi::xml_node owner = properties.parent();
+    if (named(owner, "w:r")) {
+        EXPECT_EQ(firstElement(owner), properties) << where << ": w:rPr must come first in its run";
+    }
+    if (!named(owner, "w:pPr"))
+        return;
+    for (pugi::xml_node after = properties.next_sibling(); after; after = after.next_sibling()) {
+        if (after.type() == pugi::node_element) {
+            EXPECT_TRUE(named(after, "w:sectPr") || named(after, "w:pPrChange")) << where << ": " << after.name();
+        }
+    }
+    EXPECT_EQ(firstElement(owner.parent()), owner) << where << ": w:pPr must come first in its paragraph";
+}
+
 void expectProperties(pugi::xml_node properties, const std::string& fontName, int halfPoints,
                       const std::string& where)
 {
+    expectSchemaOrder(properties, where);
     const pugi::xml_node fonts = properties.child("w:rFonts");
     EXPECT_EQ(std::string(fonts.attribute("w:ascii").value()), fontName) << where;
     EXPECT_EQ(std::string(fonts.attribute("w:hAnsi").value()), fontName) << where;
