@@ -1,4 +1,5 @@
 #include "package_test_support.h"
+#include "round_trip_support.h"
 #include "support/TestDocuments.h"
 
 #include "docengine/EngineAutomation.h"
@@ -72,15 +73,6 @@ std::string incompressibleBytes(std::size_t size)
     return bytes;
 }
 
-std::vector<PackageEntry> documentWithSettings(const std::string& settings)
-{
-    return minimalDocx(kBody,
-                       {{"word/settings.xml", R"(<w:settings xmlns:w=")" + std::string(kWordNamespace) + R"(">)" +
-                                                  settings + "</w:settings>"}},
-                       R"(<Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/)"
-                       R"(relationships/settings" Target="settings.xml"/>)");
-}
-
 std::vector<PackageEntry> withoutEntry(std::vector<PackageEntry> entries, const std::string& name)
 {
     std::erase_if(entries, [&name](const PackageEntry& entry) { return entry.first == name; });
@@ -134,7 +126,8 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
              ::chmod(path.c_str(), 0444);
          },
          messages::kReadOnly},
-        {"protected", package(documentWithSettings(R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)")),
+        {"protected",
+         package(round_trip::documentWithSettings(kBody, R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)")),
          "the document is protected against editing"},
         {"full disk", package(minimalDocx(kBody, {{"word/media/noise.bin", incompressibleBytes(64 * 1024)}})),
          messages::cannotSave("the file would be larger than the system allows"), false, 16 * 1024},

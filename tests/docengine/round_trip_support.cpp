@@ -225,6 +225,18 @@ std::vector<std::string> textBoxes(const std::string& partXml)
     return boxes;
 }
 
+std::vector<testing_support::PackageEntry> documentWithSettings(const std::string& bodyXml,
+                                                                const std::string& settingsXml)
+{
+    using testing_support::kWordNamespace;
+    return testing_support::minimalDocx(
+        bodyXml,
+        {{"word/settings.xml",
+          R"(<w:settings xmlns:w=")" + std::string(kWordNamespace) + R"(">)" + settingsXml + "</w:settings>"}},
+        R"(<Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/)"
+        R"(relationships/settings" Target="settings.xml"/>)");
+}
+
 std::string entryText(const std::string& path, const std::string& entry)
 {
     for (const auto& [name, bytes] : testing_support::readPackage(path)) {

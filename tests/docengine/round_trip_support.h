@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestDocuments.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ int expectStoryRestyled(const std::string& partXml, const std::string& fontName,
 // Every text box (w:txbxContent) in the part, written out: a text box is a story of its own, which a
 // font pass over the story that holds its anchor leaves as it was.
 std::vector<std::string> textBoxes(const std::string& partXml);
+
+// The entries of a .docx whose body is bodyXml and whose settings part holds settingsXml.
+std::vector<testing_support::PackageEntry> documentWithSettings(const std::string& bodyXml,
+                                                                const std::string& settingsXml);
 
 // The inflated bytes of one entry of the package at path ("" when it has none).
 std::string entryText(const std::string& path, const std::string& entry);
