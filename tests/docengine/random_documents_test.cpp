@@ -78,7 +78,8 @@ private:
         case 2:
             return R"(<w:ins w:id="80" w:author="A" w:date="2020-01-01T00:00:00Z">)" + run() + "</w:ins>";
         case 3:
-            return R"(<w:del w:id="81" w:author="A" w:date="2020-01-01T00:00:00Z"><w:r><w:delText>old</w:delText></w:r></w:del>)";
+            return R"(<w:del w:id="81" w:author="A" w:date="2020-01-01T00:00:00Z">)"
+                   R"(<w:r><w:delText>old</w:delText></w:r></w:del>)";
         case 4:
             return R"(<w:fldSimple w:instr=" PAGE ">)" + inner + "</w:fldSimple>";
         case 5:
@@ -120,7 +121,8 @@ private:
                 markup += property;
         }
         if (chance(15))
-            markup += R"(<w:rPrChange w:id="50" w:author="A" w:date="2020-01-01T00:00:00Z"><w:rPr><w:b/></w:rPr></w:rPrChange>)";
+            markup += R"(<w:rPrChange w:id="50" w:author="A" w:date="2020-01-01T00:00:00Z">)"
+                      R"(<w:rPr><w:b/></w:rPr></w:rPrChange>)";
         return markup + "</w:rPr>";
     }
 

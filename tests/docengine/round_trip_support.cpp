@@ -34,7 +34,8 @@ bool onlyMarkProperties(pugi::xml_node properties)
 {
     if (!named(properties, "w:pPr") || properties.first_attribute())
         return false;
-    return std::all_of(properties.begin(), properties.end(), [](pugi::xml_node child) { return named(child, "w:rPr"); });
+    return std::all_of(properties.begin(), properties.end(),
+                       [](pugi::xml_node child) { return named(child, "w:rPr"); });
 }
 
 // Every node in document order, written out, leaving out what a font pass may change.
