@@ -41,6 +41,8 @@ std::string restyleReasonWithFileSizeLimit(const std::string& path, rlim_t limit
     if (::pipe(channel) != 0)
         return "(no pipe)";
     const pid_t child = ::fork();
+    if (child < 0)
+        return "(no child process)";
     if (child == 0) {
         ::close(channel[0]);
         std::signal(SIGXFSZ, SIG_IGN);
