@@ -92,29 +92,43 @@ bool isBodyFontOrBulletSymbol(const std::string& font, const std::string& bodyFo
     return font.rfind(bodyFont, 0) == 0 || font.find("Symbol") != std::string::npos;
 }
 
-TEST(LibreOfficeCheck, RestyledDocumentIsShownInTheChosenFont)
+// Documents that other programs wrote; LibreOffice must open each one after the restyle.
+const char* const kFixtures[] = {"libreoffice.docx", "libreoffice-rich.docx", "pandoc.docx", "python-docx.docx"};
+
+TEST(LibreOfficeCheck, RestyledDocumentsOpenAndShowTheChosenFont)
 {
     if (!onPath("soffice") || !onPath("pdffonts"))
         GTEST_SKIP() << "soffice (libreoffice-writer-nogui) or pdffonts (poppler-utils) is not installed";
     TemporaryFolder folder;
-    const std::string fixture = std::string(GLYPHMERE_TEST_DATA) + "/libreoffice.docx";
-    std::filesystem::copy_file(fixture, folder.file("original.docx"));
-    std::filesystem::copy_file(fixture, folder.file("restyled.docx"));
+    const std::string data = GLYPHMERE_TEST_DATA;
+    std::filesystem::copy_file(data + "/libreoffice.docx", folder.file("original.docx"));
+    std::vector<std::string> documents;
+    for (const char* fixture : kFixtures) {
+        std::filesystem::copy_file(data + "/" + fixture, folder.file(fixture));
+        documents.push_back(folder.file(fixture));
+    }
+    std::vector<std::string> batch{GLYPHMERE_BATCH, "--font", "DejaVu Serif", "--size", "13", "--headers-footers"};
+    batch.insert(batch.end(), documents.begin(), documents.end());
+    const RunResult restyle = run(batch);
+    ASSERT_EQ(restyle.exitStatus, 0) << restyle.output;
 
-    const RunResult batch = run({GLYPHMERE_BATCH, "--font", "DejaVu Serif", "--size", "13", "--headers-footers",
-                                 folder.file("restyled.docx")});
-    ASSERT_EQ(batch.exitStatus, 0) << batch.output;
-
-    // One start of LibreOffice converts both, with a profile of its own so that parallel runs never meet.
-    const RunResult conversion =
-        run({"timeout", "240", "soffice", "-env:UserInstallation=file://" + folder.file("profile"), "--headless",
-             "--convert-to", "pdf", "--outdir", folder.file("pdf"), folder.file("original.docx"),
-             folder.file("restyled.docx")});
-    ASSERT_EQ(conversion.exitStatus, 0) << conversion.output;
+    // One start of LibreOffice converts them all, with a profile of its own so that parallel runs never meet.
+    std::vector<std::string> conversion{"timeout", "240", "soffice",
+                                        "-env:UserInstallation=file://" + folder.file("profile"), "--headless",
+                                        "--convert-to", "pdf", "--outdir", folder.file("pdf"),
+                                        folder.file("original.docx")};
+    conversion.insert(conversion.end(), documents.begin(), documents.end());
+    const RunResult converted = run(conversion);
+    ASSERT_EQ(converted.exitStatus, 0) << converted.output;
+    for (const char* fixture : kFixtures) {
+        const std::string pdf = std::filesystem::path(fixture).replace_extension(".pdf").string();
+        EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("pdf/" + pdf)))
+            << "LibreOffice did not open " << fixture << "\n" << converted.output;
+    }
 
     const std::set<std::string> before = fontsOfPdf(folder.file("pdf/original.pdf"));
     EXPECT_TRUE(before.count("LiberationSans")) << "the check must be able to see the document's own font";
-    const std::set<std::string> after = fontsOfPdf(folder.file("pdf/restyled.pdf"));
+    const std::set<std::string> after = fontsOfPdf(folder.file("pdf/libreoffice.pdf"));
     EXPECT_TRUE(after.count("DejaVuSerif"));
     for (const std::string& font : after)
         EXPECT_TRUE(isBodyFontOrBulletSymbol(font, "DejaVuSerif")) << font << " is still used";
