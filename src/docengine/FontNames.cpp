@@ -71,11 +71,15 @@ std::vector<std::string> installedFontNames()
     using PatternPtr = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
     using ObjectSetPtr = std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)>;
     using FontSetPtr = std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)>;
+    using ConfigPtr = std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)>;
+    // A configuration of our own, freed after use: the library's default one is never freed, and a leak
+    // checker reports what it holds.
+    ConfigPtr config(FcInitLoadConfigAndFonts(), FcConfigDestroy);
     PatternPtr pattern(FcPatternCreate(), FcPatternDestroy);
     ObjectSetPtr objects(FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr), FcObjectSetDestroy);
-    if (!pattern || !objects)
+    if (!config || !pattern || !objects)
         return {};
-    FontSetPtr fonts(FcFontList(nullptr, pattern.get(), objects.get()), FcFontSetDestroy);
+    FontSetPtr fonts(FcFontList(config.get(), pattern.get(), objects.get()), FcFontSetDestroy);
     if (!fonts)
         return {};
     std::vector<std::vector<LocalizedFamily>> families;

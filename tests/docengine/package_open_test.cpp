@@ -22,64 +22,6 @@ using namespace glyphmere::docengine::package_testing;
 
 const std::string kDamaged = "the document's package is damaged (";
 
-// A compound file of 512-byte sectors: sector 0 holds the allocation table, the directory chain starts at
-// firstDirectorySector and runs through directorySectors sectors; the stream is named in the last one.
-struct CompoundLayout {
-    std::u16string streamName;
-    std::uint32_t directorySectors = 1;
-    bool chainLoops = false;
-    std::uint32_t firstDirectorySector = 1;
-};
-
-void put(std::string& bytes, std::size_t at, std::uint64_t value, std::size_t width)
-{
-    bytes.replace(at, width, littleEndian(value, width));
-}
-
-void putDirectoryEntry(std::string& sector, std::size_t slot, const std::u16string& name, int type)
-{
-    const std::size_t at = slot * 128;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        put(sector, at + i * 2, name[i], 2);
-    put(sector, at + 0x40, (name.size() + 1) * 2, 2);
-    sector[at + 0x42] = static_cast<char>(type);
-}
-
-std::string compoundFile(const CompoundLayout& layout)
-{
-    std::string header(512, '\0');
-    header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
-    put(header, 0x18, 0x3E, 2);
-    put(header, 0x1A, 3, 2);
-    put(header, 0x1C, 0xFFFE, 2);
-    put(header, 0x1E, 9, 2);
-    put(header, 0x20, 6, 2);
-    put(header, 0x2C, 1, 4);
-    put(header, 0x30, layout.firstDirectorySector, 4);
-    put(header, 0x38, 0x1000, 4);
-    put(header, 0x3C, 0xFFFFFFFE, 4);
-    put(header, 0x44, 0xFFFFFFFE, 4);
-    for (std::size_t slot = 0; slot < 109; ++slot)
-        put(header, 0x4C + slot * 4, slot == 0 ? 0 : 0xFFFFFFFF, 4);
-
-    std::string fat(512, '\xFF');
-    put(fat, 0, 0xFFFFFFFD, 4);
-    for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
-        const bool last = sector == layout.directorySectors;
-        put(fat, sector * 4, last ? (layout.chainLoops ? 1 : 0xFFFFFFFE) : sector + 1, 4);
-    }
-    std::string directory;
-    for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
-        std::string bytes(512, '\0');
-        if (sector == 1)
-            putDirectoryEntry(bytes, 0, u"Root Entry", 5);
-        if (sector == layout.directorySectors && !layout.streamName.empty())
-            putDirectoryEntry(bytes, 1, layout.streamName, 2);
-        directory += bytes;
-    }
-    return header + fat + directory;
-}
-
 std::string validPackageBytes(const TemporaryFolder& folder)
 {
     const std::string path = folder.file("source.docx");

@@ -34,50 +34,6 @@ std::string readRefusal(const Package& package, const std::string& name)
     return "";
 }
 
-// Streams `size` zero bytes into libzip without ever holding them, for a real zip bomb.
-zip_int64_t zeroSource(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
-{
-    auto* remaining = static_cast<std::uint64_t*>(state);
-    switch (command) {
-    case ZIP_SOURCE_OPEN:
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_FREE:
-        return 0;
-    case ZIP_SOURCE_READ: {
-        const zip_uint64_t count = std::min<zip_uint64_t>(length, *remaining);
-        std::memset(data, 0, count);
-        *remaining -= count;
-        return static_cast<zip_int64_t>(count);
-    }
-    case ZIP_SOURCE_STAT: {
-        auto* stat = static_cast<zip_stat_t*>(data);
-        zip_stat_init(stat);
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR:
-        return 2 * sizeof(int);
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-    default:
-        return -1;
-    }
-}
-
-void writeBombPackage(const std::string& path, std::uint64_t size)
-{
-    writePackage(path, minimalDocx("<w:p/>"));
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), 0, &error);
-    ASSERT_NE(archive, nullptr);
-    std::uint64_t remaining = size;
-    zip_source_t* source = zip_source_function(archive, zeroSource, &remaining);
-    const zip_int64_t index = zip_file_add(archive, "word/media/bomb.bin", source, 0);
-    ASSERT_GE(index, 0);
-    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
-    ASSERT_EQ(zip_close(archive), 0);
-}
-
 TEST(PackageRead, EntriesComeInflatedInArchiveOrderAndNamesMatchLikeParts)
 {
     TemporaryFolder folder;

@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace glyphmere::docengine::package_testing {
@@ -74,6 +75,107 @@ std::string littleEndian(std::uint64_t value, std::size_t bytes)
     for (std::size_t i = 0; i < bytes; ++i)
         text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
     return text;
+}
+
+namespace {
+
+void put(std::string& bytes, std::size_t at, std::uint64_t value, std::size_t width)
+{
+    bytes.replace(at, width, littleEndian(value, width));
+}
+
+void putDirectoryEntry(std::string& sector, std::size_t slot, const std::u16string& name, int type)
+{
+    const std::size_t at = slot * 128;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        put(sector, at + i * 2, name[i], 2);
+    put(sector, at + 0x40, (name.size() + 1) * 2, 2);
+    sector[at + 0x42] = static_cast<char>(type);
+}
+
+} // namespace
+
+std::string compoundFile(const CompoundLayout& layout)
+{
+    std::string header(512, '\0');
+    header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    put(header, 0x18, 0x3E, 2);
+    put(header, 0x1A, 3, 2);
+    put(header, 0x1C, 0xFFFE, 2);
+    put(header, 0x1E, 9, 2);
+    put(header, 0x20, 6, 2);
+    put(header, 0x2C, 1, 4);
+    put(header, 0x30, layout.firstDirectorySector, 4);
+    put(header, 0x38, 0x1000, 4);
+    put(header, 0x3C, 0xFFFFFFFE, 4);
+    put(header, 0x44, 0xFFFFFFFE, 4);
+    for (std::size_t slot = 0; slot < 109; ++slot)
+        put(header, 0x4C + slot * 4, slot == 0 ? 0 : 0xFFFFFFFF, 4);
+
+    std::string fat(512, '\xFF');
+    put(fat, 0, 0xFFFFFFFD, 4);
+    for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
+        const bool last = sector == layout.directorySectors;
+        put(fat, sector * 4, last ? (layout.chainLoops ? 1 : 0xFFFFFFFE) : sector + 1, 4);
+    }
+    std::string directory;
+    for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
+        std::string bytes(512, '\0');
+        if (sector == 1)
+            putDirectoryEntry(bytes, 0, u"Root Entry", 5);
+        if (sector == layout.directorySectors && !layout.streamName.empty())
+            putDirectoryEntry(bytes, 1, layout.streamName, 2);
+        directory += bytes;
+    }
+    return header + fat + directory;
+}
+
+// Streams `size` zero bytes into libzip without ever holding them, for a real zip bomb.
+namespace {
+
+zip_int64_t zeroSource(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto* remaining = static_cast<std::uint64_t*>(state);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const zip_uint64_t count = std::min<zip_uint64_t>(length, *remaining);
+        std::memset(data, 0, count);
+        *remaining -= count;
+        return static_cast<zip_int64_t>(count);
+    }
+    case ZIP_SOURCE_STAT: {
+        auto* stat = static_cast<zip_stat_t*>(data);
+        zip_stat_init(stat);
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return 2 * sizeof(int);
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+void writeBombPackage(const std::string& path, std::uint64_t size, const std::string& entry)
+{
+    testing_support::writePackage(path, testing_support::minimalDocx("<w:p/>"));
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), 0, &error);
+    ASSERT_NE(archive, nullptr);
+    std::uint64_t remaining = size;
+    zip_source_t* source = zip_source_function(archive, zeroSource, &remaining);
+    const zip_int64_t index = zip_file_add(archive, entry.c_str(), source, ZIP_FL_OVERWRITE);
+    ASSERT_GE(index, 0);
+    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+    ASSERT_EQ(zip_close(archive), 0);
 }
 
 } // namespace glyphmere::docengine::package_testing

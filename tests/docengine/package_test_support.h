@@ -30,4 +30,19 @@ std::vector<StoredEntry> storedEntries(const std::string& path);
 // Little-endian bytes of a number, for patching header fields.
 std::string littleEndian(std::uint64_t value, std::size_t bytes);
 
+// A compound file of 512-byte sectors: sector 0 holds the allocation table, the directory chain starts at
+// firstDirectorySector and runs through directorySectors sectors; the stream is named in the last one.
+struct CompoundLayout {
+    std::u16string streamName;
+    std::uint32_t directorySectors = 1;
+    bool chainLoops = false;
+    std::uint32_t firstDirectorySector = 1;
+};
+std::string compoundFile(const CompoundLayout& layout);
+
+// Writes a small package whose entry (added, or replacing a part) holds `size` zero bytes, deflated: a
+// real zip bomb.
+void writeBombPackage(const std::string& path, std::uint64_t size,
+                      const std::string& entry = "word/media/bomb.bin");
+
 } // namespace glyphmere::docengine::package_testing
