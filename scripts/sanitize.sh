@@ -8,6 +8,5 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DGLYPHMERE_WERROR=ON -DGL
       -DGLYPHMERE_BUILD_GUI=OFF
 cmake --build build-sanitize -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
-export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
