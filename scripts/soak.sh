@@ -42,7 +42,8 @@ inject_fault() {
 
 echo "== restyling $count documents in one run, a fault every $every"
 # Paths stay short (d/00001.docx), so 10000 of them fit the kernel's argument limit with room to spare.
-"$batch" --font "DejaVu Sans" --size 11 --headers-footers d/*.docx > log-main.txt 2>&1 &
+: > log-main.txt
+"$batch" --font "DejaVu Sans" --size 11 --headers-footers d/*.docx >> log-main.txt 2>&1 &
 batch_pid=$!
 started=$(date +%s)
 next=$(( every / 2 ))

@@ -205,6 +205,13 @@ TEST(HostileMarkup, RefusedDocumentsNameTheReasonAndStayByteIdentical)
          kDocumentTypeRefused},
         {"entities declared, none used", [&] { return withMainPart(billionLaughs("a")); }, untouched,
          kDocumentTypeRefused},
+        {"zip bomb as the current page's header (257 MiB of blanks in 260 KB)",
+         [] {
+             auto entries = documentWithHeader("<w:p/>", "");
+             entries.back().second = std::string(257u << 20, ' ');
+             return entries;
+         },
+         untouched, "the document is too large"},
         {"corrupted compressed data", [] { return minimalDocx("<w:p/>"); }, corruptMainPartData,
          "the document's package is damaged ("},
         {"truncated in the central directory", [] { return minimalDocx("<w:p/>"); },
