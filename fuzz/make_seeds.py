@@ -70,8 +70,12 @@ def package(path, doc, rel_base=R.replace("/relationships", "/relationships/"), 
 def main(folder):
     out = pathlib.Path(folder)
     out.mkdir(parents=True, exist_ok=True)
+    numbering = (f'{DECL}<w:numbering xmlns:w="{W}"><w:abstractNum w:abstractNumId="0"><w:lvl w:ilvl="0">'
+                 '<w:numFmt w:val="bullet"/><w:rPr><w:rFonts w:ascii="Symbol" w:hAnsi="Symbol"/></w:rPr></w:lvl>'
+                 '</w:abstractNum><w:num w:numId="1"><w:abstractNumId w:val="0"/></w:num></w:numbering>')
     parts = [("word/settings.xml", settings('<w:trackRevisions/><w:evenAndOddHeaders/>')),
-             ("word/header1.xml", story("hdr")), ("word/footer1.xml", story("ftr"))]
+             ("word/header1.xml", story("hdr")), ("word/footer1.xml", story("ftr")),
+             ("word/numbering.xml", numbering)]
     for name, body in BODIES.items():
         package(out / f"seed-{name}.docx", document(body), extra=parts)
         (out / f"parts-{name}.txt").write_text(
