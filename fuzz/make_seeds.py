@@ -56,7 +56,7 @@ def package(path, doc, rel_base=R.replace("/relationships", "/relationships/"), 
              '<Default Extension="xml" ContentType="application/xml"/>'
              f'<Override PartName="/word/document.xml" ContentType="{main_type}"/></Types>')
     doc_rels = [("rS", rel_base + "settings", "settings.xml"), ("rH1", rel_base + "header", "header1.xml"),
-                ("rF1", rel_base + "footer", "footer1.xml")]
+                ("rF1", rel_base + "footer", "footer1.xml"), ("rN", rel_base + "numbering", "numbering.xml")]
     method = zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED
     with zipfile.ZipFile(path, "w", method) as archive:
         archive.writestr("[Content_Types].xml", types)
