@@ -123,6 +123,16 @@ std::string utf16FromUtf8(const std::string& utf8, bool littleEndian)
     return out;
 }
 
+// The parser leaves references to entities that a document type declares as they are, and the writer
+// would turn each into literal text; a Word document never has one, so such a part is refused.
+bool hasDocumentType(const pugi::xml_document& document)
+{
+    for (const pugi::xml_node node : document.children())
+        if (node.type() == pugi::node_doctype)
+            return true;
+    return false;
+}
+
 } // namespace
 
 XmlPart::XmlPart(std::string name, const std::string& bytes)
@@ -136,6 +146,9 @@ XmlPart::XmlPart(std::string name, const std::string& bytes)
         throw EngineError("the part " + m_name + " is damaged (" +
                           (result ? std::string("no root element") : std::string(result.description())) +
                           " at offset " + std::to_string(result.offset) + ")");
+    if (hasDocumentType(*m_document))
+        throw EngineError("the part " + m_name +
+                          " has a document type declaration, which a Word document may not have");
 }
 
 std::string XmlPart::serialize() const
