@@ -53,7 +53,7 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
     const std::string file = document("a.docx");
     const std::vector<std::pair<Arguments, std::string>> cases = {
         {{}, "--font NAME is required"},
-        {{"--font", "Arial", "--size", "12"}, "no files given"},
+        {{"--font", "Arial", "--size", "12"}, "no files or folders given"},
         {{"--size", "12", file}, "--font NAME is required"},
         {{"--font", "Arial", file}, "--size POINTS is required"},
         {{"--font", "Arial", "--size", "big", file}, "--size needs a number of points, not \"big\""},
@@ -86,7 +86,10 @@ TEST_F(BatchCommandLineTest, AttachedValuesAndFilesAfterDoubleDashAreRead)
     EXPECT_EQ(parsed.fontName, "Liberation Serif");
     EXPECT_EQ(parsed.fontSize, "10,5");
     EXPECT_TRUE(parsed.headersAndFooters);
-    EXPECT_THAT(parsed.files, ElementsAre("a.docx", "-b.docx", "--help"));
+    std::vector<std::string> files;
+    for (const BatchInput& input : parsed.inputs)
+        files.push_back(input.path + (input.isFolder ? " (folder)" : ""));
+    EXPECT_THAT(files, ElementsAre("a.docx", "-b.docx", "--help"));
 }
 
 TEST_F(BatchCommandLineTest, EveryFileChanged_PrintsOneLineEachInOrderAndExitsWithZero)
