@@ -4,19 +4,17 @@
 #include "docengine/FontPass.h"
 #include "docengine/FontValues.h"
 #include "docengine/HeaderFooter.h"
+#include "docengine/RevisionClock.h"
 #include "docengine/Relationships.h"
 #include "docengine/StylePass.h"
 #include "docengine/WordDocument.h"
 
 #include <algorithm>
 #include <array>
-#include <ctime>
 #include <utility>
 
 namespace glyphmere::docengine {
 namespace {
-
-constexpr const char* kRevisionAuthor = "Glyphmere";
 
 // The relationship types of the main part whose targets are stories, with the story's name.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kStoryTypes{{
@@ -31,16 +29,6 @@ struct Story {
     std::string entry;
     std::string name;
 };
-
-std::string currentUtcTime()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
 
 void addStory(std::vector<Story>& stories, const std::optional<std::string>& entry, std::string_view name)
 {
