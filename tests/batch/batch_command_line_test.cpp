@@ -65,6 +65,17 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
         {{"--font", "Arial", "--size", "12", "-", file}, "unknown option \"-\""},
         {{"--font", "Arial", "--size", "12", ""}, "an empty file name was given"},
         {{"--list-fonts", file}, "--list-fonts takes no other arguments"},
+        {{"--list-fonts", "--dry-run"}, "--list-fonts takes no other arguments"},
+        {{"--font", "Arial", "--size", "12", "--jobs", "0", file}, "--jobs needs a whole number from 1 to 256, not \"0\""},
+        {{"--font", "Arial", "--size", "12", "--jobs=two", file}, "--jobs needs a whole number from 1 to 256, not \"two\""},
+        {{"--font", "Arial", "--size", "12", "--jobs", "2", "--jobs", "2", file}, "--jobs is given more than once"},
+        {{"--font", "Arial", "--size", "12", "--ext", "docx", file}, "--ext applies only to folders given with --recursive"},
+        {{"--font", "Arial", "--size", "12", "--recursive", "d", "--ext", "a/b"}, "--ext needs an extension such as docx, not \"a/b\""},
+        {{"--font", "Arial", "--size", "12", "--dry-run", "--backup", "b", file},
+         "--backup cannot be used with --dry-run, which writes no file"},
+        {{"--font", std::string(32, 'x'), "--size", "12", file}, "--font: the font name is longer than 31 characters"},
+        {{"--font", "Arial", "--size", "12", "--east-asian-font", "a\tb", file},
+         "--east-asian-font: the font name contains characters that cannot be stored"},
     };
     for (const auto& [arguments, error] : cases) {
         err.str("");

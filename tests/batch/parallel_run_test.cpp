@@ -31,30 +31,43 @@ Outcome changed(const std::string& reason)
     return {OutcomeStatus::Changed, reason, 0, {}};
 }
 
-TEST(ParallelRun, LaterDocumentsEndingFirst_AreStillEmittedInInputOrder)
-{
-    // Item 0 waits until item 3 has ended, so with four jobs items 1 to 3 end before it.
+// Lets item 0 wait until every other item has ended.
+class WaitingObserver final : public RunObserver {
+public:
+    void finished(const Outcome& outcome) override
+    {
+        const std::lock_guard lock(mutex);
+        finishedReasons.push_back(outcome.reason);
+        ended.notify_all();
+    }
+    void inOrder(std::size_t index, const Outcome&) override { emitted.push_back(index); }
+
+    void waitForEnded(std::size_t count)
+    {
+        std::unique_lock lock(mutex);
+        ended.wait(lock, [&] { return finishedReasons.size() >= count; });
+    }
+
     std::mutex mutex;
     std::condition_variable ended;
-    bool thirdEnded = false;
+    std::vector<std::string> finishedReasons;
+    std::vector<std::size_t> emitted;
+};
+
+TEST(ParallelRun, LaterDocumentsEndingFirst_AreStillEmittedInInputOrder)
+{
     const std::atomic<bool> stop{false};
-    RecordingObserver observer;
+    WaitingObserver observer;
     const auto work = [&](std::size_t index) {
-        std::unique_lock lock(mutex);
         if (index == 0)
-            ended.wait(lock, [&] { return thirdEnded; });
-        if (index == 3) {
-            thirdEnded = true;
-            ended.notify_all();
-        }
+            observer.waitForEnded(3);
         return changed("item" + std::to_string(index));
     };
 
     EXPECT_FALSE(runInParallel({"a", "b", "c", "d"}, 4, stop, work, observer));
 
     EXPECT_EQ(observer.finishedReasons.back(), "item0");
-    EXPECT_THAT(observer.emitted, ElementsAre("0 changed item0", "1 changed item1", "2 changed item2",
-                                              "3 changed item3"));
+    EXPECT_THAT(observer.emitted, ElementsAre(0u, 1u, 2u, 3u));
 }
 
 TEST(ParallelRun, OneDocumentListedSeveralTimes_IsNeverWorkedOnTwiceAtOnce)
