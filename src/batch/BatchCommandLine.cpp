@@ -1,12 +1,14 @@
 #include "batch/BatchCommandLine.h"
 
-#include "platform/NumberText.h"
-#include "word/OptionsSource.h"
-#include "word/RestyleDocument.h"
+#include "batch/DocumentRestyler.h"
+#include "batch/InputList.h"
+#include "batch/JsonReport.h"
+#include "batch/ParallelRun.h"
+#include "batch/ProgressLine.h"
+#include "batch/SafeWrite.h"
 #include "word/WordContract.h"
 
 #include <exception>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -16,103 +18,112 @@ namespace {
 using platform::Variant;
 
 constexpr const char* kProgramName = "glyphmere-batch";
+constexpr mode_t kReportMode = 0644;
 
-// One option with a value: "--font NAME" or "--font=NAME". Returns the value, or nothing when argument
-// is not this option; sets error when the value is missing or was given before.
-std::optional<std::string> optionValue(const std::vector<std::string>& arguments, std::size_t& index,
-                                       const std::string& option, bool alreadyGiven, std::string& error)
+// Prints each outcome in input order, keeps the progress line, and keeps the outcomes for the report.
+class RunPrinter final : public RunObserver {
+public:
+    RunPrinter(const std::vector<BatchItem>& items, const BatchEnvironment& environment)
+        : m_items(items), m_out(environment.out), m_outcomes(items.size())
+    {
+        if (environment.errIsTerminal)
+            m_progress.emplace(environment.err, items.size());
+    }
+
+    void finished(const Outcome& outcome) override
+    {
+        if (m_progress)
+            m_progress->documentEnded(outcome.status == OutcomeStatus::Failed);
+    }
+
+    void inOrder(std::size_t index, const Outcome& outcome) override
+    {
+        if (m_progress)
+            m_progress->clear();
+        m_out << outcomeLine(m_items[index].path, outcome) << std::endl;
+        if (m_progress && index + 1 < m_items.size())
+            m_progress->redraw();
+        m_outcomes[index] = outcome;
+    }
+
+    const std::vector<Outcome>& outcomes() const { return m_outcomes; }
+    void clearProgress()
+    {
+        if (m_progress)
+            m_progress->clear();
+    }
+
+private:
+    const std::vector<BatchItem>& m_items;
+    std::ostream& m_out;
+    std::vector<Outcome> m_outcomes;
+    std::optional<ProgressLine> m_progress;
+};
+
+std::size_t countOf(const std::vector<Outcome>& outcomes, OutcomeStatus status)
 {
-    const std::string& argument = arguments[index];
-    std::optional<std::string> value;
-    if (argument.starts_with(option + "="))
-        value = argument.substr(option.size() + 1);
-    else if (argument != option)
-        return std::nullopt;
-    else if (index + 1 < arguments.size())
-        value = arguments[++index];
-    if (!value || value->empty())
-        error = option + " needs a value";
-    else if (alreadyGiven)
-        error = option + " is given more than once";
-    return value.value_or("");
+    std::size_t count = 0;
+    for (const Outcome& outcome : outcomes)
+        count += outcome.status == status ? 1 : 0;
+    return count;
 }
 
-// Reads one option at index (moving past its value); false when the argument is no option we know.
-bool readOption(const std::vector<std::string>& arguments, std::size_t& index, BatchArguments& parsed,
-                bool& listFonts)
+void reportInterruption(const std::vector<Outcome>& outcomes, std::ostream& err)
 {
-    const std::string& argument = arguments[index];
-    if (argument == "--help" || argument == "-h") {
-        parsed.command = Command::Help;
-    } else if (argument == "--list-fonts") {
-        listFonts = true;
-    } else if (argument == "--headers-footers") {
-        parsed.headersAndFooters = true;
-    } else if (auto font = optionValue(arguments, index, "--font", !parsed.fontName.empty(), parsed.error)) {
-        parsed.fontName = *font;
-    } else if (auto size = optionValue(arguments, index, "--size", !parsed.fontSize.empty(), parsed.error)) {
-        parsed.fontSize = *size;
-    } else {
+    const std::size_t notStarted = countOf(outcomes, OutcomeStatus::NotStarted);
+    err << kProgramName << ": interrupted: " << outcomes.size() - notStarted << " of " << outcomes.size()
+        << " documents were done (" << countOf(outcomes, OutcomeStatus::Changed) << " changed, "
+        << countOf(outcomes, OutcomeStatus::Failed) << " failed); " << notStarted
+        << " were not started and are as they were." << std::endl;
+}
+
+// Writes the report; false (with the reason on err) when it cannot be written.
+bool writeReport(const std::string& reportPath, const std::vector<BatchItem>& items,
+                 const std::vector<Outcome>& outcomes, bool interrupted, std::ostream& err)
+{
+    std::vector<std::string> paths;
+    for (const BatchItem& item : items)
+        paths.push_back(item.path);
+    try {
+        writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
+        return true;
+    } catch (const std::exception& error) {
+        err << kProgramName << ": the report " << reportPath << " could not be written: " << error.what()
+            << std::endl;
         return false;
     }
-    return true;
 }
 
-// What is wrong with a complete set of restyle arguments, or "" when nothing is.
-std::string restyleArgumentsError(const BatchArguments& parsed)
+int runItems(const BatchArguments& parsed, const std::vector<BatchItem>& items, const BatchEnvironment& environment)
 {
-    if (parsed.fontName.empty())
-        return "--font NAME is required";
-    if (parsed.fontSize.empty())
-        return "--size POINTS is required";
-    if (!platform::isNumeric(parsed.fontSize))
-        return "--size needs a number of points, not \"" + parsed.fontSize + "\"";
-    if (parsed.files.empty())
-        return "no files given";
-    for (const std::string& file : parsed.files) {
-        if (file.empty())
-            return "an empty file name was given";
+    DocumentRestyler restyler(parsed, environment.automation);
+    std::vector<std::string> keys;
+    for (const BatchItem& item : items)
+        keys.push_back(exclusionKey(fullPath(item.path)));
+    RunPrinter printer(items, environment);
+    const bool interrupted =
+        runInParallel(keys, parsed.jobs.value_or(environment.defaultJobs), environment.stop,
+                      [&](std::size_t index) { return restyler.restyle(items[index]); }, printer);
+    printer.clearProgress();
+    if (interrupted)
+        reportInterruption(printer.outcomes(), environment.err);
+    const bool reported = parsed.reportPath.empty() ||
+                          writeReport(parsed.reportPath, items, printer.outcomes(), interrupted, environment.err);
+    if (interrupted)
+        return kExitInterrupted;
+    const bool anyFailed = countOf(printer.outcomes(), OutcomeStatus::Failed) > 0;
+    return anyFailed || !reported ? kExitSomeFailed : kExitAllChanged;
+}
+
+int restyleFiles(const BatchArguments& parsed, const BatchEnvironment& environment)
+{
+    const InputList list = listInputs(parsed.inputs, parsed.scanExtension(), environment.stop);
+    if (list.interrupted) {
+        environment.err << kProgramName << ": interrupted while the folders were scanned; no document was changed."
+                        << std::endl;
+        return kExitInterrupted;
     }
-    return "";
-}
-
-void finishParsing(BatchArguments& parsed, bool listFonts)
-{
-    if (!parsed.error.empty() || parsed.command == Command::Help)
-        return;
-    if (listFonts) {
-        const bool restyleArgumentsGiven = !parsed.fontName.empty() || !parsed.fontSize.empty() ||
-                                           parsed.headersAndFooters || !parsed.files.empty();
-        parsed.command = Command::ListFonts;
-        if (restyleArgumentsGiven)
-            parsed.error = "--list-fonts takes no other arguments";
-        return;
-    }
-    parsed.error = restyleArgumentsError(parsed);
-}
-
-// Word is handed a full path, as it resolves a relative one against its own folder, not ours.
-std::string fullPath(const std::string& file)
-{
-    std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(file, error);
-    return error ? file : full.string();
-}
-
-int restyleFiles(const BatchArguments& parsed, platform::Automation& automation, std::ostream& out)
-{
-    const word::FixedOptions options(parsed.fontName, parsed.fontSize, parsed.headersAndFooters);
-    int exitStatus = kExitAllChanged;
-    for (const std::string& file : parsed.files) {
-        const word::RestyleResult result = word::RestyleDocument(automation, options, fullPath(file));
-        if (result.ok) {
-            out << "changed: " << file << std::endl;
-        } else {
-            out << "failed: " << file << ": " << result.reason << std::endl;
-            exitStatus = kExitSomeFailed;
-        }
-    }
-    return exitStatus;
+    return runItems(parsed, list.items, environment);
 }
 
 std::vector<std::string> readFontNames(const Variant& app)
@@ -149,62 +160,30 @@ int listFonts(platform::Automation& automation, std::ostream& out, std::ostream&
 
 } // namespace
 
-BatchArguments parseArguments(const std::vector<std::string>& arguments)
+int runCommandLine(const std::vector<std::string>& arguments, const BatchEnvironment& environment)
 {
-    BatchArguments parsed;
-    bool listFonts = false;
-    bool onlyFilesFollow = false;
-    for (std::size_t index = 0; index < arguments.size() && parsed.error.empty(); ++index) {
-        const std::string& argument = arguments[index];
-        if (onlyFilesFollow || !argument.starts_with("-")) {
-            parsed.files.push_back(argument);
-        } else if (argument == "--") {
-            onlyFilesFollow = true;
-        } else if (!readOption(arguments, index, parsed, listFonts)) {
-            parsed.error = "unknown option \"" + argument + "\"";
-        }
+    const BatchArguments parsed = parseArguments(arguments);
+    if (!parsed.error.empty()) {
+        environment.err << kProgramName << ": " << parsed.error << "\n\n" << usageText() << std::flush;
+        return kExitUsageError;
     }
-    finishParsing(parsed, listFonts);
-    return parsed;
-}
-
-std::string usageText()
-{
-    return "Usage: glyphmere-batch --font NAME --size POINTS [--headers-footers] [--] FILE...\n"
-           "       glyphmere-batch --list-fonts\n"
-           "       glyphmere-batch --help\n"
-           "\n"
-           "Gives each Word document FILE, in the order given, the font NAME at POINTS points and saves it\n"
-           "over its own file.\n"
-           "\n"
-           "  --font NAME        the font name, as --list-fonts prints it\n"
-           "  --size POINTS      the font size in points, such as 12 or 10.5\n"
-           "  --headers-footers  also change the header and the footer of the first page\n"
-           "  --list-fonts       print the font names that can be chosen, one per line\n"
-           "  --help             print this text\n"
-           "\n"
-           "Prints \"changed: FILE\" or \"failed: FILE: REASON\" for each file. A file that fails is left as\n"
-           "it was. Exit status: 0 when every file was changed, 1 when any failed, 2 on a usage error.\n";
+    switch (parsed.command) {
+    case Command::Help:
+        environment.out << usageText() << std::flush;
+        return kExitAllChanged;
+    case Command::ListFonts:
+        return listFonts(environment.automation, environment.out, environment.err);
+    case Command::Restyle:
+        break;
+    }
+    return restyleFiles(parsed, environment);
 }
 
 int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation,
                    std::ostream& out, std::ostream& err)
 {
-    const BatchArguments parsed = parseArguments(arguments);
-    if (!parsed.error.empty()) {
-        err << kProgramName << ": " << parsed.error << "\n\n" << usageText() << std::flush;
-        return kExitUsageError;
-    }
-    switch (parsed.command) {
-    case Command::Help:
-        out << usageText() << std::flush;
-        return kExitAllChanged;
-    case Command::ListFonts:
-        return listFonts(automation, out, err);
-    case Command::Restyle:
-        break;
-    }
-    return restyleFiles(parsed, automation, out);
+    static const std::atomic<bool> kNeverStopped{false};
+    return runCommandLine(arguments, BatchEnvironment{automation, out, err, kNeverStopped});
 }
 
 } // namespace glyphmere::batch

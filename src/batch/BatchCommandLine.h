@@ -1,7 +1,9 @@
 #pragma once
 
+#include "batch/BatchArguments.h"
 #include "platform/Automation.h"
 
+#include <atomic>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -11,31 +13,28 @@ namespace glyphmere::batch {
 inline constexpr int kExitAllChanged = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitUsageError = 2;
+inline constexpr int kExitInterrupted = 130;
 
-enum class Command { Restyle, ListFonts, Help };
-
-// The command line, read. error is empty when the arguments make sense; otherwise it says what is wrong.
-struct BatchArguments {
-    Command command = Command::Restyle;
-    std::string fontName;
-    std::string fontSize;
-    bool headersAndFooters = false;
-    std::vector<std::string> files;
-    std::string error;
+// What a run works with: the program hands in the engine, its streams and the flag that its signal
+// handler sets; tests hand in their own.
+struct BatchEnvironment {
+    platform::Automation& automation;
+    std::ostream& out;
+    std::ostream& err;
+    const std::atomic<bool>& stop; // set: start no other document
+    bool errIsTerminal = false;    // show the progress line on err
+    unsigned defaultJobs = 1;      // --jobs when not given: the number of cores
 };
 
-// Reads the arguments that follow the program's name:
-//   --font NAME --size POINTS [--headers-footers] [--] FILE...   |   --list-fonts   |   --help
-// Option values may also be attached with "=" (--font=Arial); after "--" every argument is a file.
-BatchArguments parseArguments(const std::vector<std::string>& arguments);
+// Runs glyphmere-batch with the arguments that follow the program's name. Restyles the documents with
+// up to --jobs at a time, printing "changed: FILE", "failed: FILE: REASON" (or, in a dry run, "would
+// change: FILE: ...") for each to out, in input order; --list-fonts prints one font name per line.
+// Usage errors, the progress line and what an interrupted run did go to err. Returns the exit status:
+// 0 when every file was changed, 1 when any failed (or the report could not be written), 2 on a usage
+// error, 130 when stop was set before every document was started.
+int runCommandLine(const std::vector<std::string>& arguments, const BatchEnvironment& environment);
 
-// The usage text printed by --help and after a usage error.
-std::string usageText();
-
-// Runs glyphmere-batch with the arguments that follow the program's name against the automation service.
-// Restyles the files in the order given, printing "changed: FILE" or "failed: FILE: REASON" for each to
-// out; --list-fonts prints one font name per line. Usage errors and a font list that cannot be read go to
-// err. Returns the exit status: 0 when every file was changed, 1 when any failed, 2 on a usage error.
+// The same with one job by default, never stopped, without a progress line.
 int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation,
                    std::ostream& out, std::ostream& err);
 

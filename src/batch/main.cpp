@@ -1,16 +1,47 @@
 #include "batch/BatchCommandLine.h"
 #include "docengine/EngineAutomation.h"
 
-#include <csignal>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
+
+namespace {
+
+// Set by SIGINT and SIGTERM: the run starts no other document, lets the ones in progress end and exits.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler may only touch a lock-free flag");
+
+extern "C" void requestStop(int)
+{
+    stopRequested.store(true);
+}
+
+void stopOnInterrupt()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    // Past a file-size limit a write then fails and the save is abandoned, leaving the document intact.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // A file-size limit makes a write fail with its reason instead of ending the program.
+    signal(SIGXFSZ, SIG_IGN);
+    stopOnInterrupt();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     glyphmere::docengine::EngineAutomation automation;
-    return glyphmere::batch::runCommandLine(arguments, automation, std::cout, std::cerr);
+    const glyphmere::batch::BatchEnvironment environment{automation, std::cout, std::cerr, stopRequested,
+                                                         isatty(STDERR_FILENO) == 1,
+                                                         std::max(1u, std::thread::hardware_concurrency())};
+    return glyphmere::batch::runCommandLine(arguments, environment);
 }

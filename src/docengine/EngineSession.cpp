@@ -5,29 +5,18 @@
 #include "docengine/FontPass.h"
 #include "docengine/FontValues.h"
 #include "docengine/HeaderFooter.h"
+#include "docengine/RevisionClock.h"
 
 #include "platform/AutomationError.h"
 #include "platform/NumberText.h"
 
 #include <cmath>
-#include <ctime>
 #include <filesystem>
 
 namespace glyphmere::docengine {
 namespace {
 
-constexpr const char* kRevisionAuthor = "Glyphmere";
 constexpr int kPrintLayoutView = 3;
-
-std::string currentUtcTime()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
 
 // A whole number from an integer, a double or numeric text; nullopt for anything else.
 std::optional<int> wholeNumber(const platform::Variant& value)

@@ -25,7 +25,8 @@ class StoryPass {
 public:
     explicit StoryPass(const PassContext& context) : m_context(context) {}
 
-    bool changed() const { return m_changed; }
+    const StoryCounts& counts() const { return m_counts; }
+    bool changed() const { return m_counts.runs > 0 || m_counts.paragraphMarks > 0; }
 
     Walk visit(const Element& element)
     {
@@ -59,7 +60,7 @@ private:
     void touchExisting(const Element& runProperties)
     {
         if (runProperties.node && needsChange(runProperties, m_context.change))
-            change(runProperties);
+            change(runProperties, m_counts.runs);
     }
 
     void touchRun(const Element& run)
@@ -67,7 +68,7 @@ private:
         const Element runProperties = xml::findChild(run, Vocabulary::Word, "rPr");
         if (!needsChange(runProperties, m_context.change))
             return;
-        change(runProperties.node ? runProperties : prependWordChild(run, "rPr"));
+        change(runProperties.node ? runProperties : prependWordChild(run, "rPr"), m_counts.runs);
     }
 
     // In a math run, w:rPr follows m:rPr.
@@ -77,10 +78,10 @@ private:
         if (!needsChange(runProperties, m_context.change))
             return;
         if (runProperties.node)
-            return change(runProperties);
+            return change(runProperties, m_counts.runs);
         const Element mathProperties = xml::findChild(run, Vocabulary::Math, "rPr");
         const auto rank = [](const Element& child) { return child.is(Vocabulary::Math, "rPr") ? 0 : 2; };
-        change(insertWordChild(run, "rPr", m_context.wordUri, rank, mathProperties.node ? 1 : -1));
+        change(insertWordChild(run, "rPr", m_context.wordUri, rank, mathProperties.node ? 1 : -1), m_counts.runs);
     }
 
     void touchParagraphMark(const Element& paragraph)
@@ -92,11 +93,12 @@ private:
         if (!needsChange(markProperties, m_context.change))
             return;
         if (markProperties.node)
-            return change(markProperties);
+            return change(markProperties, m_counts.paragraphMarks);
         if (!paragraphProperties.node)
             paragraphProperties = prependWordChild(paragraph, "pPr");
         change(insertWordChild(paragraphProperties, "rPr", m_context.wordUri, paragraphPropertyRank,
-                               kParagraphMarkRank));
+                               kParagraphMarkRank),
+               m_counts.paragraphMarks);
     }
 
     Element prependWordChild(const Element& parent, std::string_view local)
@@ -104,27 +106,51 @@ private:
         return insertWordChild(parent, local, m_context.wordUri, [](const Element&) { return 1; }, 0);
     }
 
-    void change(const Element& runProperties)
+    void change(const Element& runProperties, int& count)
     {
         applyChange(runProperties, m_context);
-        m_changed = true;
+        ++count;
     }
 
     const PassContext& m_context;
-    bool m_changed = false;
+    StoryCounts m_counts;
 };
+
+std::string_view wordUriOf(const Element& root)
+{
+    return root.vocabulary == Vocabulary::Word ? root.uri : xml::kWordUri;
+}
+
+StoryCounts finish(XmlPart& part, const StoryPass& pass)
+{
+    if (pass.changed())
+        part.markChanged();
+    return pass.counts();
+}
 
 } // namespace
 
-void applyFontToStory(XmlPart& part, const FontChange& change, const RevisionMark* revision)
+StoryCounts applyFontToStory(XmlPart& part, const FontChange& change, const RevisionMark* revision)
 {
     const Element root = xml::describe(part.root(), xml::NamespaceScope::empty());
-    const std::string_view wordUri = root.vocabulary == Vocabulary::Word ? root.uri : xml::kWordUri;
-    const PassContext context{wordUri, change, revision};
+    const PassContext context{wordUriOf(root), change, revision};
     StoryPass pass(context);
     xml::walkElements(root, [&pass](const Element& element) { return pass.visit(element); });
-    if (pass.changed())
-        part.markChanged();
+    return finish(part, pass);
+}
+
+StoryCounts applyFontToTextBoxes(XmlPart& part, const FontChange& change, const RevisionMark* revision)
+{
+    const Element root = xml::describe(part.root(), xml::NamespaceScope::empty());
+    const PassContext context{wordUriOf(root), change, revision};
+    StoryPass pass(context);
+    // The pass stops at a text box inside a text box; the search goes on into it and finds it too.
+    xml::walkElements(root, [&pass](const Element& element) {
+        if (element.isWord("txbxContent"))
+            xml::walkElements(element, [&pass](const Element& inside) { return pass.visit(inside); });
+        return xml::Walk::Descend;
+    });
+    return finish(part, pass);
 }
 
 } // namespace glyphmere::docengine

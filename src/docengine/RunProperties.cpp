@@ -3,6 +3,8 @@
 #include <array>
 #include <climits>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace glyphmere::docengine {
 namespace {
@@ -89,6 +91,33 @@ void recordOldProperties(const Element& runProperties, const PassContext& contex
     }
 }
 
+// One font slot of w:rFonts: the attribute with the plain name and the one with a theme font.
+struct FontSlot {
+    std::string_view name;
+    std::string_view theme;
+};
+constexpr FontSlot kAsciiSlot{"ascii", "asciiTheme"};
+constexpr FontSlot kHighAnsiSlot{"hAnsi", "hAnsiTheme"};
+constexpr FontSlot kEastAsianSlot{"eastAsia", "eastAsiaTheme"};
+constexpr FontSlot kComplexScriptSlot{"cs", "cstheme"};
+
+using SlotName = std::pair<FontSlot, const std::string*>;
+
+// The slots that the change sets, each with the name it gets.
+std::vector<SlotName> fontSlotsOf(const FontChange& change)
+{
+    std::vector<SlotName> slots;
+    if (change.name) {
+        slots.emplace_back(kAsciiSlot, &*change.name);
+        slots.emplace_back(kHighAnsiSlot, &*change.name);
+    }
+    if (change.eastAsianName)
+        slots.emplace_back(kEastAsianSlot, &*change.eastAsianName);
+    if (change.complexScriptName)
+        slots.emplace_back(kComplexScriptSlot, &*change.complexScriptName);
+    return slots;
+}
+
 } // namespace
 
 Element insertWordChild(const Element& parent, std::string_view local, std::string_view wordUri,
@@ -109,15 +138,17 @@ Element insertWordChild(const Element& parent, std::string_view local, std::stri
 
 bool needsChange(const Element& runProperties, const FontChange& change)
 {
-    if (!change.name && !change.halfPoints)
+    const std::vector<SlotName> slots = fontSlotsOf(change);
+    if (slots.empty() && !change.halfPoints)
         return false;
     if (!runProperties.node)
         return true;
-    if (change.name) {
+    if (!slots.empty()) {
         const Element fonts = xml::findChild(runProperties, Vocabulary::Word, "rFonts");
-        if (!fonts.node || wordValue(fonts, "ascii") != *change.name || wordValue(fonts, "hAnsi") != *change.name ||
-            hasWordAttribute(fonts, "asciiTheme") || hasWordAttribute(fonts, "hAnsiTheme"))
-            return true;
+        for (const auto& [slot, name] : slots) {
+            if (!fonts.node || wordValue(fonts, slot.name) != *name || hasWordAttribute(fonts, slot.theme))
+                return true;
+        }
     }
     if (change.halfPoints) {
         const std::string wanted = std::to_string(*change.halfPoints);
@@ -134,12 +165,13 @@ void applyChange(const Element& runProperties, const PassContext& context)
 {
     if (context.revision)
         recordOldProperties(runProperties, context);
-    if (context.change.name) {
+    const std::vector<SlotName> slots = fontSlotsOf(context.change);
+    if (!slots.empty()) {
         const Element fonts = runPropertyChild(runProperties, "rFonts", context.wordUri);
-        setWordAttribute(fonts, "ascii", *context.change.name, context.wordUri);
-        setWordAttribute(fonts, "hAnsi", *context.change.name, context.wordUri);
-        removeWordAttribute(fonts, "asciiTheme");
-        removeWordAttribute(fonts, "hAnsiTheme");
+        for (const auto& [slot, name] : slots) {
+            setWordAttribute(fonts, slot.name, *name, context.wordUri);
+            removeWordAttribute(fonts, slot.theme); // a theme font beats the plain name in the same element
+        }
     }
     if (context.change.halfPoints) {
         const std::string value = std::to_string(*context.change.halfPoints);

@@ -10,10 +10,13 @@
 
 namespace glyphmere::docengine {
 
-// What a font pass sets: the font name, the size in half points, or both.
+// What a font pass sets: the font name, the size in half points, or both. The East Asian and
+// complex-script slots are set only when asked for (the window's passes never do).
 struct FontChange {
     std::optional<std::string> name;
     std::optional<int> halfPoints;
+    std::optional<std::string> eastAsianName{};
+    std::optional<std::string> complexScriptName{};
 };
 
 // How a formatting change is recorded when the document tracks formatting.

@@ -29,7 +29,9 @@ std::string systemErrorText(int error)
     default:
         break;
     }
-    return asClause(std::strerror(error));
+    // strerror_r, not strerror: documents are restyled on several threads at once.
+    char buffer[256];
+    return asClause(strerror_r(error, buffer, sizeof buffer));
 }
 
 std::string asClause(std::string text)

@@ -85,6 +85,8 @@ std::size_t verbatimLength(std::string_view text, std::size_t pos)
 // one there came from such a reference; processing instructions and the document type keep theirs.
 std::string withCarriageReturnsEscaped(const std::string& utf8)
 {
+    if (utf8.find('\r') == std::string::npos)
+        return utf8; // the usual case: nothing to escape, and no character-by-character copy
     std::string escaped;
     escaped.reserve(utf8.size());
     const std::string_view text = utf8;

@@ -53,7 +53,7 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
     const std::string file = document("a.docx");
     const std::vector<std::pair<Arguments, std::string>> cases = {
         {{}, "--font NAME is required"},
-        {{"--font", "Arial", "--size", "12"}, "no files given"},
+        {{"--font", "Arial", "--size", "12"}, "no files or folders given"},
         {{"--size", "12", file}, "--font NAME is required"},
         {{"--font", "Arial", file}, "--size POINTS is required"},
         {{"--font", "Arial", "--size", "big", file}, "--size needs a number of points, not \"big\""},
@@ -65,6 +65,17 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
         {{"--font", "Arial", "--size", "12", "-", file}, "unknown option \"-\""},
         {{"--font", "Arial", "--size", "12", ""}, "an empty file name was given"},
         {{"--list-fonts", file}, "--list-fonts takes no other arguments"},
+        {{"--list-fonts", "--dry-run"}, "--list-fonts takes no other arguments"},
+        {{"--font", "Arial", "--size", "12", "--jobs", "0", file}, "--jobs needs a whole number from 1 to 256, not \"0\""},
+        {{"--font", "Arial", "--size", "12", "--jobs=two", file}, "--jobs needs a whole number from 1 to 256, not \"two\""},
+        {{"--font", "Arial", "--size", "12", "--jobs", "2", "--jobs", "2", file}, "--jobs is given more than once"},
+        {{"--font", "Arial", "--size", "12", "--ext", "docx", file}, "--ext applies only to folders given with --recursive"},
+        {{"--font", "Arial", "--size", "12", "--recursive", "d", "--ext", "a/b"}, "--ext needs an extension such as docx, not \"a/b\""},
+        {{"--font", "Arial", "--size", "12", "--dry-run", "--backup", "b", file},
+         "--backup cannot be used with --dry-run, which writes no file"},
+        {{"--font", std::string(32, 'x'), "--size", "12", file}, "--font: the font name is longer than 31 characters"},
+        {{"--font", "Arial", "--size", "12", "--east-asian-font", "a\tb", file},
+         "--east-asian-font: the font name contains characters that cannot be stored"},
     };
     for (const auto& [arguments, error] : cases) {
         err.str("");
@@ -86,7 +97,10 @@ TEST_F(BatchCommandLineTest, AttachedValuesAndFilesAfterDoubleDashAreRead)
     EXPECT_EQ(parsed.fontName, "Liberation Serif");
     EXPECT_EQ(parsed.fontSize, "10,5");
     EXPECT_TRUE(parsed.headersAndFooters);
-    EXPECT_THAT(parsed.files, ElementsAre("a.docx", "-b.docx", "--help"));
+    std::vector<std::string> files;
+    for (const BatchInput& input : parsed.inputs)
+        files.push_back(input.path + (input.isFolder ? " (folder)" : ""));
+    EXPECT_THAT(files, ElementsAre("a.docx", "-b.docx", "--help"));
 }
 
 TEST_F(BatchCommandLineTest, EveryFileChanged_PrintsOneLineEachInOrderAndExitsWithZero)

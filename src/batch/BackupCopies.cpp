@@ -1,0 +1,80 @@
+#include "batch/BackupCopies.h"
+
+#include "batch/SafeWrite.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace glyphmere::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr mode_t kPermissionBits = 07777;
+
+bool isBelow(const fs::path& path, const fs::path& folder)
+{
+    const fs::path relative = path.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// Copies the file at path to copyPath; the reason when it could not.
+std::optional<std::string> copyFile(const std::string& path, const std::string& copyPath)
+{
+    struct stat status {};
+    try {
+        const std::string bytes = readWholeFile(path);
+        if (::stat(path.c_str(), &status) != 0)
+            throw std::runtime_error("the document cannot be examined");
+        if (fs::exists(copyPath)) {
+            if (readWholeFile(copyPath) == bytes)
+                return std::nullopt;
+            return "a different backup copy is already at " + copyPath + ", and it is kept";
+        }
+        fs::create_directories(fs::path(copyPath).parent_path());
+        writeFileSafely(copyPath, bytes, status.st_mode & kPermissionBits);
+    } catch (const fs::filesystem_error& error) {
+        return "the backup copy could not be made at " + copyPath + " (" + error.code().message() + ")";
+    } catch (const std::exception& error) {
+        return "the backup copy could not be made at " + copyPath + " (" + error.what() + ")";
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+BackupCopies::BackupCopies(std::string folder) : m_folder(std::move(folder)) {}
+
+std::string BackupCopies::copyPathFor(const std::string& path) const
+{
+    const fs::path full = fs::absolute(path).lexically_normal();
+    const fs::path current = fs::current_path().lexically_normal();
+    const fs::path kept = isBelow(full, current) ? full.lexically_relative(current) : full.relative_path();
+    return (fs::path(m_folder) / kept).string();
+}
+
+std::optional<std::string> BackupCopies::keepOriginal(const std::string& path)
+{
+    std::string copyPath;
+    try {
+        copyPath = copyPathFor(path);
+    } catch (const fs::filesystem_error& error) {
+        return "the backup copy could not be placed (" + error.code().message() + ")";
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_made.count(copyPath))
+            return std::nullopt;
+    }
+    // Two jobs never hold the same document, so they never write the same copy at once.
+    std::optional<std::string> failure = copyFile(path, copyPath);
+    if (!failure) {
+        const std::lock_guard lock(m_mutex);
+        m_made.insert(copyPath);
+    }
+    return failure;
+}
+
+} // namespace glyphmere::batch

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "docengine/RestyleRequest.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glyphmere::batch {
+
+enum class Command { Restyle, ListFonts, Help };
+
+// One thing to restyle, as given: a document, or a folder whose matching documents are added.
+struct BatchInput {
+    std::string path;
+    bool isFolder = false;
+};
+
+// The command line, read. error is empty when the arguments make sense; otherwise it says what is wrong.
+struct BatchArguments {
+    Command command = Command::Restyle;
+    std::string fontName;
+    std::string fontSize;
+    bool headersAndFooters = false;
+    bool allStories = false;
+    std::optional<std::string> eastAsianFont;
+    std::optional<std::string> complexScriptFont;
+    bool styles = false;
+    bool dryRun = false;
+    std::optional<unsigned> jobs; // the number of cores when not given
+    std::optional<std::string> extension;
+    std::string reportPath;
+    std::string backupFolder;
+    std::vector<BatchInput> inputs; // in the order given
+    std::string error;
+
+    // Whether an option that only the built-in engine offers was given: such a run goes to the engine
+    // directly instead of through Word's object model.
+    bool needsEngine() const;
+    // The extension that a folder scan matches ("docx" when none is given).
+    std::string scanExtension() const;
+    // What the engine is asked for each document.
+    docengine::RestyleRequest engineRequest() const;
+};
+
+inline constexpr unsigned kMaxJobs = 256;
+
+// Reads the arguments that follow the program's name (see usageText). Option values may also be
+// attached with "=" (--font=Arial); after "--" every argument is a file.
+BatchArguments parseArguments(const std::vector<std::string>& arguments);
+
+// The usage text printed by --help and after a usage error.
+std::string usageText();
+
+} // namespace glyphmere::batch

@@ -1,0 +1,58 @@
+#include "batch/DocumentRestyler.h"
+
+#include "word/RestyleDocument.h"
+
+#include <chrono>
+#include <exception>
+#include <filesystem>
+
+namespace glyphmere::batch {
+
+DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation)
+    : m_automation(automation), m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters)
+{
+    if (arguments.needsEngine())
+        m_engineRequest = arguments.engineRequest();
+    if (!arguments.backupFolder.empty())
+        m_backups.emplace(arguments.backupFolder);
+}
+
+Outcome DocumentRestyler::restyle(const BatchItem& item)
+{
+    if (!item.refusal.empty())
+        return {OutcomeStatus::Failed, item.refusal, 0, {}};
+    const auto start = std::chrono::steady_clock::now();
+    Outcome outcome = restyleFile(fullPath(item.path));
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+Outcome DocumentRestyler::restyleFile(const std::string& path)
+{
+    if (const auto refusal = word::refusalBeforeOpening(path))
+        return {OutcomeStatus::Failed, *refusal, 0, {}};
+    if (m_backups) {
+        if (const auto failure = m_backups->keepOriginal(path))
+            return {OutcomeStatus::Failed, *failure, 0, {}};
+    }
+    if (!m_engineRequest) {
+        const word::RestyleResult result = word::RestyleDocument(m_automation, m_options, path);
+        return {result.ok ? OutcomeStatus::Changed : OutcomeStatus::Failed, result.reason, 0, {}};
+    }
+    try {
+        auto stories = docengine::restyleDocumentFile(path, *m_engineRequest);
+        return {m_engineRequest->dryRun ? OutcomeStatus::DryRun : OutcomeStatus::Changed, "", 0, std::move(stories)};
+    } catch (const std::exception& error) {
+        // The document's failure is its outcome; the run goes on with the others.
+        return {OutcomeStatus::Failed, error.what(), 0, {}};
+    }
+}
+
+std::string fullPath(const std::string& file)
+{
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(file, error);
+    return error ? file : full.string();
+}
+
+} // namespace glyphmere::batch

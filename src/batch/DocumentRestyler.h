@@ -1,0 +1,36 @@
+#pragma once
+
+#include "batch/BackupCopies.h"
+#include "batch/BatchArguments.h"
+#include "batch/InputList.h"
+#include "batch/Outcome.h"
+#include "platform/Automation.h"
+#include "word/OptionsSource.h"
+
+#include <optional>
+
+namespace glyphmere::batch {
+
+// Restyles one item of the run and times it. Without an engine-only option it goes through Word's
+// object model (word::RestyleDocument, one instance per document, as the window does); with one, through
+// the engine's restyle request. With a backup folder the original is copied first, and a document whose
+// copy fails is not touched. Safe to call from several jobs at once for different documents.
+class DocumentRestyler {
+public:
+    DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation);
+
+    Outcome restyle(const BatchItem& item);
+
+private:
+    Outcome restyleFile(const std::string& fullPath);
+
+    platform::Automation& m_automation;
+    word::FixedOptions m_options;
+    std::optional<docengine::RestyleRequest> m_engineRequest;
+    std::optional<BackupCopies> m_backups;
+};
+
+// The full path that Word is handed: it resolves a relative one against its own folder, not ours.
+std::string fullPath(const std::string& file);
+
+} // namespace glyphmere::batch

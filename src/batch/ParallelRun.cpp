@@ -1,0 +1,125 @@
+#include "batch/ParallelRun.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <thread>
+
+namespace glyphmere::batch {
+namespace {
+
+// The signal handler cannot wake a waiting job, so a job held back by a duplicate looks again this often.
+constexpr std::chrono::milliseconds kStopPoll{50};
+
+Outcome outcomeOf(const DocumentWork& work, std::size_t index)
+{
+    try {
+        return work(index);
+    } catch (const std::exception& error) {
+        // The work reports its own failures; this is what escaped it (memory ran out), for this item alone.
+        return {OutcomeStatus::Failed, error.what(), 0, {}};
+    }
+}
+
+class Scheduler {
+public:
+    Scheduler(const std::vector<std::string>& keys, const std::atomic<bool>& stop, RunObserver& observer)
+        : m_keys(keys), m_stop(stop), m_observer(observer), m_outcomes(keys.size()), m_started(keys.size(), false)
+    {
+    }
+
+    void workUntilDone(const DocumentWork& work)
+    {
+        while (const std::optional<std::size_t> index = take())
+            finish(*index, outcomeOf(work, *index));
+    }
+
+    // After every job has ended: what is left, in order.
+    bool emitRest()
+    {
+        const std::lock_guard lock(m_mutex);
+        bool skipped = false;
+        for (; m_nextToEmit < m_outcomes.size(); ++m_nextToEmit) {
+            skipped = skipped || !m_outcomes[m_nextToEmit];
+            m_observer.inOrder(m_nextToEmit, m_outcomes[m_nextToEmit].value_or(Outcome{}));
+        }
+        return skipped;
+    }
+
+private:
+    std::optional<std::size_t> take()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_stop.load() && m_firstUnstarted < m_keys.size()) {
+            for (std::size_t index = m_firstUnstarted; index < m_keys.size(); ++index) {
+                if (!m_started[index] && !m_held.count(m_keys[index]))
+                    return start(index);
+            }
+            m_changed.wait_for(lock, kStopPoll);
+        }
+        return std::nullopt;
+    }
+
+    std::size_t start(std::size_t index)
+    {
+        m_started[index] = true;
+        m_held.insert(m_keys[index]);
+        while (m_firstUnstarted < m_started.size() && m_started[m_firstUnstarted])
+            ++m_firstUnstarted;
+        return index;
+    }
+
+    void finish(std::size_t index, Outcome outcome)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_held.erase(m_keys[index]);
+        m_observer.finished(outcome);
+        m_outcomes[index] = std::move(outcome);
+        for (; m_nextToEmit < m_outcomes.size() && m_outcomes[m_nextToEmit]; ++m_nextToEmit)
+            m_observer.inOrder(m_nextToEmit, *m_outcomes[m_nextToEmit]);
+        m_changed.notify_all();
+    }
+
+    const std::vector<std::string>& m_keys;
+    const std::atomic<bool>& m_stop;
+    RunObserver& m_observer;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::optional<Outcome>> m_outcomes;
+    std::vector<bool> m_started;
+    std::set<std::string> m_held;
+    std::size_t m_firstUnstarted = 0;
+    std::size_t m_nextToEmit = 0;
+};
+
+} // namespace
+
+std::string exclusionKey(const std::string& path)
+{
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
+    if (resolved)
+        return resolved.get();
+    std::error_code error;
+    return std::filesystem::absolute(path, error).lexically_normal().string();
+}
+
+bool runInParallel(const std::vector<std::string>& keys, unsigned jobs, const std::atomic<bool>& stop,
+                   const DocumentWork& work, RunObserver& observer)
+{
+    Scheduler scheduler(keys, stop, observer);
+    const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1u), std::max<std::size_t>(keys.size(), 1));
+    std::vector<std::thread> workers;
+    for (std::size_t i = 1; i < threads; ++i)
+        workers.emplace_back([&] { scheduler.workUntilDone(work); });
+    scheduler.workUntilDone(work); // the calling thread is one of the jobs
+    for (std::thread& worker : workers)
+        worker.join();
+    return scheduler.emitRest();
+}
+
+} // namespace glyphmere::batch

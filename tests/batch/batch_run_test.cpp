@@ -1,0 +1,204 @@
+#include "batch/BackupCopies.h"
+#include "batch/BatchCommandLine.h"
+
+#include "BatchDocuments.h"
+#include "docengine/EngineAutomation.h"
+#include "fakes/RecordingAutomation.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace glyphmere::batch {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::isRestyledWith;
+using testing::writeDocument;
+using testing_support::readFile;
+using testing_support::TemporaryFolder;
+using Arguments = std::vector<std::string>;
+
+const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13"};
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// Runs in the temporary folder, with the real engine, as the program does.
+class BatchRunTest : public ::testing::Test {
+protected:
+    BatchRunTest() { fs::current_path(folder.path()); }
+    ~BatchRunTest() override { fs::current_path(m_previous); }
+
+    int run(const Arguments& options, bool terminal = false)
+    {
+        Arguments arguments = kRestyle;
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        return runCommandLine(arguments, BatchEnvironment{engine, out, err, stop, terminal, 4});
+    }
+
+    std::string document(const std::string& path)
+    {
+        fs::create_directories(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path());
+        writeDocument(path);
+        return path;
+    }
+
+    fs::path m_previous = fs::current_path();
+    TemporaryFolder folder;
+    docengine::EngineAutomation engine;
+    std::atomic<bool> stop{false};
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(BatchRunTest, FilesAndFolders_AreRestyledInTheOrderGivenWithTheFolderScansRules)
+{
+    document("first.docx");
+    document("tree/b.docx");
+    document("tree/a.docx");
+    document("tree/sub/c.docx");
+    document("tree/.hidden/h.docx");
+    document("tree/~old.docx");
+    document("tree/a.doc.txt");
+    fs::create_directory_symlink("..", "tree/sub/up"); // a link back to an ancestor is not followed again
+    document("last.docx");
+
+    EXPECT_EQ(run({"first.docx", "--recursive", "tree", "--recursive", "missing", "last.docx"}), kExitSomeFailed);
+
+    EXPECT_THAT(linesOf(out.str()),
+                ElementsAre("changed: first.docx", "changed: tree/a.docx", "changed: tree/b.docx",
+                            "changed: tree/sub/c.docx",
+                            "failed: missing/: it could not be read, so no document below it was added",
+                            "changed: last.docx"));
+    for (const char* restyled : {"first.docx", "tree/a.docx", "tree/b.docx", "tree/sub/c.docx", "last.docx"})
+        EXPECT_TRUE(isRestyledWith(restyled, "Liberation Serif")) << restyled;
+    EXPECT_FALSE(isRestyledWith("tree/.hidden/h.docx", "Liberation Serif"));
+    EXPECT_FALSE(isRestyledWith("tree/~old.docx", "Liberation Serif"));
+    EXPECT_TRUE(err.str().empty());
+}
+
+TEST_F(BatchRunTest, OneDocumentListedUnderSeveralNames_IsRestyledOnceAtATime)
+{
+    document("a.docx");
+    document("b.docx");
+    fs::create_symlink("a.docx", "link.docx");
+
+    EXPECT_EQ(run({"--jobs", "4", "a.docx", "./a.docx", "link.docx", "b.docx", "a.docx", "tree/../a.docx"}),
+              kExitSomeFailed);
+
+    // Two jobs on one file at once would make the later save fail as "changed by another program".
+    EXPECT_THAT(linesOf(out.str()), ElementsAre("changed: a.docx", "changed: ./a.docx", "changed: link.docx",
+                                                "changed: b.docx", "changed: a.docx",
+                                                "failed: tree/../a.docx: the file does not exist"));
+}
+
+TEST_F(BatchRunTest, DryRun_CountsWhatWouldChangeAndLeavesEveryByte)
+{
+    const std::string before = readFile(document("a.docx"));
+
+    EXPECT_EQ(run({"--dry-run", "--all-stories", "a.docx"}), kExitAllChanged);
+
+    EXPECT_EQ(out.str(), "would change: a.docx: main text (word/document.xml) 3 runs, 3 paragraph marks\n");
+    EXPECT_TRUE(readFile("a.docx") == before) << "a.docx";
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
+}
+
+TEST_F(BatchRunTest, Backup_KeepsByteIdenticalOriginalsAndNeverOverwritesAnOlderCopy)
+{
+    const std::string a = readFile(document("a.docx"));
+    const std::string c = readFile(document("docs/c.docx"));
+
+    EXPECT_EQ(run({"--backup", "saved", "a.docx", "docs/c.docx", "a.docx"}), kExitAllChanged);
+    EXPECT_TRUE(readFile("saved/a.docx") == a) << "saved/a.docx";
+    EXPECT_TRUE(readFile("saved/docs/c.docx") == c) << "saved/docs/c.docx";
+    EXPECT_TRUE(isRestyledWith("docs/c.docx", "Liberation Serif"));
+
+    out.str("");
+    writeDocument("docs/c.docx", 5); // a new original: its copy would replace the one kept
+    const std::string newOriginal = readFile("docs/c.docx");
+    EXPECT_EQ(run({"--backup", "saved", "docs/c.docx"}), kExitSomeFailed);
+    EXPECT_EQ(out.str(), "failed: docs/c.docx: a different backup copy is already at saved/docs/c.docx, "
+                         "and it is kept\n");
+    EXPECT_TRUE(readFile("saved/docs/c.docx") == c) << "saved/docs/c.docx";
+    EXPECT_TRUE(readFile("docs/c.docx") == newOriginal) << "docs/c.docx";
+}
+
+TEST_F(BatchRunTest, BackupPlaces_FollowTheCurrentFolderOrTheFullPath)
+{
+    const BackupCopies backups("/kept");
+    const std::string here = fs::current_path().string();
+    EXPECT_EQ(backups.copyPathFor("a.docx"), "/kept/a.docx");
+    EXPECT_EQ(backups.copyPathFor("./docs/../docs/b.docx"), "/kept/docs/b.docx");
+    EXPECT_EQ(backups.copyPathFor(here + "/c.docx"), "/kept/c.docx");
+    EXPECT_EQ(backups.copyPathFor("/srv/share/d.docx"), "/kept/srv/share/d.docx");
+    EXPECT_EQ(backups.copyPathFor("../e.docx"), "/kept" + fs::path(here).parent_path().string() + "/e.docx");
+}
+
+TEST_F(BatchRunTest, Report_NamesEveryDocumentWithItsStatusAndReason)
+{
+    document("a \"quoted\".docx");
+    testing_support::writeFile("notes.docx", "plain text");
+
+    EXPECT_EQ(run({"--report", "report.json", "a \"quoted\".docx", "notes.docx"}), kExitSomeFailed);
+
+    const std::string report = readFile("report.json");
+    EXPECT_THAT(report, HasSubstr(R"({"path": "a \"quoted\".docx", "status": "changed", "reason": "", "seconds": )"));
+    EXPECT_THAT(report, HasSubstr(R"({"path": "notes.docx", "status": "failed", "reason": "not a Word document", )"));
+    EXPECT_THAT(report, HasSubstr(R"({"interrupted": false, )"));
+}
+
+TEST_F(BatchRunTest, ReportThatCannotBeWritten_IsNamedWithItsReason)
+{
+    document("a.docx");
+
+    EXPECT_EQ(run({"--report", "no/such/folder/report.json", "a.docx"}), kExitSomeFailed);
+
+    EXPECT_EQ(out.str(), "changed: a.docx\n");
+    EXPECT_EQ(err.str(), "glyphmere-batch: the report no/such/folder/report.json could not be written: "
+                         "the file or its folder does not exist\n");
+}
+
+TEST_F(BatchRunTest, Progress_IsShownOnlyOnATerminal)
+{
+    document("a.docx");
+    document("b.docx");
+
+    run({"a.docx", "b.docx"}, false);
+    EXPECT_EQ(err.str(), "");
+
+    run({"a.docx", "b.docx"}, true);
+    EXPECT_THAT(err.str(), HasSubstr("\r\033[K2/2 done, 0 failed, "));
+    EXPECT_THAT(err.str(), ::testing::EndsWith("\r\033[K"));
+}
+
+TEST_F(BatchRunTest, EngineOptions_GoToTheEngineAndPlainOnesThroughWord)
+{
+    document("a.docx");
+    fakes::RecordingAutomation word;
+    const auto runWith = [&](const Arguments& options) {
+        Arguments arguments = kRestyle;
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        return runCommandLine(arguments, word, out, err);
+    };
+
+    EXPECT_EQ(runWith({"--east-asian-font", "Noto Sans CJK", "--all-stories", "--styles", "a.docx"}), kExitAllChanged);
+    EXPECT_TRUE(word.transcript.empty());
+    EXPECT_THAT(testing_support::readPackage("a.docx")[2].second, HasSubstr(R"(w:eastAsia="Noto Sans CJK")"));
+
+    EXPECT_EQ(runWith({"--headers-footers", "a.docx"}), kExitAllChanged);
+    EXPECT_THAT(word.transcript, ::testing::Contains("put ActiveWindow.ActivePane.View.SeekView = 9"));
+}
+
+} // namespace
+} // namespace glyphmere::batch

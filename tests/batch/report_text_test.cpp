@@ -1,0 +1,69 @@
+#include "batch/JsonReport.h"
+#include "batch/ProgressLine.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace glyphmere::batch {
+namespace {
+
+TEST(JsonString, EscapesWhatJsonRequiresAndKeepsEveryByteOfAPath)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"/docs/a.docx", R"("/docs/a.docx")"},
+        {R"(say "hi"\now)", R"("say \"hi\"\\now")"},
+        {"tab\tline\nreturn\r", R"("tab\tline\nreturn\r")"},
+        {std::string("nul\0bell\x07", 9) + "\x7F", R"("nul\u0000bell\u0007\u007f")"},
+        {"caf\xC3\xA9 \xE6\x96\x87 \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE6\x96\x87 \xF0\x9F\x98\x80\""},
+        {"latin1 caf\xE9.docx", R"("latin1 caf\udce9.docx")"},
+        {"overlong \xC0\xAF, surrogate \xED\xA0\x80", R"("overlong \udcc0\udcaf, surrogate \udced\udca0\udc80")"},
+        {"cut \xE6\x96", R"("cut \udce6\udc96")"},
+    };
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(jsonString(text), json) << json;
+}
+
+TEST(ReportJson, HoldsOneObjectPerDocumentInOrder)
+{
+    Outcome dryRun{OutcomeStatus::DryRun, "", 0.25, {{"word/document.xml", "main text", 3, 2}}};
+    const std::string json =
+        reportJson({"b.docx", "a.docx", "c.docx"},
+                   {{OutcomeStatus::Changed, "", 1.5, {}}, {OutcomeStatus::Failed, "the document is read-only", 0, {}},
+                    dryRun},
+                   true);
+
+    EXPECT_EQ(json, "{\"interrupted\": true, \"documents\": [\n"
+                    "  {\"path\": \"b.docx\", \"status\": \"changed\", \"reason\": \"\", \"seconds\": 1.500},\n"
+                    "  {\"path\": \"a.docx\", \"status\": \"failed\", \"reason\": \"the document is read-only\", "
+                    "\"seconds\": 0.000},\n"
+                    "  {\"path\": \"c.docx\", \"status\": \"dry run\", \"reason\": \"\", \"seconds\": 0.250, "
+                    "\"stories\": [{\"part\": \"word/document.xml\", \"story\": \"main text\", \"runs\": 3, "
+                    "\"paragraphMarks\": 2}]}\n"
+                    "]}\n");
+}
+
+TEST(ProgressText, ShowsRateAndTimeLeftOnceSomethingIsDone)
+{
+    EXPECT_EQ(progressText(0, 200, 0, 0.0), "0/200 done, 0 failed");
+    EXPECT_EQ(progressText(50, 200, 2, 4.0), "50/200 done, 2 failed, 12.5 documents/s, 0:12 left");
+    EXPECT_EQ(progressText(1, 7201, 0, 1.0), "1/7201 done, 0 failed, 1.0 documents/s, 2:00:00 left");
+    EXPECT_EQ(progressText(3, 3, 1, 0.5), "3/3 done, 1 failed, 6.0 documents/s, 0:00 left");
+}
+
+TEST(ProgressLine, IsRedrawnInPlaceAndClearedAway)
+{
+    std::ostringstream terminal;
+    ProgressLine line(terminal, 2);
+    line.documentEnded(false);
+    line.documentEnded(true);
+    line.clear();
+
+    const std::string text = terminal.str();
+    EXPECT_NE(text.find("\r\033[K2/2 done, 1 failed, "), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K");
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+}
+
+} // namespace
+} // namespace glyphmere::batch
