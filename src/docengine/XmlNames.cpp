@@ -1,5 +1,6 @@
 #include "docengine/XmlNames.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -19,14 +20,58 @@ std::pair<std::string_view, std::string_view> splitQualifiedName(std::string_vie
     return {name.substr(0, colon), name.substr(colon + 1)};
 }
 
+bool isDeclaration(std::string_view attributeName)
+{
+    return attributeName.starts_with("xmlns") && (attributeName.size() == 5 || attributeName[5] == ':');
+}
+
 bool declaresNamespaces(pugi::xml_node element)
 {
-    for (pugi::xml_attribute attribute : element.attributes()) {
-        const std::string_view name = attribute.name();
-        if (name == "xmlns" || name.starts_with(kXmlnsPrefix))
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+        if (isDeclaration(attribute.name()))
             return true;
     }
     return false;
+}
+
+bool isEngineVocabulary(const NamespaceScope::Binding& binding)
+{
+    return binding.vocabulary != Vocabulary::Other;
+}
+
+// WordprocessingML first, as most names are; other vocabularies last.
+int lookupOrder(const NamespaceScope::Binding& binding)
+{
+    switch (binding.vocabulary) {
+    case Vocabulary::Word:
+        return 0;
+    case Vocabulary::Math:
+    case Vocabulary::Relationships:
+        return 1;
+    case Vocabulary::Other:
+        break;
+    }
+    return 2;
+}
+
+// One level of a search: the next child to look at, and the element it belongs to with the scope inside
+// that element, resolved only once a name below needs it.
+struct SearchFrame {
+    pugi::xml_node next;
+    pugi::xml_node parent;
+    ScopeRef scope;
+};
+
+// The scope inside the innermost frame. Frames not resolved yet are resolved from the nearest one that is
+// (the outermost always is); each frame is resolved at most once, so a whole search stays linear.
+const ScopeRef& innermostScope(std::vector<SearchFrame>& frames)
+{
+    std::size_t resolved = frames.size() - 1;
+    while (!frames[resolved].scope)
+        --resolved;
+    for (std::size_t i = resolved + 1; i < frames.size(); ++i)
+        frames[i].scope = NamespaceScope::enter(frames[i - 1].scope, frames[i].parent);
+    return frames.back().scope;
 }
 
 } // namespace
@@ -53,29 +98,52 @@ ScopeRef NamespaceScope::enter(const ScopeRef& outer, pugi::xml_node element)
     if (!declaresNamespaces(element))
         return outer;
     auto inner = std::make_shared<NamespaceScope>(*outer);
-    for (pugi::xml_attribute attribute : element.attributes()) {
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
         const std::string_view name = attribute.name();
-        if (name == "xmlns")
-            inner->m_bindings[""] = attribute.value();
-        else if (name.starts_with(kXmlnsPrefix))
-            inner->m_bindings[std::string(name.substr(kXmlnsPrefix.size()))] = attribute.value();
+        if (isDeclaration(name))
+            inner->bind(name.substr(std::min(name.size(), kXmlnsPrefix.size())), attribute.value());
     }
+    std::stable_sort(inner->m_bindings.begin(), inner->m_bindings.end(),
+                     [](const Binding& a, const Binding& b) { return lookupOrder(a) < lookupOrder(b); });
     return inner;
+}
+
+void NamespaceScope::bind(std::string_view prefix, std::string_view uri)
+{
+    const auto same = [prefix](const Binding& binding) { return binding.prefix == prefix; };
+    const auto existing = std::find_if(m_bindings.begin(), m_bindings.end(), same);
+    if (existing == m_bindings.end())
+        m_bindings.push_back({std::string(prefix), std::string(uri), vocabularyOf(uri)});
+    else
+        *existing = {std::string(prefix), std::string(uri), vocabularyOf(uri)};
+}
+
+const NamespaceScope::Binding* NamespaceScope::find(std::string_view prefix) const
+{
+    for (const Binding& binding : m_bindings) {
+        if (binding.prefix == prefix)
+            return &binding;
+    }
+    return nullptr;
 }
 
 std::string_view NamespaceScope::uriOf(std::string_view prefix) const
 {
-    const auto found = m_bindings.find(prefix);
-    return found == m_bindings.end() ? std::string_view() : std::string_view(found->second);
+    const Binding* binding = find(prefix);
+    return binding ? std::string_view(binding->uri) : std::string_view();
 }
 
 const std::string* NamespaceScope::prefixOf(Vocabulary vocabulary) const
 {
-    for (const auto& [prefix, uri] : m_bindings) {
-        if (!prefix.empty() && vocabularyOf(uri) == vocabulary)
-            return &prefix;
+    // The alphabetically first such prefix, so that the choice does not depend on the declarations' order.
+    const std::string* first = nullptr;
+    for (const Binding& binding : m_bindings) {
+        if (vocabulary != Vocabulary::Other && !isEngineVocabulary(binding))
+            break; // the engine's vocabularies come first
+        if (!binding.prefix.empty() && binding.vocabulary == vocabulary && (!first || binding.prefix < *first))
+            first = &binding.prefix;
     }
-    return nullptr;
+    return first;
 }
 
 Element describe(pugi::xml_node node, const ScopeRef& parentScope)
@@ -85,8 +153,10 @@ Element describe(pugi::xml_node node, const ScopeRef& parentScope)
     element.scope = NamespaceScope::enter(parentScope, node);
     const auto [prefix, local] = splitQualifiedName(node.name());
     element.local = local;
-    element.uri = element.scope->uriOf(prefix);
-    element.vocabulary = vocabularyOf(element.uri);
+    if (const NamespaceScope::Binding* binding = element.scope->find(prefix)) {
+        element.uri = binding->uri;
+        element.vocabulary = binding->vocabulary;
+    }
     return element;
 }
 
@@ -123,10 +193,39 @@ void walkElements(const Element& root, const std::function<Walk(const Element&)>
     }
 }
 
+Element findFirstDescendant(const Element& root, Vocabulary vocabulary, std::string_view local,
+                            std::string_view barrier)
+{
+    std::vector<SearchFrame> frames;
+    frames.push_back({root.node.first_child(), root.node, root.scope ? root.scope : NamespaceScope::empty()});
+    while (!frames.empty()) {
+        SearchFrame& frame = frames.back();
+        if (!frame.next) {
+            frames.pop_back();
+            continue;
+        }
+        const pugi::xml_node current = frame.next;
+        frame.next = current.next_sibling();
+        if (current.type() != pugi::node_element)
+            continue;
+        const std::string_view name = splitQualifiedName(current.name()).second;
+        if (name == local || name == barrier) {
+            const Element element = describe(current, innermostScope(frames));
+            if (element.is(vocabulary, local))
+                return element;
+            if (element.is(vocabulary, barrier))
+                continue;
+        }
+        frames.push_back({current.first_child(), current, nullptr});
+    }
+    return {};
+}
+
 Element findChild(const Element& parent, Vocabulary vocabulary, std::string_view local)
 {
     for (pugi::xml_node child : parent.node.children()) {
-        if (child.type() != pugi::node_element)
+        // The local name is checked first: resolving the namespace costs far more, and most children differ.
+        if (child.type() != pugi::node_element || splitQualifiedName(child.name()).second != local)
             continue;
         Element element = describe(child, parent.scope);
         if (element.is(vocabulary, local))
