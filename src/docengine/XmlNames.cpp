@@ -12,17 +12,33 @@ constexpr std::string_view kXmlnsPrefix = "xmlns:";
 // Declared only when a part binds no prefix to WordprocessingML at the place of a new name.
 constexpr std::string_view kOwnWordPrefix = "gw";
 
-std::pair<std::string_view, std::string_view> splitQualifiedName(std::string_view name)
+// Prefix and local name, found in one pass over the markup's own string (names are short, and this runs
+// for nearly every name a pass looks at).
+std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name)
 {
-    const auto colon = name.find(':');
-    if (colon == std::string_view::npos)
-        return {std::string_view(), name};
-    return {name.substr(0, colon), name.substr(colon + 1)};
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end; ++end) {
+        if (*end == ':' && !colon)
+            colon = end;
+    }
+    if (!colon)
+        return {std::string_view(), std::string_view(name, static_cast<std::size_t>(end - name))};
+    return {std::string_view(name, static_cast<std::size_t>(colon - name)),
+            std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1))};
 }
 
-bool isDeclaration(std::string_view attributeName)
+std::string qualifiedName(std::string_view prefix, std::string_view local)
 {
-    return attributeName.starts_with("xmlns") && (attributeName.size() == 5 || attributeName[5] == ':');
+    std::string name;
+    name.reserve(prefix.size() + 1 + local.size());
+    name.append(prefix).append(1, ':').append(local);
+    return name;
+}
+
+bool isDeclaration(const char* attributeName)
+{
+    return std::strncmp(attributeName, "xmlns", 5) == 0 && (attributeName[5] == '\0' || attributeName[5] == ':');
 }
 
 bool declaresNamespaces(pugi::xml_node element)
@@ -100,7 +116,7 @@ ScopeRef NamespaceScope::enter(const ScopeRef& outer, pugi::xml_node element)
     auto inner = std::make_shared<NamespaceScope>(*outer);
     for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
         const std::string_view name = attribute.name();
-        if (isDeclaration(name))
+        if (isDeclaration(attribute.name()))
             inner->bind(name.substr(std::min(name.size(), kXmlnsPrefix.size())), attribute.value());
     }
     std::stable_sort(inner->m_bindings.begin(), inner->m_bindings.end(),
@@ -188,8 +204,10 @@ void walkElements(const Element& root, const std::function<Walk(const Element&)>
             continue;
         const ScopeRef parentScope = scope; // the reference into the stack dies on push
         Element element = describe(current, parentScope);
-        if (visit(element) == Walk::Descend)
-            stack.emplace_back(current.first_child(), element.scope);
+        if (visit(element) == Walk::Descend) {
+            if (const pugi::xml_node first = current.first_child())
+                stack.emplace_back(first, element.scope);
+        }
     }
 }
 
@@ -216,7 +234,8 @@ Element findFirstDescendant(const Element& root, Vocabulary vocabulary, std::str
             if (element.is(vocabulary, barrier))
                 continue;
         }
-        frames.push_back({current.first_child(), current, nullptr});
+        if (const pugi::xml_node first = current.first_child())
+            frames.push_back({first, current, nullptr});
     }
     return {};
 }
@@ -236,7 +255,8 @@ Element findChild(const Element& parent, Vocabulary vocabulary, std::string_view
 
 pugi::xml_attribute findAttribute(const Element& element, Vocabulary vocabulary, std::string_view local)
 {
-    for (pugi::xml_attribute attribute : element.node.attributes()) {
+    for (pugi::xml_attribute attribute = element.node.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
         const auto [prefix, name] = splitQualifiedName(attribute.name());
         if (!prefix.empty() && name == local && vocabularyOf(element.scope->uriOf(prefix)) == vocabulary)
             return attribute;
@@ -258,7 +278,7 @@ bool isOn(const Element& element)
 std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)
 {
     if (const std::string* bound = scope->prefixOf(Vocabulary::Word))
-        return *bound + ":" + std::string(local);
+        return qualifiedName(*bound, local);
     // A prefix of our own that is declared here already, or that nothing around uses yet.
     std::string prefix(kOwnWordPrefix);
     for (int suffix = 1;; ++suffix) {
@@ -271,7 +291,7 @@ std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_
         }
         prefix = std::string(kOwnWordPrefix) + std::to_string(suffix);
     }
-    return prefix + ":" + std::string(local);
+    return qualifiedName(prefix, local);
 }
 
 } // namespace glyphmere::docengine::xml
