@@ -202,8 +202,7 @@ void walkElements(const Element& root, const std::function<Walk(const Element&)>
         node = node.next_sibling();
         if (current.type() != pugi::node_element)
             continue;
-        const ScopeRef parentScope = scope; // the reference into the stack dies on push
-        Element element = describe(current, parentScope);
+        Element element = describe(current, scope); // scope is not used past the push below
         if (visit(element) == Walk::Descend) {
             if (const pugi::xml_node first = current.first_child())
                 stack.emplace_back(first, element.scope);
