@@ -38,7 +38,8 @@ std::string qualifiedName(std::string_view prefix, std::string_view local)
 
 bool isDeclaration(const char* attributeName)
 {
-    return std::strncmp(attributeName, "xmlns", 5) == 0 && (attributeName[5] == '\0' || attributeName[5] == ':');
+    return attributeName[0] == 'x' && std::strncmp(attributeName, "xmlns", 5) == 0 &&
+           (attributeName[5] == '\0' || attributeName[5] == ':');
 }
 
 bool declaresNamespaces(pugi::xml_node element)
