@@ -84,11 +84,14 @@ private:
     std::vector<Target>& m_targets;
 };
 
+StoryTargets::StoryTargets(XmlPart& part)
+    : m_part(&part), m_root(xml::describe(part.root(), xml::NamespaceScope::empty()))
+{
+}
+
 StoryTargets StoryTargets::ofStory(XmlPart& part)
 {
-    StoryTargets story;
-    story.m_part = &part;
-    story.m_root = xml::describe(part.root(), xml::NamespaceScope::empty());
+    StoryTargets story(part);
     Collector collector(story.m_targets);
     xml::walkElements(story.m_root, [&collector](const Element& element) { return collector.visit(element); });
     return story;
@@ -96,9 +99,7 @@ StoryTargets StoryTargets::ofStory(XmlPart& part)
 
 StoryTargets StoryTargets::ofTextBoxes(XmlPart& part)
 {
-    StoryTargets story;
-    story.m_part = &part;
-    story.m_root = xml::describe(part.root(), xml::NamespaceScope::empty());
+    StoryTargets story(part);
     Collector collector(story.m_targets);
     // The collector stops at a text box inside a text box; the search goes on into it and finds it too.
     xml::walkElements(story.m_root, [&collector](const Element& element) {

@@ -41,11 +41,12 @@ private:
     enum class Owner { ContentControl, Run, MathRun, Paragraph };
     struct Target {
         Owner owner;
-        xml::Element element;    // the run, paragraph or content control's properties
+        xml::Element element;    // the run, the paragraph, or the content control's properties
         xml::Element properties; // its run properties; no node until a change creates them
     };
     class Collector;
 
+    explicit StoryTargets(XmlPart& part); // no targets yet
     xml::Element createProperties(const Target& target) const;
 
     XmlPart* m_part = nullptr;

@@ -117,7 +117,7 @@ ScopeRef NamespaceScope::enter(const ScopeRef& outer, pugi::xml_node element)
     auto inner = std::make_shared<NamespaceScope>(*outer);
     for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
         const std::string_view name = attribute.name();
-        if (isDeclaration(attribute.name()))
+        if (isDeclaration(name.data()))
             inner->bind(name.substr(std::min(name.size(), kXmlnsPrefix.size())), attribute.value());
     }
     std::stable_sort(inner->m_bindings.begin(), inner->m_bindings.end(),
@@ -258,7 +258,10 @@ pugi::xml_attribute findAttribute(const Element& element, Vocabulary vocabulary,
     for (pugi::xml_attribute attribute = element.node.first_attribute(); attribute;
          attribute = attribute.next_attribute()) {
         const auto [prefix, name] = splitQualifiedName(attribute.name());
-        if (!prefix.empty() && name == local && vocabularyOf(element.scope->uriOf(prefix)) == vocabulary)
+        if (prefix.empty() || name != local)
+            continue;
+        const NamespaceScope::Binding* binding = element.scope->find(prefix);
+        if (binding && binding->vocabulary == vocabulary)
             return attribute;
     }
     return {};
