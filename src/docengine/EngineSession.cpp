@@ -76,7 +76,7 @@ void EngineSession::open(const std::string& path)
     });
     m_viewType.reset();
     m_seekView = Seek::MainDocument;
-    m_wholeStorySelected = false;
+    clearSelection();
 }
 
 const std::string& EngineSession::documentPath() const
@@ -88,6 +88,7 @@ const std::string& EngineSession::documentPath() const
 void EngineSession::selectWholeStory()
 {
     requireDocument();
+    clearSelection(); // a new selection: the story is collected afresh
     m_wholeStorySelected = true;
 }
 
@@ -109,17 +110,33 @@ void EngineSession::applyToSelection(const FontChange& change)
     if (!m_wholeStorySelected)
         return;
     translatingEngineErrors([&] {
-        const std::optional<std::string> entry = viewedEntry();
-        if (!entry)
+        StoryTargets& targets = selectedTargets();
+        if (!targets.hasStory())
             return; // the current page has no such header or footer: nothing to change
-        XmlPart& part = m_document->part(*entry);
         std::optional<RevisionMark> revision;
         if (m_document->tracksFormatting()) {
             m_document->loadRevisionIds(); // may refuse: before any change
             revision = RevisionMark{kRevisionAuthor, m_utcNow(), [this] { return m_document->newRevisionId(); }};
         }
-        applyFontToStory(part, change, revision ? &*revision : nullptr);
+        targets.apply(change, revision ? &*revision : nullptr);
     });
+}
+
+// Collected on the first change rather than by WholeStory itself, so that a story that cannot be read
+// fails the change, as it always has.
+StoryTargets& EngineSession::selectedTargets()
+{
+    if (!m_selectedTargets) {
+        const std::optional<std::string> entry = viewedEntry();
+        m_selectedTargets = entry ? StoryTargets::ofStory(m_document->part(*entry)) : StoryTargets();
+    }
+    return *m_selectedTargets;
+}
+
+void EngineSession::clearSelection()
+{
+    m_wholeStorySelected = false;
+    m_selectedTargets.reset();
 }
 
 std::optional<std::string> EngineSession::viewedEntry()
@@ -151,7 +168,7 @@ void EngineSession::setViewType(const platform::Variant& value)
     if (*type != kPrintLayoutView && m_seekView != Seek::MainDocument) {
         // Headers and footers are shown only in print layout: leaving it returns to the main text.
         m_seekView = Seek::MainDocument;
-        m_wholeStorySelected = false;
+        clearSelection();
     }
 }
 
@@ -165,7 +182,7 @@ void EngineSession::setSeekView(const platform::Variant& value)
     if (viewType() != kPrintLayoutView)
         throw platform::AutomationError("the header and footer can be shown only in print layout view (type 3)");
     m_seekView = static_cast<Seek>(*seek);
-    m_wholeStorySelected = false;
+    clearSelection();
 }
 
 void EngineSession::saveAs(const std::string& path)
@@ -179,6 +196,7 @@ void EngineSession::saveAs(const std::string& path)
 
 void EngineSession::quit()
 {
+    clearSelection();
     m_document.reset();
     m_file.reset();
     m_quit = true;

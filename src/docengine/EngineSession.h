@@ -1,6 +1,7 @@
 #pragma once
 
 #include "docengine/DocumentFile.h"
+#include "docengine/FontPass.h"
 #include "docengine/RunProperties.h"
 #include "docengine/WordDocument.h"
 
@@ -51,7 +52,9 @@ private:
 
     void requireDocument() const;
     void applyToSelection(const FontChange& change);
+    StoryTargets& selectedTargets();
     std::optional<std::string> viewedEntry();
+    void clearSelection();
 
     DocumentOpener m_opener;
     Clock m_utcNow;
@@ -60,6 +63,8 @@ private:
     std::optional<int> m_viewType; // kept in memory once written
     Seek m_seekView = Seek::MainDocument;
     bool m_wholeStorySelected = false;
+    // The whole story's targets, collected by the first change after WholeStory and kept for the next ones.
+    std::optional<StoryTargets> m_selectedTargets;
     bool m_quit = false;
 };
 

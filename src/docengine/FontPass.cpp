@@ -21,19 +21,29 @@ int paragraphPropertyRank(const Element& child)
 
 constexpr int kParagraphMarkRank = 1;
 
-class StoryPass {
-public:
-    explicit StoryPass(const PassContext& context) : m_context(context) {}
+Element prependWordChild(const Element& parent, std::string_view local, std::string_view wordUri)
+{
+    return insertWordChild(parent, local, wordUri, [](const Element&) { return 1; }, 0);
+}
 
-    const StoryCounts& counts() const { return m_counts; }
-    bool changed() const { return m_counts.runs > 0 || m_counts.paragraphMarks > 0; }
+std::string_view wordUriOf(const Element& root)
+{
+    return root.vocabulary == Vocabulary::Word ? root.uri : xml::kWordUri;
+}
+
+} // namespace
+
+// Walks a story and notes its targets in document order.
+class StoryTargets::Collector {
+public:
+    explicit Collector(std::vector<Target>& targets) : m_targets(targets) {}
 
     Walk visit(const Element& element)
     {
         if (element.vocabulary == Vocabulary::Word)
             return visitWord(element);
         if (element.is(Vocabulary::Math, "r"))
-            touchMathRun(element);
+            add(Owner::MathRun, element);
         return Walk::Descend;
     }
 
@@ -47,110 +57,109 @@ private:
             name == "pPrChange")
             return Walk::Skip;
         if (name == "sdtPr" || name == "sdtEndPr") {
-            touchExisting(xml::findChild(element, Vocabulary::Word, "rPr"));
+            if (Element properties = xml::findChild(element, Vocabulary::Word, "rPr"); properties.node)
+                m_targets.push_back({Owner::ContentControl, element, std::move(properties)});
             return Walk::Skip;
         }
         if (name == "r")
-            touchRun(element);
+            add(Owner::Run, element);
         else if (name == "p")
-            touchParagraphMark(element);
+            addParagraphMark(element);
         return Walk::Descend;
     }
 
-    void touchExisting(const Element& runProperties)
+    void add(Owner owner, const Element& run)
     {
-        if (runProperties.node && needsChange(runProperties, m_context.change))
-            change(runProperties, m_counts.runs);
+        m_targets.push_back({owner, run, xml::findChild(run, Vocabulary::Word, "rPr")});
     }
 
-    void touchRun(const Element& run)
+    void addParagraphMark(const Element& paragraph)
     {
-        const Element runProperties = xml::findChild(run, Vocabulary::Word, "rPr");
-        if (!needsChange(runProperties, m_context.change))
-            return;
-        change(runProperties.node ? runProperties : prependWordChild(run, "rPr"), m_counts.runs);
+        const Element paragraphProperties = xml::findChild(paragraph, Vocabulary::Word, "pPr");
+        m_targets.push_back({Owner::Paragraph, paragraph,
+                             paragraphProperties.node ? xml::findChild(paragraphProperties, Vocabulary::Word, "rPr")
+                                                      : Element{}});
     }
 
-    // In a math run, w:rPr follows m:rPr.
-    void touchMathRun(const Element& run)
-    {
-        const Element runProperties = xml::findChild(run, Vocabulary::Word, "rPr");
-        if (!needsChange(runProperties, m_context.change))
-            return;
-        if (runProperties.node)
-            return change(runProperties, m_counts.runs);
-        const Element mathProperties = xml::findChild(run, Vocabulary::Math, "rPr");
-        const auto rank = [](const Element& child) { return child.is(Vocabulary::Math, "rPr") ? 0 : 2; };
-        change(insertWordChild(run, "rPr", m_context.wordUri, rank, mathProperties.node ? 1 : -1), m_counts.runs);
-    }
-
-    void touchParagraphMark(const Element& paragraph)
-    {
-        Element paragraphProperties = xml::findChild(paragraph, Vocabulary::Word, "pPr");
-        const Element markProperties = paragraphProperties.node
-                                           ? xml::findChild(paragraphProperties, Vocabulary::Word, "rPr")
-                                           : Element{};
-        if (!needsChange(markProperties, m_context.change))
-            return;
-        if (markProperties.node)
-            return change(markProperties, m_counts.paragraphMarks);
-        if (!paragraphProperties.node)
-            paragraphProperties = prependWordChild(paragraph, "pPr");
-        change(insertWordChild(paragraphProperties, "rPr", m_context.wordUri, paragraphPropertyRank,
-                               kParagraphMarkRank),
-               m_counts.paragraphMarks);
-    }
-
-    Element prependWordChild(const Element& parent, std::string_view local)
-    {
-        return insertWordChild(parent, local, m_context.wordUri, [](const Element&) { return 1; }, 0);
-    }
-
-    void change(const Element& runProperties, int& count)
-    {
-        applyChange(runProperties, m_context);
-        ++count;
-    }
-
-    const PassContext& m_context;
-    StoryCounts m_counts;
+    std::vector<Target>& m_targets;
 };
 
-std::string_view wordUriOf(const Element& root)
+StoryTargets::StoryTargets(XmlPart& part)
+    : m_part(&part), m_root(xml::describe(part.root(), xml::NamespaceScope::empty()))
 {
-    return root.vocabulary == Vocabulary::Word ? root.uri : xml::kWordUri;
 }
 
-StoryCounts finish(XmlPart& part, const StoryPass& pass)
+StoryTargets StoryTargets::ofStory(XmlPart& part)
 {
-    if (pass.changed())
-        part.markChanged();
-    return pass.counts();
+    StoryTargets story(part);
+    Collector collector(story.m_targets);
+    xml::walkElements(story.m_root, [&collector](const Element& element) { return collector.visit(element); });
+    return story;
 }
 
-} // namespace
+StoryTargets StoryTargets::ofTextBoxes(XmlPart& part)
+{
+    StoryTargets story(part);
+    Collector collector(story.m_targets);
+    // The collector stops at a text box inside a text box; the search goes on into it and finds it too.
+    xml::walkElements(story.m_root, [&collector](const Element& element) {
+        if (element.isWord("txbxContent"))
+            xml::walkElements(element, [&collector](const Element& inside) { return collector.visit(inside); });
+        return Walk::Descend;
+    });
+    return story;
+}
+
+StoryCounts StoryTargets::apply(const FontChange& change, const RevisionMark* revision)
+{
+    StoryCounts counts;
+    const PassContext context{wordUriOf(m_root), change, revision};
+    for (Target& target : m_targets) {
+        if (!needsChange(target.properties, change))
+            continue;
+        if (!target.properties.node)
+            target.properties = createProperties(target);
+        applyChange(target.properties, context);
+        ++(target.owner == Owner::Paragraph ? counts.paragraphMarks : counts.runs);
+    }
+    if (counts.runs > 0 || counts.paragraphMarks > 0)
+        m_part->markChanged();
+    return counts;
+}
+
+// The missing run properties of target, placed where the schema wants them.
+Element StoryTargets::createProperties(const Target& target) const
+{
+    const std::string_view wordUri = wordUriOf(m_root);
+    switch (target.owner) {
+    case Owner::ContentControl:
+        break; // collected only with its properties
+    case Owner::Run:
+        return prependWordChild(target.element, "rPr", wordUri);
+    case Owner::MathRun: {
+        // In a math run, w:rPr follows m:rPr.
+        const Element mathProperties = xml::findChild(target.element, Vocabulary::Math, "rPr");
+        const auto rank = [](const Element& child) { return child.is(Vocabulary::Math, "rPr") ? 0 : 2; };
+        return insertWordChild(target.element, "rPr", wordUri, rank, mathProperties.node ? 1 : -1);
+    }
+    case Owner::Paragraph: {
+        Element paragraphProperties = xml::findChild(target.element, Vocabulary::Word, "pPr");
+        if (!paragraphProperties.node)
+            paragraphProperties = prependWordChild(target.element, "pPr", wordUri);
+        return insertWordChild(paragraphProperties, "rPr", wordUri, paragraphPropertyRank, kParagraphMarkRank);
+    }
+    }
+    return target.properties;
+}
 
 StoryCounts applyFontToStory(XmlPart& part, const FontChange& change, const RevisionMark* revision)
 {
-    const Element root = xml::describe(part.root(), xml::NamespaceScope::empty());
-    const PassContext context{wordUriOf(root), change, revision};
-    StoryPass pass(context);
-    xml::walkElements(root, [&pass](const Element& element) { return pass.visit(element); });
-    return finish(part, pass);
+    return StoryTargets::ofStory(part).apply(change, revision);
 }
 
 StoryCounts applyFontToTextBoxes(XmlPart& part, const FontChange& change, const RevisionMark* revision)
 {
-    const Element root = xml::describe(part.root(), xml::NamespaceScope::empty());
-    const PassContext context{wordUriOf(root), change, revision};
-    StoryPass pass(context);
-    // The pass stops at a text box inside a text box; the search goes on into it and finds it too.
-    xml::walkElements(root, [&pass](const Element& element) {
-        if (element.isWord("txbxContent"))
-            xml::walkElements(element, [&pass](const Element& inside) { return pass.visit(inside); });
-        return xml::Walk::Descend;
-    });
-    return finish(part, pass);
+    return StoryTargets::ofTextBoxes(part).apply(change, revision);
 }
 
 } // namespace glyphmere::docengine

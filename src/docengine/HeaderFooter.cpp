@@ -14,20 +14,10 @@ using xml::Element;
 using xml::Vocabulary;
 
 // The first section's properties: the first w:sectPr in document order (a paragraph's, or the body's
-// last one when the document has a single section).
+// last one when the document has a single section), outside text boxes.
 Element firstSectionProperties(const Element& documentRoot)
 {
-    Element found;
-    xml::walkElements(documentRoot, [&found](const Element& element) {
-        if (found.node || element.isWord("txbxContent"))
-            return xml::Walk::Skip;
-        if (element.isWord("sectPr")) {
-            found = element;
-            return xml::Walk::Skip;
-        }
-        return xml::Walk::Descend;
-    });
-    return found;
+    return xml::findFirstDescendant(documentRoot, Vocabulary::Word, "sectPr", "txbxContent");
 }
 
 bool startsOnEvenPage(const Element& section)

@@ -4,7 +4,6 @@
 #include <climits>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace glyphmere::docengine {
 namespace {
@@ -103,20 +102,32 @@ constexpr FontSlot kComplexScriptSlot{"cs", "cstheme"};
 
 using SlotName = std::pair<FontSlot, const std::string*>;
 
-// The slots that the change sets, each with the name it gets.
-std::vector<SlotName> fontSlotsOf(const FontChange& change)
-{
-    std::vector<SlotName> slots;
-    if (change.name) {
-        slots.emplace_back(kAsciiSlot, &*change.name);
-        slots.emplace_back(kHighAnsiSlot, &*change.name);
+// The slots that the change sets, each with the name it gets. Held in place (there are at most four), as
+// every run asks for them twice.
+class FontSlots {
+public:
+    explicit FontSlots(const FontChange& change)
+    {
+        if (change.name) {
+            add(kAsciiSlot, *change.name);
+            add(kHighAnsiSlot, *change.name);
+        }
+        if (change.eastAsianName)
+            add(kEastAsianSlot, *change.eastAsianName);
+        if (change.complexScriptName)
+            add(kComplexScriptSlot, *change.complexScriptName);
     }
-    if (change.eastAsianName)
-        slots.emplace_back(kEastAsianSlot, &*change.eastAsianName);
-    if (change.complexScriptName)
-        slots.emplace_back(kComplexScriptSlot, &*change.complexScriptName);
-    return slots;
-}
+
+    bool empty() const { return m_count == 0; }
+    const SlotName* begin() const { return m_slots.data(); }
+    const SlotName* end() const { return m_slots.data() + m_count; }
+
+private:
+    void add(FontSlot slot, const std::string& name) { m_slots[m_count++] = {slot, &name}; }
+
+    std::array<SlotName, 4> m_slots{};
+    std::size_t m_count = 0;
+};
 
 } // namespace
 
@@ -138,7 +149,7 @@ Element insertWordChild(const Element& parent, std::string_view local, std::stri
 
 bool needsChange(const Element& runProperties, const FontChange& change)
 {
-    const std::vector<SlotName> slots = fontSlotsOf(change);
+    const FontSlots slots(change);
     if (slots.empty() && !change.halfPoints)
         return false;
     if (!runProperties.node)
@@ -165,7 +176,7 @@ void applyChange(const Element& runProperties, const PassContext& context)
 {
     if (context.revision)
         recordOldProperties(runProperties, context);
-    const std::vector<SlotName> slots = fontSlotsOf(context.change);
+    const FontSlots slots(context.change);
     if (!slots.empty()) {
         const Element fonts = runPropertyChild(runProperties, "rFonts", context.wordUri);
         for (const auto& [slot, name] : slots) {

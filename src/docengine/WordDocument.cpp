@@ -136,7 +136,12 @@ XmlPart& WordDocument::part(std::string_view entry)
     return *found->second;
 }
 
-bool WordDocument::tracksFormatting() { return tracksFormattingChanges(settings()); }
+bool WordDocument::tracksFormatting()
+{
+    if (!m_tracksFormatting)
+        m_tracksFormatting = tracksFormattingChanges(settings());
+    return *m_tracksFormatting;
+}
 
 void WordDocument::loadRevisionIds()
 {

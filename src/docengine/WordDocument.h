@@ -43,7 +43,8 @@ public:
     // The stored name of entry, matched without regard to case; nullopt when the package lacks it.
     std::optional<std::string> findEntry(std::string_view entry) const;
 
-    // Whether formatting changes are to be recorded as revisions (settings.xml).
+    // Whether formatting changes are to be recorded as revisions (settings.xml, read once: the engine never
+    // changes the settings).
     bool tracksFormatting();
     // Reads the ids used in every part of the package (EngineError when one cannot be parsed), so that
     // newRevisionId cannot fail later, in the middle of a change.
@@ -66,6 +67,7 @@ private:
     std::vector<Relationship> m_mainRelationships;
     std::map<std::string, std::unique_ptr<XmlPart>, std::less<>> m_parts;
     std::optional<std::int64_t> m_lastRevisionId;
+    std::optional<bool> m_tracksFormatting;
 };
 
 } // namespace glyphmere::docengine

@@ -3,10 +3,10 @@
 #include <pugixml.hpp>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glyphmere::docengine::xml {
 
@@ -32,13 +32,26 @@ public:
     static std::shared_ptr<const NamespaceScope> enter(const std::shared_ptr<const NamespaceScope>& outer,
                                                        pugi::xml_node element);
 
-    // The URI bound to prefix ("" is the default namespace); empty when unbound.
+    // One prefix ("" is the default namespace) with its URI and the vocabulary that URI names.
+    struct Binding {
+        std::string prefix;
+        std::string uri;
+        Vocabulary vocabulary;
+    };
+
+    // The binding of prefix, or nullptr when it is unbound.
+    const Binding* find(std::string_view prefix) const;
+    // The URI bound to prefix; empty when unbound.
     std::string_view uriOf(std::string_view prefix) const;
     // A non-empty prefix bound to the vocabulary, or nullptr when there is none.
     const std::string* prefixOf(Vocabulary vocabulary) const;
 
 private:
-    std::map<std::string, std::string, std::less<>> m_bindings;
+    void bind(std::string_view prefix, std::string_view uri);
+
+    // Each prefix once, the engine's own vocabularies first: nearly every name a pass resolves is one of
+    // theirs, so a lookup usually ends at the first or second binding instead of searching dozens.
+    std::vector<Binding> m_bindings;
 };
 
 using ScopeRef = std::shared_ptr<const NamespaceScope>;
@@ -65,6 +78,12 @@ enum class Walk { Descend, Skip };
 // Visits the element descendants of root in document order, with an explicit stack so that deeply
 // nested markup cannot exhaust the call stack. The visitor decides whether to go inside each element.
 void walkElements(const Element& root, const std::function<Walk(const Element&)>& visit);
+
+// The first descendant of root in document order that is the vocabulary's element local, not searching
+// inside the vocabulary's elements named barrier. Only elements with one of the two local names have their
+// namespace resolved, so searching a whole part costs little more than visiting its nodes.
+Element findFirstDescendant(const Element& root, Vocabulary vocabulary, std::string_view local,
+                            std::string_view barrier);
 
 // The first child element of the vocabulary with that local name.
 Element findChild(const Element& parent, Vocabulary vocabulary, std::string_view local);

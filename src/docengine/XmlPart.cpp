@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <sstream>
 #include <string_view>
 #include <utility>
 
@@ -83,10 +82,10 @@ std::size_t verbatimLength(std::string_view text, std::size_t pos)
 // Text may hold a carriage return written as "&#13;"; the writer puts it out raw, and a raw one would
 // read back as a line feed. Line ends in text, comments and CDATA were normalised on parsing, so a raw
 // one there came from such a reference; processing instructions and the document type keep theirs.
-std::string withCarriageReturnsEscaped(const std::string& utf8)
+std::string withCarriageReturnsEscaped(std::string utf8)
 {
     if (utf8.find('\r') == std::string::npos)
-        return utf8; // the usual case: nothing to escape, and no character-by-character copy
+        return utf8; // the usual case: nothing to escape, and no copy at all
     std::string escaped;
     escaped.reserve(utf8.size());
     const std::string_view text = utf8;
@@ -135,6 +134,16 @@ bool hasDocumentType(const pugi::xml_document& document)
     return false;
 }
 
+// Collects the writer's output in one string, without a stream's buffer and copy.
+class StringWriter final : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& out) : m_out(out) {}
+    void write(const void* data, std::size_t size) override { m_out.append(static_cast<const char*>(data), size); }
+
+private:
+    std::string& m_out;
+};
+
 } // namespace
 
 XmlPart::XmlPart(std::string name, const std::string& bytes)
@@ -155,11 +164,15 @@ XmlPart::XmlPart(std::string name, const std::string& bytes)
 
 std::string XmlPart::serialize() const
 {
-    std::ostringstream out;
-    m_document->save(out, "", kWriteFlags, pugi::encoding_utf8);
-    const std::string utf8 = withCarriageReturnsEscaped(out.str());
-    if (m_encoding == pugi::encoding_utf8)
-        return (m_byteOrderMark ? "\xEF\xBB\xBF" : "") + utf8;
+    std::string written;
+    StringWriter writer(written);
+    m_document->save(writer, "", kWriteFlags, pugi::encoding_utf8);
+    std::string utf8 = withCarriageReturnsEscaped(std::move(written));
+    if (m_encoding == pugi::encoding_utf8) {
+        if (m_byteOrderMark)
+            utf8.insert(0, "\xEF\xBB\xBF");
+        return utf8;
+    }
     const bool littleEndian = m_encoding == pugi::encoding_utf16_le;
     const std::string bom = !m_byteOrderMark ? "" : littleEndian ? "\xFF\xFE" : "\xFE\xFF";
     return bom + utf16FromUtf8(utf8, littleEndian);
