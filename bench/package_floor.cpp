@@ -2,7 +2,7 @@
 // first header and footer are inflated and written back deflated through the same safe save as a
 // restyle, with no XML work at all. What a restyle costs beyond this is the engine's own work.
 
-#include "docengine/Package.h"
+#include "docengine/ooxml/Package.h"
 
 #include <exception>
 #include <iostream>

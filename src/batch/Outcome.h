@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/RestyleRequest.h"
+#include "docengine/session/RestyleRequest.h"
 
 #include <string>
 #include <vector>

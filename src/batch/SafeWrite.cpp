@@ -1,7 +1,7 @@
 #include "batch/SafeWrite.h"
 
-#include "docengine/SystemErrorText.h"
-#include "docengine/UniqueFd.h"
+#include "docengine/files/SystemErrorText.h"
+#include "docengine/files/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 #include "batch/BatchCommandLine.h"
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "Form1Fixture.h"
 
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 #include "doclist/DocumentListView.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"

@@ -2,7 +2,7 @@
 #include "batch/BatchCommandLine.h"
 
 #include "BatchDocuments.h"
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 #include "fakes/RecordingAutomation.h"
 
 #include <gmock/gmock.h>

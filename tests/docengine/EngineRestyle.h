@@ -4,7 +4,7 @@
 // pass on the main text, optionally the current page's header and footer, save to the same path, quit.
 // Header-only and Qt-free, so the fuzz target and the regression tests run exactly the same sequence.
 
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 #include "platform/AutomationError.h"
 #include "platform/Variant.h"
 

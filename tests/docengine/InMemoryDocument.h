@@ -1,7 +1,7 @@
 #pragma once
 
-#include "docengine/DocumentFile.h"
-#include "docengine/EngineError.h"
+#include "docengine/ooxml/DocumentFile.h"
+#include "docengine/files/EngineError.h"
 #include "support/TestDocuments.h"
 
 #include <map>

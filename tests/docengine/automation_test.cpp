@@ -1,5 +1,5 @@
-#include "docengine/EngineObjects.h"
-#include "docengine/FontValues.h"
+#include "docengine/session/EngineObjects.h"
+#include "docengine/session/FontValues.h"
 
 #include "InMemoryDocument.h"
 

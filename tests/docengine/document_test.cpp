@@ -1,7 +1,7 @@
-#include "docengine/WordDocument.h"
+#include "docengine/ooxml/WordDocument.h"
 
-#include "docengine/EngineError.h"
-#include "docengine/FontPass.h"
+#include "docengine/files/EngineError.h"
+#include "docengine/ooxml/FontPass.h"
 
 #include "InMemoryDocument.h"
 

@@ -1,4 +1,4 @@
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "docengine/FontNames.h"
+#include "docengine/session/FontNames.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "docengine/FontPass.h"
-#include "docengine/XmlPart.h"
+#include "docengine/ooxml/FontPass.h"
+#include "docengine/ooxml/XmlPart.h"
 
 #include "InMemoryDocument.h"
 

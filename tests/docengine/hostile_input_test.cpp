@@ -2,8 +2,8 @@
 #include "round_trip_support.h"
 #include "support/TestDocuments.h"
 
-#include "docengine/EngineAutomation.h"
-#include "docengine/PackageMessages.h"
+#include "docengine/session/EngineAutomation.h"
+#include "docengine/files/PackageMessages.h"
 #include "word/RestyleDocument.h"
 
 #include <gmock/gmock.h>

@@ -1,6 +1,6 @@
-#include "docengine/FontPass.h"
-#include "docengine/XmlNames.h"
-#include "docengine/XmlPart.h"
+#include "docengine/ooxml/FontPass.h"
+#include "docengine/ooxml/XmlNames.h"
+#include "docengine/ooxml/XmlPart.h"
 
 #include <gtest/gtest.h>
 

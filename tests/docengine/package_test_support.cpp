@@ -1,6 +1,6 @@
 #include "package_test_support.h"
 
-#include "docengine/EngineError.h"
+#include "docengine/files/EngineError.h"
 #include "support/TestDocuments.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/Package.h"
+#include "docengine/ooxml/Package.h"
 
 #include <cstdint>
 #include <string>

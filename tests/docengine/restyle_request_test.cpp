@@ -1,4 +1,4 @@
-#include "docengine/RestyleRequest.h"
+#include "docengine/session/RestyleRequest.h"
 
 #include "support/TestDocuments.h"
 

@@ -3,7 +3,7 @@
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 #include "word/RestyleDocument.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "docengine/EngineError.h"
-#include "docengine/Package.h"
-#include "docengine/PackageMessages.h"
-#include "docengine/SafeSave.h"
+#include "docengine/files/EngineError.h"
+#include "docengine/ooxml/Package.h"
+#include "docengine/files/PackageMessages.h"
+#include "docengine/files/SafeSave.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 

@@ -1,6 +1,6 @@
-#include "docengine/EngineSession.h"
-#include "docengine/FontPass.h"
-#include "docengine/XmlPart.h"
+#include "docengine/session/EngineSession.h"
+#include "docengine/ooxml/FontPass.h"
+#include "docengine/ooxml/XmlPart.h"
 
 #include "InMemoryDocument.h"
 

@@ -1,5 +1,5 @@
-#include "docengine/HeaderFooter.h"
-#include "docengine/WordDocument.h"
+#include "docengine/ooxml/HeaderFooter.h"
+#include "docengine/ooxml/WordDocument.h"
 
 #include "InMemoryDocument.h"
 

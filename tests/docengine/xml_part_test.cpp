@@ -1,6 +1,6 @@
-#include "docengine/XmlPart.h"
+#include "docengine/ooxml/XmlPart.h"
 
-#include "docengine/EngineError.h"
+#include "docengine/files/EngineError.h"
 
 #include <gtest/gtest.h>
 

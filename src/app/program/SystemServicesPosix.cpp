@@ -1,6 +1,6 @@
 #include "app/program/SystemServices.h"
 
-#include "docengine/EngineAutomation.h"
+#include "docengine/session/EngineAutomation.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"

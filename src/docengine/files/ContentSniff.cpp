@@ -1,0 +1,50 @@
+#include "docengine/files/ContentSniff.h"
+
+#include "docengine/files/CompoundFile.h"
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+#include "docengine/files/SystemErrorText.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace glyphmere::docengine {
+
+namespace {
+
+constexpr std::array<unsigned char, 4> kZipLocalHeader{'P', 'K', 3, 4};
+constexpr std::array<unsigned char, 8> kCompoundFileSignature{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+template <std::size_t N>
+bool startsWith(const std::array<unsigned char, 8>& head, std::size_t headSize,
+                const std::array<unsigned char, N>& signature)
+{
+    return headSize >= N && std::memcmp(head.data(), signature.data(), N) == 0;
+}
+
+} // namespace
+
+FileContent sniffContent(int fd, std::uint64_t fileSize)
+{
+    std::array<unsigned char, 8> head{};
+    ssize_t got = 0;
+    do {
+        got = ::pread(fd, head.data(), head.size(), 0);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        throw EngineError(messages::cannotOpen(systemErrorText(errno)));
+    const auto headSize = static_cast<std::size_t>(got);
+
+    if (startsWith(head, headSize, kZipLocalHeader))
+        return FileContent::ZipPackage;
+    if (startsWith(head, headSize, kCompoundFileSignature)) {
+        return compoundFileHasStream(fd, fileSize, "EncryptedPackage") ? FileContent::EncryptedPackage
+                                                                       : FileContent::WordBinaryDocument;
+    }
+    return FileContent::Other;
+}
+
+} // namespace glyphmere::docengine

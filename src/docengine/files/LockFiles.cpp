@@ -1,0 +1,66 @@
+#include "docengine/files/LockFiles.h"
+
+#include <sys/stat.h>
+
+#include <cstddef>
+
+namespace glyphmere::docengine {
+
+namespace {
+
+bool isUtf8Continuation(char byte)
+{
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// The byte length of the UTF-8 character that starts at from.
+std::size_t firstCharacterBytes(const std::string& text, std::size_t from)
+{
+    std::size_t end = from + 1;
+    while (end < text.size() && isUtf8Continuation(text[end]))
+        ++end;
+    return end - from;
+}
+
+// Word counts the name in UTF-16 units; a character of four UTF-8 bytes takes two of them.
+std::size_t utf16Length(const std::string& text)
+{
+    std::size_t units = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t bytes = firstCharacterBytes(text, at);
+        units += bytes == 4 ? 2 : 1;
+        at += bytes;
+    }
+    return units;
+}
+
+std::string wordOwnerFileName(const std::string& fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+    const std::size_t length = utf16Length(stem);
+    const std::size_t dropped = length >= 8 ? 2 : length == 7 ? 1 : 0;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < dropped; ++i)
+        from += firstCharacterBytes(fileName, from);
+    return "~$" + fileName.substr(from);
+}
+
+} // namespace
+
+std::vector<std::string> lockFileNames(const std::string& fileName)
+{
+    return {wordOwnerFileName(fileName), ".~lock." + fileName + "#"};
+}
+
+std::optional<std::string> findLockFile(const std::string& folder, const std::string& fileName)
+{
+    for (const std::string& name : lockFileNames(fileName)) {
+        struct stat status {};
+        if (::lstat((folder + "/" + name).c_str(), &status) == 0)
+            return name;
+    }
+    return std::nullopt;
+}
+
+} // namespace glyphmere::docengine

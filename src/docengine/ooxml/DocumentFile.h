@@ -1,0 +1,28 @@
+#pragma once
+
+#include "docengine/ooxml/WordDocument.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace glyphmere::docengine {
+
+// A document file opened by the engine: where its parts come from and how it is written back.
+class DocumentFile {
+public:
+    virtual ~DocumentFile() = default;
+    virtual const std::string& path() const = 0;
+    virtual const PartSource& parts() const = 0;
+    // Writes the file back with the given parts replaced; EngineError on failure (the file unchanged).
+    virtual void saveReplacing(const std::map<std::string, std::string>& replaced) = 0;
+};
+
+// Opens a document file; EngineError with the reason when it cannot be opened.
+using DocumentOpener = std::function<std::unique_ptr<DocumentFile>(const std::string& path)>;
+
+// Opens packages on disk (Package::open).
+DocumentOpener packageOpener();
+
+} // namespace glyphmere::docengine

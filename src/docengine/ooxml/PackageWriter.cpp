@@ -1,0 +1,91 @@
+#include "docengine/ooxml/PackageWriter.h"
+
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+#include "docengine/ooxml/ZipArchive.h"
+
+namespace glyphmere::docengine {
+
+namespace {
+
+[[noreturn]] void throwWriteFailure(zip_error_t* error)
+{
+    throw EngineError(messages::cannotSave(zipErrorText(error)));
+}
+
+void check(bool succeeded, zip_t* target)
+{
+    if (!succeeded)
+        throwWriteFailure(zip_get_error(target));
+}
+
+void keepEntryDetails(zip_t* source, zip_uint64_t index, zip_t* target, zip_uint64_t added)
+{
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    check(zip_file_get_external_attributes(source, index, 0, &system, &attributes) == 0, source);
+    check(zip_file_set_external_attributes(target, added, 0, system, attributes) == 0, target);
+    zip_uint32_t commentLength = 0;
+    const char* comment = zip_file_get_comment(source, index, &commentLength, ZIP_FL_ENC_RAW);
+    if (comment && commentLength > 0)
+        check(zip_file_set_comment(target, added, comment, static_cast<zip_uint16_t>(commentLength), 0) == 0,
+              target);
+}
+
+// Adds the entry and gives its index; the data source is freed when it cannot be added.
+zip_uint64_t addEntry(zip_t* target, const char* name, zip_source_t* data)
+{
+    check(data != nullptr, target);
+    const zip_int64_t added = zip_file_add(target, name, data, 0);
+    if (added < 0) {
+        zip_source_free(data);
+        throwWriteFailure(zip_get_error(target));
+    }
+    return static_cast<zip_uint64_t>(added);
+}
+
+void copyEntryAsStored(zip_t* source, zip_uint64_t index, const char* name, zip_t* target)
+{
+    zip_stat_t status;
+    check(zip_stat_index(source, index, 0, &status) == 0, source);
+    const zip_uint64_t at =
+        addEntry(target, name, zip_source_zip(target, source, index, ZIP_FL_COMPRESSED, 0, -1));
+    // Without the source's own method libzip would recompress (a stored entry would come out deflated).
+    check(zip_set_file_compression(target, at, status.comp_method, 0) == 0, target);
+    check(zip_file_set_mtime(target, at, status.mtime, 0) == 0, target);
+    keepEntryDetails(source, index, target, at);
+}
+
+void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const std::string& bytes,
+                      zip_t* target)
+{
+    const zip_uint64_t at = addEntry(target, name, zip_source_buffer(target, bytes.data(), bytes.size(), 0));
+    check(zip_set_file_compression(target, at, ZIP_CM_DEFLATE, 0) == 0, target);
+    keepEntryDetails(source, index, target, at);
+}
+
+} // namespace
+
+void writePackageCopy(const std::string& path, zip_t* source,
+                      const std::map<zip_uint64_t, const std::string*>& replacements)
+{
+    int code = 0;
+    ZipArchivePtr target(zip_open(path.c_str(), ZIP_TRUNCATE, &code));
+    if (!target)
+        throw EngineError(messages::cannotSave(zipErrorCodeText(code)));
+    const auto count = static_cast<zip_uint64_t>(zip_get_num_entries(source, 0));
+    for (zip_uint64_t index = 0; index < count; ++index) {
+        const char* name = zip_get_name(source, index, ZIP_FL_ENC_RAW);
+        check(name != nullptr, source);
+        const auto replacement = replacements.find(index);
+        if (replacement != replacements.end())
+            addReplacedEntry(source, index, name, *replacement->second, target.get());
+        else
+            copyEntryAsStored(source, index, name, target.get());
+    }
+    if (zip_close(target.get()) != 0)
+        throwWriteFailure(zip_get_error(target.get()));
+    target.release();
+}
+
+} // namespace glyphmere::docengine

@@ -1,0 +1,17 @@
+#include "docengine/ooxml/RevisionClock.h"
+
+#include <ctime>
+
+namespace glyphmere::docengine {
+
+std::string currentUtcTime()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+} // namespace glyphmere::docengine

@@ -1,0 +1,139 @@
+#include "docengine/ooxml/ZipArchive.h"
+
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+#include "docengine/files/SystemErrorText.h"
+#include "docengine/ooxml/ZipEntryRules.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <set>
+
+namespace glyphmere::docengine {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+std::string openFailureDetail(int code)
+{
+    switch (code) {
+    case ZIP_ER_NOZIP:
+        return "no zip directory was found; the file may be truncated";
+    case ZIP_ER_INCONS:
+        return "the zip directory is inconsistent";
+    default:
+        return zipErrorCodeText(code);
+    }
+}
+
+zip_stat_t statEntry(zip_t* archive, zip_uint64_t index)
+{
+    zip_stat_t status;
+    zip_stat_init(&status);
+    if (zip_stat_index(archive, index, 0, &status) != 0)
+        throw EngineError(messages::damaged(zipErrorText(zip_get_error(archive))));
+    return status;
+}
+
+void checkEntry(zip_t* archive, zip_uint64_t index, const std::string& name, std::set<std::string>& keys)
+{
+    if (const auto problem = unsafeEntryNameProblem(name))
+        throw EngineError(messages::damaged(*problem));
+    if (!keys.insert(entryNameKey(name)).second)
+        throw EngineError(messages::damaged("the entry name \"" + name + "\" occurs more than once"));
+    const zip_stat_t status = statEntry(archive, index);
+    if ((status.valid & ZIP_STAT_ENCRYPTION_METHOD) && status.encryption_method != ZIP_EM_NONE)
+        throw EngineError(messages::kEncryptedEntries);
+}
+
+// Inflates the open entry into bytes, never past `limit` bytes plus the one that tells it ran over.
+bool inflateAtMost(zip_file_t* file, std::uint64_t limit, std::string& bytes)
+{
+    char chunk[kReadChunk];
+    for (;;) {
+        const zip_uint64_t wanted = std::min<std::uint64_t>(kReadChunk, limit + 1 - bytes.size());
+        const zip_int64_t got = zip_fread(file, chunk, wanted);
+        if (got < 0)
+            throw EngineError(messages::damaged(zipErrorText(zip_file_get_error(file))));
+        if (got == 0)
+            return true;
+        bytes.append(chunk, static_cast<std::size_t>(got));
+        if (bytes.size() > limit)
+            return false;
+    }
+}
+
+} // namespace
+
+std::string zipErrorText(zip_error_t* error)
+{
+    if (zip_error_system_type(error) == ZIP_ET_SYS)
+        return systemErrorText(zip_error_code_system(error));
+    return asClause(zip_error_strerror(error));
+}
+
+std::string zipErrorCodeText(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zipErrorText(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+ZipArchivePtr openZipArchive(int fd)
+{
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        throw EngineError(messages::cannotOpen(systemErrorText(errno)));
+    int code = 0;
+    zip_t* archive = zip_fdopen(copy, ZIP_RDONLY, &code);
+    if (!archive) {
+        ::close(copy);
+        throw EngineError(messages::damaged(openFailureDetail(code)));
+    }
+    return ZipArchivePtr(archive);
+}
+
+std::vector<std::string> checkedEntryNames(zip_t* archive)
+{
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    if (count <= 0)
+        throw EngineError(messages::kNotAWordDocument);
+    std::vector<std::string> names;
+    std::set<std::string> keys;
+    for (zip_uint64_t index = 0; index < static_cast<zip_uint64_t>(count); ++index) {
+        const char* name = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
+        if (!name)
+            throw EngineError(messages::damaged(zipErrorText(zip_get_error(archive))));
+        checkEntry(archive, index, name, keys);
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
+{
+    const zip_stat_t status = statEntry(archive, index);
+    if (!(status.valid & ZIP_STAT_SIZE))
+        throw EngineError(messages::damaged("an entry's size is unknown"));
+    const std::uint64_t claimed = status.size;
+    if (claimed > budget.entryLimit || claimed > budget.totalLimit - budget.used)
+        throw EngineError(messages::kTooLarge);
+
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(archive, index, 0), zip_fclose);
+    if (!file)
+        throw EngineError(messages::damaged(zipErrorText(zip_get_error(archive))));
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(claimed));
+    if (!inflateAtMost(file.get(), claimed, bytes)) {
+        throw EngineError(messages::damaged("the entry \"" + std::string(status.name) +
+                                            "\" holds more data than its header says"));
+    }
+    budget.used += bytes.size();
+    return bytes;
+}
+
+} // namespace glyphmere::docengine

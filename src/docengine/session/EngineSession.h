@@ -1,0 +1,71 @@
+#pragma once
+
+#include "docengine/ooxml/DocumentFile.h"
+#include "docengine/ooxml/FontPass.h"
+#include "docengine/ooxml/RunProperties.h"
+#include "docengine/ooxml/WordDocument.h"
+
+#include "platform/Variant.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace glyphmere::docengine {
+
+// The state of one engine instance behind its automation objects: the open document, the story being
+// viewed, the selection, the view type and the application options. Every failure is an
+// AutomationError with a readable description, and a refused call changes nothing.
+class EngineSession {
+public:
+    using Clock = std::function<std::string()>; // the current UTC time, ISO 8601
+
+    explicit EngineSession(DocumentOpener opener, Clock utcNow = {});
+    ~EngineSession();
+
+    void open(const std::string& path);
+    bool hasDocument() const { return m_document != nullptr; }
+    const std::string& documentPath() const;
+
+    void selectWholeStory();
+    void setFontName(const platform::Variant& value);
+    void setFontSize(const platform::Variant& value);
+
+    int viewType() const;
+    void setViewType(const platform::Variant& value);
+    int seekView() const { return static_cast<int>(m_seekView); }
+    void setSeekView(const platform::Variant& value);
+
+    void saveAs(const std::string& path);
+    // Releases the document without saving; later calls fail.
+    void quit();
+    bool hasQuit() const { return m_quit; }
+    // Throws when the instance has quit.
+    void checkRunning() const;
+
+    bool displayAlerts = true;
+    int automationSecurity = 1;
+
+private:
+    enum class Seek { MainDocument = 0, CurrentPageHeader = 9, CurrentPageFooter = 10 };
+
+    void requireDocument() const;
+    void applyToSelection(const FontChange& change);
+    StoryTargets& selectedTargets();
+    std::optional<std::string> viewedEntry();
+    void clearSelection();
+
+    DocumentOpener m_opener;
+    Clock m_utcNow;
+    std::unique_ptr<DocumentFile> m_file;
+    std::unique_ptr<WordDocument> m_document;
+    std::optional<int> m_viewType; // kept in memory once written
+    Seek m_seekView = Seek::MainDocument;
+    bool m_wholeStorySelected = false;
+    // The whole story's targets, collected by the first change after WholeStory and kept for the next ones.
+    std::optional<StoryTargets> m_selectedTargets;
+    bool m_quit = false;
+};
+
+} // namespace glyphmere::docengine

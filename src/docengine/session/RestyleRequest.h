@@ -1,0 +1,49 @@
+#pragma once
+
+#include "docengine/ooxml/RunProperties.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glyphmere::docengine {
+
+// Which stories a restyle reaches besides the main text.
+enum class StoryReach {
+    MainText,
+    CurrentPageHeaderFooter, // the header and footer of the first page, as the window's passes find them
+    AllStories,              // every header and footer, footnotes, endnotes, comments and every text box
+};
+
+// A restyle of one document file, with the options the engine offers beyond Word's object model.
+struct RestyleRequest {
+    std::string fontName{};
+    std::string fontSize{}; // points as text, read with the shared number rule
+    StoryReach reach = StoryReach::MainText;
+    std::optional<std::string> eastAsianFont{};
+    std::optional<std::string> complexScriptFont{};
+    bool styles = false; // the document defaults and every style's run properties too
+    bool dryRun = false; // apply in memory only; nothing is written
+};
+
+// What a restyle changed (or, in a dry run, would change) in one story.
+struct StoryChanges {
+    std::string entry; // the part, "word/header1.xml"
+    std::string story; // "main text", "header", "footer", "footnotes", "endnotes", "comments",
+                       // "text boxes" or "styles"
+    int runs = 0;      // run properties; for "styles", the changed property sets
+    int paragraphMarks = 0;
+};
+
+// The font change that the request asks for; an AutomationError with the reason when a font name or the
+// size is refused (the same rules as Font.Name and Font.Size).
+FontChange fontChangeFor(const RestyleRequest& request);
+
+// Opens the document at path with every check that Documents.Open makes, applies the request to each
+// story it reaches (recording the old formatting when the document tracks formatting), and, unless it
+// is a dry run, saves it over its own file safely. Every story reached is listed, in the order passed,
+// the text boxes of a story after it when any changed. On failure throws (EngineError or
+// AutomationError) with the reason, and the file is left as it was.
+std::vector<StoryChanges> restyleDocumentFile(const std::string& path, const RestyleRequest& request);
+
+} // namespace glyphmere::docengine
