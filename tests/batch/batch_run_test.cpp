@@ -1,5 +1,6 @@
 #include "batch/BackupCopies.h"
 #include "batch/BatchCommandLine.h"
+#include "batch/ReportReader.h"
 
 #include "BatchDocuments.h"
 #include "docengine/session/EngineAutomation.h"
@@ -23,7 +24,8 @@ using testing_support::readFile;
 using testing_support::TemporaryFolder;
 using Arguments = std::vector<std::string>;
 
-const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13"};
+// Quiet: what the runs print does not depend on the fonts installed.
+const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13", "--quiet"};
 
 std::vector<std::string> linesOf(const std::string& text)
 {
@@ -156,6 +158,23 @@ TEST_F(BatchRunTest, Report_NamesEveryDocumentWithItsStatusAndReason)
     EXPECT_THAT(report, HasSubstr(R"({"path": "a \"quoted\".docx", "status": "changed", "reason": "", "seconds": )"));
     EXPECT_THAT(report, HasSubstr(R"({"path": "notes.docx", "status": "failed", "reason": "not a Word document", )"));
     EXPECT_THAT(report, HasSubstr(R"({"interrupted": false, )"));
+}
+
+TEST_F(BatchRunTest, RetryFailed_TakesWhatTheReportLeftUndoneAndScansAFolderThatWasUnreadable)
+{
+    document("a.docx");
+    testing_support::writeFile("b.docx", "plain text");
+    EXPECT_EQ(run({"--report", "run.json", "a.docx", "b.docx", "--recursive", "later"}), kExitSomeFailed);
+    writeDocument("b.docx");
+    document("later/c.docx");
+    const std::string a = readFile("a.docx");
+
+    out.str("");
+    EXPECT_EQ(run({"--retry-failed", "run.json", "--report", "run.json"}), kExitAllChanged);
+
+    EXPECT_EQ(out.str(), "changed: b.docx\nchanged: later/c.docx\n");
+    EXPECT_TRUE(readFile("a.docx") == a) << "a.docx is not restyled again";
+    EXPECT_EQ(undoneDocuments(readFile("run.json")), std::vector<std::string>{});
 }
 
 TEST_F(BatchRunTest, ReportThatCannotBeWritten_IsNamedWithItsReason)
