@@ -275,7 +275,7 @@ std::string usageText()
            "  --report FILE        write a report: one object per document (path, status, reason, seconds)\n"
            "  --report-format FORMAT  json (default): one JSON document written at the end; jsonl: one line\n"
            "                       per document as it ends, in input order\n"
-           "  --backup FOLDER      first copy each original under FOLDER, at its path relative to the\n"
+           "  --backup FOLDER      first copy each original under FOLDER, at its real path relative to the\n"
            "                       current folder (a document outside it: at its full path, without the\n"
            "                       leading \"/\")\n"
            "  --quiet              print no notes\n"

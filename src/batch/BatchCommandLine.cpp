@@ -126,10 +126,11 @@ int runItems(const BatchArguments& parsed, const std::vector<BatchItem>& items, 
     std::vector<std::string> keys;
     for (const BatchItem& item : items)
         keys.push_back(exclusionKey(fullPath(item.path)));
+    restyler.claimBackupPlaces(keys);
     RunPrinter printer(items, environment, lines);
     const bool interrupted =
         runInParallel(keys, parsed.jobs.value_or(environment.defaultJobs), environment.stop,
-                      [&](std::size_t index) { return restyler.restyle(items[index]); }, printer);
+                      [&](std::size_t index) { return restyler.restyle(items[index], keys[index]); }, printer);
     printer.clearProgress();
     if (interrupted)
         reportInterruption(printer.outcomes(), environment.err);

@@ -136,6 +136,37 @@ TEST_F(BatchRunTest, Backup_KeepsByteIdenticalOriginalsAndNeverOverwritesAnOlder
     EXPECT_TRUE(readFile("docs/c.docx") == newOriginal) << "docs/c.docx";
 }
 
+TEST_F(BatchRunTest, TwoDocumentsWhoseCopiesWouldShareAPlace_TheLaterOneIsRefusedAndLeftAlone)
+{
+    // From FOLDER/work, FOLDER/x.docx and FOLDER/work/<FOLDER without its "/">/x.docx both go to
+    // saved/<FOLDER without its "/">/x.docx.
+    const std::string outside = folder.file("x.docx");
+    const std::string inside = "work/" + fs::path(outside).relative_path().string();
+    const std::string outsideBytes = readFile(document(outside));
+    const std::string insideBytes = readFile(document(inside));
+    fs::current_path("work");
+    const std::string insideHere = fs::path(inside).lexically_relative("work").string();
+
+    EXPECT_EQ(run({"--backup", "saved", outside, insideHere}), kExitSomeFailed);
+
+    const std::string place = "saved/" + insideHere;
+    EXPECT_EQ(out.str(), "changed: " + outside + "\nfailed: " + insideHere + ": its backup copy would go to " + place +
+                             ", where the copy of " + outside + " goes\n");
+    EXPECT_TRUE(readFile(place) == outsideBytes) << place;
+    EXPECT_TRUE(readFile(insideHere) == insideBytes) << insideHere;
+}
+
+TEST_F(BatchRunTest, OneDocumentReachedThroughALink_IsCopiedOnceAsItsOriginal)
+{
+    const std::string original = readFile(document("docs/a.docx"));
+    fs::create_directory_symlink("docs", "alias");
+
+    EXPECT_EQ(run({"--backup", "saved", "--jobs", "2", "docs/a.docx", "alias/a.docx"}), kExitAllChanged);
+
+    EXPECT_TRUE(readFile("saved/docs/a.docx") == original) << "saved/docs/a.docx";
+    EXPECT_FALSE(fs::exists("saved/alias")) << "a restyled document was kept as an original";
+}
+
 TEST_F(BatchRunTest, BackupPlaces_FollowTheCurrentFolderOrTheFullPath)
 {
     const BackupCopies backups("/kept");
