@@ -32,6 +32,8 @@ bool readSwitch(const std::string& argument, BatchArguments& parsed, bool& listF
 {
     if (argument == "--help" || argument == "-h")
         parsed.command = Command::Help;
+    else if (argument == "--version")
+        parsed.command = parsed.command == Command::Help ? Command::Help : Command::Version;
     else if (argument == "--list-fonts")
         listFonts = true;
     else if (argument == "--headers-footers")
@@ -197,7 +199,7 @@ std::string restyleArgumentsError(const BatchArguments& parsed)
 
 void finishParsing(BatchArguments& parsed, bool listFonts, std::size_t argumentCount)
 {
-    if (!parsed.error.empty() || parsed.command == Command::Help)
+    if (!parsed.error.empty() || parsed.command == Command::Help || parsed.command == Command::Version)
         return;
     if (listFonts) {
         parsed.command = Command::ListFonts;
@@ -251,7 +253,7 @@ BatchArguments parseArguments(const std::vector<std::string>& arguments)
 std::string usageText()
 {
     return "Usage: glyphmere-batch --font NAME --size POINTS [OPTION...] [--] FILE... [--recursive FOLDER...]\n"
-           "       glyphmere-batch --list-fonts | --help\n"
+           "       glyphmere-batch --list-fonts | --help | --version\n"
            "\n"
            "Gives each Word document FILE, and each one found below a FOLDER, the font NAME at POINTS points\n"
            "and saves it over its own file. Documents are worked on and reported in the order given.\n"
@@ -292,6 +294,7 @@ std::string usageText()
            "Other commands:\n"
            "  --list-fonts         print the font names that can be chosen, one per line\n"
            "  --help               print this text\n"
+           "  --version            print the program's name and version\n"
            "\n"
            "Prints \"changed: FILE\" or \"failed: FILE: REASON\" for each file (\"would change: FILE: ...\"\n"
            "in a dry run). A file that fails is left as it was. On a terminal a progress line is kept on\n"

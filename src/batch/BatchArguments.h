@@ -8,7 +8,7 @@
 
 namespace glyphmere::batch {
 
-enum class Command { Restyle, ListFonts, Help };
+enum class Command { Restyle, ListFonts, Help, Version };
 
 // Where a run's documents come from: a document, a folder whose matching documents are added, a list of
 // paths (--files-from, "-" for standard input), or the documents a previous report left undone.

@@ -8,6 +8,7 @@
 #include "batch/ParallelRun.h"
 #include "batch/ProgressLine.h"
 #include "batch/SafeWrite.h"
+#include "glyphmere/Version.h"
 #include "word/WordContract.h"
 
 #include <exception>
@@ -256,6 +257,9 @@ int runCommandLine(const std::vector<std::string>& arguments, const BatchEnviron
     switch (parsed.command) {
     case Command::Help:
         environment.out << usageText() << std::flush;
+        return kExitAllChanged;
+    case Command::Version:
+        environment.out << kProgramName << ' ' << kVersion << std::endl;
         return kExitAllChanged;
     case Command::ListFonts:
         return listFonts(environment.automation, environment.out, environment.err);

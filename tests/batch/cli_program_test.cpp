@@ -1,5 +1,6 @@
 #include "batch/JsonReport.h"
 #include "batch/ReportReader.h"
+#include "glyphmere/Version.h"
 
 #include "BatchDocuments.h"
 #include "ProgramRun.h"
@@ -49,6 +50,27 @@ TEST(Program, UsageError_PrintsTheReasonAndWhereHelpIsAndExitsWithTwo) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "glyphmere-batch: --size needs a number of points, not \"abc\"\n"
                        "Try 'glyphmere-batch --help' for more information.\n");
+}
+
+TEST(Program, Version_PrintsTheProgramsNameAndTheProjectsVersion)
+{
+    TemporaryFolder folder;
+    const std::string version = kVersion;
+    ASSERT_THAT(version, ::testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+"));
+
+    const Finished batch = runProgram({"--font", "Arial", "--version"}, folder.path());
+
+    EXPECT_EQ(batch.exitStatus, 0);
+    EXPECT_EQ(batch.out, "glyphmere-batch " + version + "\n");
+    EXPECT_EQ(batch.err, "");
+#ifdef GLYPHMERE_WINDOW_PROGRAM
+    // Without any display: the window program would end with an error if it started Qt.
+    const Finished window = runShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" GLYPHMERE_WINDOW_PROGRAM
+                                     "' --version",
+                                     folder.path());
+    EXPECT_EQ(window.exitStatus, 0);
+    EXPECT_EQ(window.out, "glyphmere " + version + "\n");
+#endif
 }
 
 TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillApplied) {
