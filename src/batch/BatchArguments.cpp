@@ -91,6 +91,26 @@ std::optional<unsigned long> wholeNumber(std::string_view text)
     return number;
 }
 
+// "K/N", "auto" or "auto/N"; nothing when text is none of them or K is not below N.
+std::optional<ShardRequest> shardRequest(const std::string& text)
+{
+    if (text == "auto")
+        return ShardRequest{};
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos)
+        return std::nullopt;
+    const std::string_view index = std::string_view(text).substr(0, slash);
+    const std::optional<unsigned long> count = wholeNumber(std::string_view(text).substr(slash + 1));
+    if (!count || *count == 0)
+        return std::nullopt;
+    if (index == "auto")
+        return ShardRequest{std::nullopt, count};
+    const std::optional<unsigned long> number = wholeNumber(index);
+    if (!number || *number >= *count)
+        return std::nullopt;
+    return ShardRequest{number, count};
+}
+
 // The options whose value is checked as it is read.
 bool readCheckedOption(const std::vector<std::string>& arguments, std::size_t& index, BatchArguments& parsed)
 {
@@ -99,6 +119,10 @@ bool readCheckedOption(const std::vector<std::string>& arguments, std::size_t& i
         parsed.reportFormat = *format == "jsonl" ? ReportFormat::JsonLines : ReportFormat::Json;
         if (*format != "json" && *format != "jsonl" && error.empty())
             error = "--report-format needs json or jsonl, not \"" + *format + "\"";
+    } else if (auto shard = optionValue(arguments, index, "--shard", parsed.shard.has_value(), error)) {
+        parsed.shard = shardRequest(*shard).value_or(ShardRequest{});
+        if (!shardRequest(*shard) && error.empty())
+            error = "--shard needs K/N with K from 0 to N-1 (such as 2/8), auto or auto/N, not \"" + *shard + "\"";
     } else {
         return false;
     }
@@ -271,6 +295,10 @@ std::string usageText()
            "  --files-from LIST    the paths in the file LIST, one per line (\"-\": standard input)\n"
            "  --null               the --files-from lists end each path with a NUL byte (find -print0)\n"
            "  --retry-failed REPORT  the documents that an earlier --report marked failed or not started\n"
+           "  --shard K/N          only the K-th of N parts of the documents (K from 0 to N-1), split by a\n"
+           "                       hash of each path as given or listed, or relative to its FOLDER;\n"
+           "                       \"auto\": K and N from SLURM_ARRAY_TASK_ID and SLURM_ARRAY_TASK_COUNT;\n"
+           "                       \"auto/N\": K from JOB_COMPLETION_INDEX or SLURM_ARRAY_TASK_ID\n"
            "\n"
            "How to run:\n"
            "  --jobs N             restyle N documents at a time (default: the number of cores)\n"

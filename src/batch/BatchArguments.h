@@ -22,6 +22,13 @@ struct BatchInput {
 
 enum class ReportFormat { Json, JsonLines };
 
+// --shard as written: "K/N", "auto" (both from a job runner's variables) or "auto/N" (the index from
+// them, the count given).
+struct ShardRequest {
+    std::optional<unsigned long> index; // none: from the environment
+    std::optional<unsigned long> count; // none: from the environment
+};
+
 // The command line, read. error is empty when the arguments make sense; otherwise it says what is wrong.
 struct BatchArguments {
     Command command = Command::Restyle;
@@ -40,6 +47,7 @@ struct BatchArguments {
     std::string backupFolder;
     bool nullSeparated = false; // the --files-from lists end each path with NUL, not a newline
     bool quiet = false;         // no notes on the error output
+    std::optional<ShardRequest> shard;
     std::vector<BatchInput> inputs; // in the order given
     std::string error;
 

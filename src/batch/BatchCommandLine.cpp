@@ -11,6 +11,7 @@
 #include "glyphmere/Version.h"
 #include "word/WordContract.h"
 
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <ostream>
@@ -156,10 +157,24 @@ std::optional<JsonLinesFile> openJsonLines(const BatchArguments& parsed, std::os
     }
 }
 
-int restyleFiles(const BatchArguments& parsed, const BatchEnvironment& environment)
+std::optional<std::string> processVariable(const std::string& name)
+{
+    const char* value = std::getenv(name.c_str());
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+// Keeps the items of the shard, in their order.
+void keepShard(std::vector<BatchItem>& items, Shard shard)
+{
+    std::erase_if(items, [shard](const BatchItem& item) { return !belongsTo(item.shardKey, shard); });
+}
+
+int restyleFiles(const BatchArguments& parsed, std::optional<Shard> shard, const BatchEnvironment& environment)
 {
     const InputSources sources{parsed.scanExtension(), parsed.nullSeparated, environment.in};
-    const InputList list = listInputs(parsed.inputs, sources, environment.stop);
+    InputList list = listInputs(parsed.inputs, sources, environment.stop);
+    if (shard)
+        keepShard(list.items, *shard);
     if (!list.error.empty()) {
         environment.err << kProgramName << ": " << list.error << std::endl;
         return kExitUsageError;
@@ -244,16 +259,19 @@ void noteUnknownFontNames(const BatchArguments& parsed, platform::Automation& au
     }
 }
 
+int usageError(const std::string& error, std::ostream& err)
+{
+    err << kProgramName << ": " << error << "\nTry '" << kProgramName << " --help' for more information." << std::endl;
+    return kExitUsageError;
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, const BatchEnvironment& environment)
 {
     const BatchArguments parsed = parseArguments(arguments);
-    if (!parsed.error.empty()) {
-        environment.err << kProgramName << ": " << parsed.error << "\nTry '" << kProgramName
-                        << " --help' for more information." << std::endl;
-        return kExitUsageError;
-    }
+    if (!parsed.error.empty())
+        return usageError(parsed.error, environment.err);
     switch (parsed.command) {
     case Command::Help:
         environment.out << usageText() << std::flush;
@@ -266,9 +284,16 @@ int runCommandLine(const std::vector<std::string>& arguments, const BatchEnviron
     case Command::Restyle:
         break;
     }
+    std::optional<Shard> shard;
+    if (parsed.shard) {
+        std::string error;
+        shard = resolveShard(*parsed.shard, environment.variable ? environment.variable : processVariable, error);
+        if (!shard)
+            return usageError(error, environment.err);
+    }
     if (!parsed.quiet)
         noteUnknownFontNames(parsed, environment.automation, environment.err);
-    return restyleFiles(parsed, environment);
+    return restyleFiles(parsed, shard, environment);
 }
 
 int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation,

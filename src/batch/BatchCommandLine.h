@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchArguments.h"
+#include "batch/ShardSplit.h"
 #include "platform/Automation.h"
 
 #include <atomic>
@@ -25,6 +26,7 @@ struct BatchEnvironment {
     bool errIsTerminal = false;    // show the progress line on err
     unsigned defaultJobs = 1;      // --jobs when not given: the number of cores
     std::istream* in = nullptr;    // read by --files-from -
+    VariableLookup variable = {};  // read by --shard auto; the process environment when empty
 };
 
 // Runs glyphmere-batch with the arguments that follow the program's name. Restyles the documents with

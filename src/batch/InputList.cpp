@@ -2,9 +2,11 @@
 
 #include "batch/ReportReader.h"
 #include "batch/SafeWrite.h"
+#include "batch/ShardSplit.h"
 #include "doclist/AddFolder.h"
 #include "platform/posix/PosixFileSystem.h"
 
+#include <algorithm>
 #include <istream>
 #include <iterator>
 #include <stdexcept>
@@ -48,14 +50,14 @@ public:
     {
         switch (input.kind) {
         case InputKind::File:
-            items.push_back({input.path, ""});
+            items.push_back({input.path, "", shardKey(input.path)});
             break;
         case InputKind::Folder:
             appendFolder(input.path, items);
             break;
         case InputKind::PathList:
             for (std::string& path : pathsInList(contentOf(input.path, "list"), m_sources.nullSeparated))
-                items.push_back({std::move(path), ""});
+                items.push_back({path, "", shardKey(path)});
             break;
         case InputKind::RetryReport:
             appendRetried(input.path, items);
@@ -68,10 +70,13 @@ private:
     {
         doclist::AddFolder::ScanResult scan =
             doclist::AddFolder::scanFolderTree(m_fileSystem, m_walk, folder, m_sources.extension);
+        // The scan puts each path after the folder and one separator.
+        const std::size_t prefix = folder.size() + (folder.ends_with('/') ? 0 : 1);
+        const auto relative = [prefix](const std::string& path) { return shardKey(path.substr(std::min(prefix, path.size()))); };
         for (std::string& skipped : scan.skipped)
-            items.push_back({std::move(skipped), kUnreadable});
+            items.push_back({skipped, kUnreadable, relative(skipped)});
         for (std::string& path : scan.paths)
-            items.push_back({std::move(path), ""});
+            items.push_back({path, "", relative(path)});
     }
 
     void appendRetried(const std::string& report, std::vector<BatchItem>& items)
@@ -88,7 +93,7 @@ private:
             if (attributes && (*attributes & platform::FileAttribute::Directory))
                 appendFolder(path, items);
             else
-                items.push_back({std::move(path), ""});
+                items.push_back({path, "", shardKey(path)});
         }
     }
 

@@ -14,6 +14,7 @@ namespace glyphmere::batch {
 struct BatchItem {
     std::string path;
     std::string refusal;
+    std::string shardKey; // the path as given or listed, or relative to the folder it was found in
 };
 
 struct InputList {
