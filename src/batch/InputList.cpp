@@ -56,7 +56,7 @@ public:
             appendFolder(input.path, items);
             break;
         case InputKind::PathList:
-            for (std::string& path : pathsInList(contentOf(input.path, "list"), m_sources.nullSeparated))
+            for (const std::string& path : pathsInList(contentOf(input.path, "list"), m_sources.nullSeparated))
                 items.push_back({path, "", shardKey(path)});
             break;
         case InputKind::RetryReport:
@@ -72,10 +72,12 @@ private:
             doclist::AddFolder::scanFolderTree(m_fileSystem, m_walk, folder, m_sources.extension);
         // The scan puts each path after the folder and one separator.
         const std::size_t prefix = folder.size() + (folder.ends_with('/') ? 0 : 1);
-        const auto relative = [prefix](const std::string& path) { return shardKey(path.substr(std::min(prefix, path.size()))); };
-        for (std::string& skipped : scan.skipped)
+        const auto relative = [prefix](const std::string& path) {
+            return shardKey(path.substr(std::min(prefix, path.size())));
+        };
+        for (const std::string& skipped : scan.skipped)
             items.push_back({skipped, kUnreadable, relative(skipped)});
-        for (std::string& path : scan.paths)
+        for (const std::string& path : scan.paths)
             items.push_back({path, "", relative(path)});
     }
 
@@ -87,7 +89,7 @@ private:
         } catch (const std::runtime_error& error) {
             throw UnreadableInput{"the report " + report + " could not be read: " + error.what()};
         }
-        for (std::string& path : paths) {
+        for (const std::string& path : paths) {
             // A folder that could not be read before is scanned again.
             const auto attributes = m_fileSystem.attributes(path);
             if (attributes && (*attributes & platform::FileAttribute::Directory))
@@ -106,6 +108,8 @@ private:
                 throw UnreadableInput{std::string("the ") + what + " " + path + " could not be read: " + error.what()};
             }
         }
+        if (!m_sources.standardInput)
+            throw UnreadableInput{std::string("the ") + what + " could not be read: there is no standard input"};
         std::istream& in = *m_sources.standardInput;
         std::string text(std::istreambuf_iterator<char>(in), {});
         if (in.bad())

@@ -52,7 +52,8 @@ TEST(UndoneDocuments, AreReadFromEitherReportFormatWithEveryPathByteKept)
     const Outcome failed{OutcomeStatus::Failed, "the document is read-only", 0, {}};
     const Outcome notStarted{};
     const std::string odd = "caf\xE9 \"x\"\n\xF0\x9F\x98\x80.docx";
-    const std::string whole = reportJson({"a.docx", odd, "c.docx", "d.docx"}, {changed, failed, changed, notStarted}, true);
+    const std::string whole =
+        reportJson({"a.docx", odd, "c.docx", "d.docx"}, {changed, failed, changed, notStarted}, true);
     const std::string lines = reportLine("e.docx", failed) + reportLine("f.docx", changed) + "\n" +
                               reportLine("g.docx", notStarted);
 
@@ -90,7 +91,8 @@ TEST(UndoneDocuments, TextThatIsNoReport_IsRefusedWithWhatIsWrong)
 TEST(PathsInList, SplitOnNewlineOrNulKeepingEveryOtherByte)
 {
     using namespace std::string_literals;
-    EXPECT_EQ(pathsInList("a b.docx\n\nc\rd\xE9.docx\n", false), (std::vector<std::string>{"a b.docx", "c\rd\xE9.docx"}));
+    EXPECT_EQ(pathsInList("a b.docx\n\nc\rd\xE9.docx\n", false),
+              (std::vector<std::string>{"a b.docx", "c\rd\xE9.docx"}));
     EXPECT_EQ(pathsInList("x y\n.docx\0\0z.docx"s, true), (std::vector<std::string>{"x y\n.docx", "z.docx"}));
 }
 
