@@ -12,7 +12,7 @@ test_packages=(libgtest-dev libgmock-dev fonts-dejavu-core fonts-liberation zip 
 # README's screenshot the third.
 build_packages+=(scdoc)
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream bash-completion unzip)
-screenshot_packages=(xvfb xauth xdotool imagemagick fonts-liberation)
+screenshot_packages=(xvfb xdotool imagemagick fonts-liberation)
 
 wanted=("${build_packages[@]}")
 for group in "$@"; do
