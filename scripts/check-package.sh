@@ -4,9 +4,10 @@
 # completion are where the package's own files say; the desktop entry and the metadata validate; lintian
 # finds no error. With a .deb as argument it checks that package instead of building one.
 set -euo pipefail
+given=${1:+$(realpath "$1")}
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --package
-deb=${1:-$(scripts/package.sh)}
+deb=${given:-$(scripts/package.sh)}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root=$work/root
@@ -27,7 +28,8 @@ done
 
 echo "== glyphmere-batch from the package"
 batch=$root/usr/bin/glyphmere-batch
-if "$batch" --help | grep -q -- '--version'; then
+help=$("$batch" --help)
+if grep -q -- '--version' <<<"$help"; then
     version=$(dpkg-deb -f "$deb" Version)
     "$batch" --version | grep -qF "$version" || fail "glyphmere-batch --version does not name the version $version"
 fi
@@ -65,7 +67,7 @@ need_file /usr/share/bash-completion/completions/glyphmere-batch "the completion
 need_file /usr/share/doc/glyphmere/copyright
 
 echo "== Completion offers every option of --help"
-options=$("$batch" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
+options=$(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
 offered=$(bash -c 'source /usr/share/bash-completion/bash_completion
     source "$1"
     COMP_WORDS=(glyphmere-batch --); COMP_CWORD=1; COMP_LINE="glyphmere-batch --"; COMP_POINT=${#COMP_LINE}
