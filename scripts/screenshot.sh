@@ -3,13 +3,14 @@
 # virtual screen (Xvfb) with settings of its own, presses "Add All Word File(s) In Folder", accepts what
 # its two dialogs offer (the extension, then the current folder: test documents under new names), and
 # captures the window.
-# Run it again when the window changes.
+# Run it again when the window changes, and look at the picture before committing it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repository=$PWD
 scripts/install-deps.sh --screenshot
 # The window of build/, configured as scripts/run.sh does when it is not there yet.
-[ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLYPHMERE_BUILD_TESTS=OFF >/dev/null
+[ -f build/CMakeCache.txt ] ||
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLYPHMERE_BUILD_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target glyphmere >/dev/null
 
 # A fixed folder, so the paths in the picture stay the same from run to run.
@@ -25,16 +26,12 @@ done
 
 Xvfb -displayfd 3 -screen 0 800x600x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
-while [ ! -s "$work/display" ]; do sleep 0.1; done
+while [ ! -s "$work/display" ]; do
+    kill -0 "${pids[0]}" 2>/dev/null || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
 export DISPLAY=":$(cat "$work/display")"
 
-# The folder dialog opens on the current folder, which "Choose" then takes.
-(cd "$work/Reports" && XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb exec "$repository/build/src/app/glyphmere") &
-pids+=($!)
-window=$(xdotool search --sync --onlyvisible --name '^Glyphmere$' | head -1)
-# "Add All Word File(s) In Folder" lies at 2280..4335 by 1800..2895 twips in the window (15 twips a pixel).
-# It asks for the extension (Enter keeps "doc", which takes .docx too), then for the folder.
-xdotool mousemove --window "$window" 220 155 click 1
 # Waits up to 10 seconds for a dialog titled like $1 (not the window itself), presses Enter in it, and waits
 # for it to close.
 accept_dialog() {
@@ -46,6 +43,15 @@ accept_dialog() {
     xdotool windowfocus --sync "$dialog" key Return
     while xdotool search --onlyvisible --name "$1" | grep -qx "$dialog"; do sleep 0.1; done
 }
+
+# The folder dialog opens on the current folder, which "Choose" then takes.
+(cd "$work/Reports" && XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+    exec "$repository/build/src/app/glyphmere") &
+pids+=($!)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Glyphmere$' | head -1)
+# "Add All Word File(s) In Folder" lies at 2280..4335 by 1800..2895 twips in the window (15 twips a pixel).
+# It asks for the extension (Enter keeps "doc", which takes .docx too), then for the folder.
+xdotool mousemove --window "$window" 220 155 click 1
 accept_dialog '^Glyphmere$'
 accept_dialog '^Please select folder to add:$'
 xdotool mousemove 0 0
