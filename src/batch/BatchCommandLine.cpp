@@ -5,7 +5,7 @@
 #include "batch/JsonReport.h"
 #include "batch/ParallelRun.h"
 #include "batch/ProgressLine.h"
-#include "batch/SafeWrite.h"
+#include "common/SafeReplace.h"
 #include "word/WordContract.h"
 
 #include <exception>
@@ -85,7 +85,7 @@ bool writeReport(const std::string& reportPath, const std::vector<BatchItem>& it
     for (const BatchItem& item : items)
         paths.push_back(item.path);
     try {
-        writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
+        common::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), {kReportMode});
         return true;
     } catch (const std::exception& error) {
         err << kProgramName << ": the report " << reportPath << " could not be written: " << error.what()

@@ -1,7 +1,7 @@
+#include "common/SafeReplace.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/ooxml/Package.h"
 #include "docengine/files/PackageMessages.h"
-#include "docengine/files/SafeSave.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
@@ -23,6 +23,7 @@ namespace {
 
 using namespace glyphmere::testing_support;
 using namespace glyphmere::docengine::package_testing;
+using common::FileOperations;
 
 constexpr std::time_t kOldTime = 981172800; // 2001-02-03
 const std::string kNewDocument = "<w:document>changed</w:document>";

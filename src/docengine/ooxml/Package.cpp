@@ -1,14 +1,14 @@
 #include "docengine/ooxml/Package.h"
 
+#include "common/FilePath.h"
+#include "common/SafeReplace.h"
+#include "common/SystemErrorText.h"
+#include "common/UniqueFd.h"
 #include "docengine/files/ContentSniff.h"
 #include "docengine/files/EngineError.h"
-#include "docengine/files/FilePath.h"
 #include "docengine/files/LockFiles.h"
 #include "docengine/files/PackageMessages.h"
 #include "docengine/ooxml/PackageWriter.h"
-#include "docengine/files/SafeSave.h"
-#include "docengine/files/SystemErrorText.h"
-#include "docengine/files/UniqueFd.h"
 #include "docengine/files/WriteAccess.h"
 #include "docengine/ooxml/ZipArchive.h"
 #include "docengine/ooxml/ZipEntryRules.h"
@@ -21,6 +21,12 @@
 #include <cstdlib>
 
 namespace glyphmere::docengine {
+
+using common::fileNameOf;
+using common::FileOperations;
+using common::folderOf;
+using common::systemErrorText;
+using common::UniqueFd;
 
 struct Package::Impl {
     std::string path;
@@ -159,7 +165,7 @@ Package::~Package() = default;
 
 std::unique_ptr<Package> Package::open(const std::string& path)
 {
-    return open(path, systemFileOperations());
+    return open(path, common::systemFileOperations());
 }
 
 std::unique_ptr<Package> Package::open(const std::string& path, const FileOperations& fileOperations)
@@ -215,7 +221,13 @@ void Package::saveReplacing(const std::map<std::string, std::string>& replaced) 
     const auto writeNewPackage = [&](const std::string& temporaryPath) {
         writePackageCopy(temporaryPath, impl.archive.get(), replacements);
     };
-    UniqueFd written = replaceFileSafely(target, current, writeNewPackage, *impl.fileOperations);
+    UniqueFd written;
+    try {
+        written = common::replaceFileSafely(target, common::attributesToKeep(current), writeNewPackage,
+                                            *impl.fileOperations);
+    } catch (const common::SystemError& error) {
+        refuse(messages::cannotSave(error.what()));
+    }
     impl.adoptSavedFile(std::move(written));
 }
 

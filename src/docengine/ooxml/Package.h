@@ -7,9 +7,11 @@
 #include <string_view>
 #include <vector>
 
-namespace glyphmere::docengine {
-
+namespace glyphmere::common {
 class FileOperations;
+}
+
+namespace glyphmere::docengine {
 
 // An Office Open XML package opened from a file, and its safe replacement on disk.
 // open() makes every file-level check before anything is read: a regular file (opened without
@@ -21,7 +23,7 @@ public:
     static std::unique_ptr<Package> open(const std::string& path);
     // The same, with the safe save's system calls made through fileOperations (which must outlive the
     // package): how tests make a rename or a flush fail.
-    static std::unique_ptr<Package> open(const std::string& path, const FileOperations& fileOperations);
+    static std::unique_ptr<Package> open(const std::string& path, const common::FileOperations& fileOperations);
     ~Package();
 
     const std::string& path() const;

@@ -3,7 +3,7 @@
 #include "docengine/session/EngineObjects.h"
 #include "docengine/session/FontNames.h"
 
-#include "platform/NumberText.h"
+#include "common/AsciiCase.h"
 
 #include <cstdint>
 #include <map>
@@ -16,7 +16,7 @@ constexpr std::string_view kWordClass = "Word.Application";
 
 void requireWordClass(std::string_view className)
 {
-    if (!platform::equalsIgnoringCase(className, kWordClass))
+    if (!common::equalsIgnoringCase(className, kWordClass))
         throw platform::AutomationError("the class \"" + std::string(className) +
                                         "\" is not available: the built-in engine serves only \"Word.Application\"");
 }

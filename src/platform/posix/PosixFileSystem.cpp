@@ -2,8 +2,9 @@
 
 #include "platform/posix/WildcardMatch.h"
 
+#include "common/AsciiCase.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <memory>
 
@@ -67,12 +68,9 @@ std::optional<mode_t> entryKind(int folderDescriptor, const dirent& entry)
 // never depends on the order of the directory's entries.
 bool listsBefore(const std::string& a, const std::string& b)
 {
-    const auto caseless = [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), caseless))
+    if (common::lessIgnoringCase(a, b))
         return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), caseless))
+    if (common::lessIgnoringCase(b, a))
         return false;
     return a < b;
 }

@@ -1,13 +1,13 @@
-#include "docengine/files/SystemErrorText.h"
+#include "common/SystemErrorText.h"
 
-#include <cctype>
+#include "common/AsciiCase.h"
+
 #include <cerrno>
 #include <cstring>
 
-namespace glyphmere::docengine {
+namespace glyphmere::common {
 
-std::string systemErrorText(int error)
-{
+std::string systemErrorText(int error) {
     switch (error) {
     case ENOSPC:
         return "no space left on the device";
@@ -34,14 +34,13 @@ std::string systemErrorText(int error)
     return asClause(strerror_r(error, buffer, sizeof buffer));
 }
 
-std::string asClause(std::string text)
-{
+std::string asClause(std::string text) {
     const auto isUpper = [&](std::size_t at) {
-        return at < text.size() && std::isupper(static_cast<unsigned char>(text[at]));
+        return at < text.size() && text[at] >= 'A' && text[at] <= 'Z';
     };
     if (isUpper(0) && !isUpper(1))
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        text[0] = toLowerAscii(text[0]);
     return text;
 }
 
-} // namespace glyphmere::docengine
+} // namespace glyphmere::common
