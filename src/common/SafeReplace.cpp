@@ -124,19 +124,23 @@ UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttribute
 
 void writeFileSafely(const std::string& targetPath, const std::string& bytes,
                      const NewFileAttributes& attributes) {
-    replaceFileSafely(targetPath, attributes, [&bytes](const std::string& temporaryPath) {
-        UniqueFd fd(::open(temporaryPath.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
-        if (!fd.valid())
-            throwSystemError(errno);
-        writeAll(fd.get(), bytes);
-    });
+    replaceFileSafely(targetPath, attributes,
+                      [&bytes](const std::string& temporaryPath) { writeWholeFile(temporaryPath, bytes); });
+}
+
+void writeWholeFile(const std::string& path, const std::string& bytes)
+{
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        throwSystemError(errno);
+    writeAll(fd.get(), bytes);
 }
 
 std::string readAll(int fd) {
     std::string bytes;
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        const ssize_t count = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)

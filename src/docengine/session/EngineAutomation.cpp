@@ -2,6 +2,7 @@
 
 #include "docengine/session/EngineObjects.h"
 #include "docengine/session/FontNames.h"
+#include "docengine/session/OpenerByContent.h"
 
 #include "common/AsciiCase.h"
 
@@ -72,7 +73,7 @@ EngineAutomation::~EngineAutomation() = default;
 platform::ObjectRef EngineAutomation::create(std::string_view className)
 {
     requireWordClass(className);
-    auto session = std::make_shared<EngineSession>(packageOpener());
+    auto session = std::make_shared<EngineSession>(openerByContent());
     const std::uint64_t id = m_table->reserveId();
     std::weak_ptr<Table> table = m_table;
     platform::ObjectRef instance = makeApplication(session, installedFontNames, [table, id] {
