@@ -1,5 +1,6 @@
 #include "common/SafeReplace.h"
 
+#include "common/AbandonedTemporaries.h"
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
 
@@ -13,40 +14,8 @@ namespace glyphmere::common {
 
 namespace {
 
-// Leaves room within the usual 255-byte name limit for our prefix and suffix and libzip's own.
-constexpr std::size_t kMaxNameInTemporary = 200;
-
-// The new file, removed unless it was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!m_renamed)
-            ::unlink(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const std::string& path() const { return m_path; }
-    void markRenamed() { m_renamed = true; }
-
-private:
-    std::string m_path;
-    bool m_renamed = false;
-};
-
 [[noreturn]] void throwSystemError(int error) {
     throw SystemError(error);
-}
-
-std::string createTemporaryFile(const std::string& targetPath) {
-    const std::string name = fileNameOf(targetPath).substr(0, kMaxNameInTemporary);
-    std::string pattern = folderOf(targetPath) + "/." + name + ".glyphmere-XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0)
-        throwSystemError(errno);
-    ::close(fd);
-    return pattern;
 }
 
 // Gives the written file its attributes and flushes it.
@@ -112,12 +81,13 @@ NewFileAttributes attributesToKeep(const struct stat& status) {
 UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
                            const std::function<void(const std::string&)>& writeTemporary,
                            const FileOperations& operations) {
-    TemporaryFile temporary(createTemporaryFile(targetPath));
-    writeTemporary(temporary.path());
-    UniqueFd written = settleWrittenFile(temporary.path(), attributes, operations);
-    if (operations.renameFile(temporary.path(), targetPath) != 0)
+    removeAbandonedTemporariesOnce(folderOf(targetPath));
+    TemporaryFiles temporary(targetPath);
+    writeTemporary(temporary.contentPath());
+    UniqueFd written = settleWrittenFile(temporary.contentPath(), attributes, operations);
+    if (operations.renameFile(temporary.contentPath(), targetPath) != 0)
         throwSystemError(errno);
-    temporary.markRenamed();
+    temporary.markContentRenamed();
     syncFolder(folderOf(targetPath));
     return written;
 }

@@ -34,8 +34,10 @@ struct NewFileAttributes {
 NewFileAttributes attributesToKeep(const struct stat& status);
 
 // Replaces the file at targetPath (a resolved path, no link; it need not exist yet) with the file that
-// writeTemporary writes at the path it is given: a new file beside the target. That file is given the
-// attributes, flushed to disk, renamed over the target in one step, and the folder is flushed. Returns a
+// writeTemporary writes at the path it is given: a new, empty file beside the target, one of the hidden
+// files of TemporaryFiles, which stay locked meanwhile (and the first replacement in a folder removes
+// those that killed runs left). That file is given the attributes, flushed to disk, renamed over the
+// target in one step, and the folder is flushed. Returns a
 // read descriptor of the new file. On any failure the new file is removed and the target stays exactly as
 // it was; a failed system call throws SystemError, and whatever writeTemporary throws passes through.
 UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
