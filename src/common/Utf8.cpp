@@ -44,6 +44,19 @@ std::optional<Utf8Character> decodeUtf8(std::string_view text) {
     return Utf8Character{codePoint, lead.length};
 }
 
+void appendUtf8(std::string& text, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        text += static_cast<char>(codePoint);
+        return;
+    }
+    const int tail = codePoint < 0x800 ? 1 : codePoint < 0x10000 ? 2 : 3;
+    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    text += static_cast<char>(kLead[tail] | (codePoint >> (6 * tail)));
+    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
+        text += static_cast<char>(0x80 | ((codePoint >> shift) & 0x3F));
+}
+
 std::size_t validUtf8Length(std::string_view text) {
     const auto character = decodeUtf8(text);
     return character ? character->length : 0;

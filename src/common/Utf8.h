@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace glyphmere::common {
@@ -21,6 +22,9 @@ std::optional<Utf8Character> decodeUtf8(std::string_view text);
 std::size_t validUtf8Length(std::string_view text);
 
 bool isValidUtf8(std::string_view text);
+
+// Appends the UTF-8 form of codePoint (a code point up to U+10FFFF that is no surrogate) to text.
+void appendUtf8(std::string& text, char32_t codePoint);
 
 // The length of valid UTF-8 text in UTF-16 code units; nullopt when the text is not valid UTF-8.
 std::optional<std::size_t> utf16Length(std::string_view text);

@@ -7,7 +7,7 @@
 namespace glyphmere::common {
 namespace {
 
-TEST(Utf8, ShortestFormsUpToTheLastCodePoint_AreDecoded) {
+TEST(Utf8, ShortestFormsUpToTheLastCodePoint_AreDecodedAndEncoded) {
     const struct {
         std::string bytes;
         char32_t codePoint;
@@ -28,6 +28,9 @@ TEST(Utf8, ShortestFormsUpToTheLastCodePoint_AreDecoded) {
         ASSERT_TRUE(character.has_value());
         EXPECT_EQ(character->codePoint, codePoint);
         EXPECT_EQ(character->length, bytes.size());
+        std::string encoded;
+        appendUtf8(encoded, codePoint);
+        EXPECT_EQ(encoded, bytes);
     }
 }
 
