@@ -31,13 +31,12 @@ constexpr std::size_t kMaxNameInTemporary = 200;
 // another name, a few times at most.
 constexpr int kOwnerAttempts = 8;
 
-bool isUniqueCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool isUniqueCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 // The owner's name for the name of one of our hidden files (".NAME.glyphmere-XXXXXX" and names that start
 // with it); nullopt for any other name.
-std::optional<std::string> ownerNameOf(std::string_view name) {
+std::optional<std::string> ownerNameOf(std::string_view name)
+{
     const std::size_t marker = name.rfind(kMarker);
     if (!name.starts_with('.') || marker == std::string_view::npos || marker == 0)
         return std::nullopt;
@@ -51,7 +50,8 @@ std::optional<std::string> ownerNameOf(std::string_view name) {
     return std::string(name.substr(0, end));
 }
 
-bool namesFile(int fd, const std::string& path) {
+bool namesFile(int fd, const std::string& path)
+{
     struct stat opened {};
     struct stat named {};
     return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
@@ -63,7 +63,8 @@ struct DirectoryClose {
 };
 
 // Our hidden files in folder, by owner name: the other files that belong to each owner.
-std::map<std::string, std::vector<std::string>> hiddenFilesByOwner(const std::string& folder) {
+std::map<std::string, std::vector<std::string>> hiddenFilesByOwner(const std::string& folder)
+{
     std::map<std::string, std::vector<std::string>> byOwner;
     const std::unique_ptr<DIR, DirectoryClose> directory(::opendir(folder.c_str()));
     if (!directory)
@@ -79,7 +80,8 @@ std::map<std::string, std::vector<std::string>> hiddenFilesByOwner(const std::st
     return byOwner;
 }
 
-std::size_t removeFiles(const std::string& folder, const std::vector<std::string>& names) {
+std::size_t removeFiles(const std::string& folder, const std::vector<std::string>& names)
+{
     std::size_t removed = 0;
     for (const std::string& name : names)
         removed += ::unlink((folder + "/" + name).c_str()) == 0 ? 1 : 0;
@@ -89,7 +91,8 @@ std::size_t removeFiles(const std::string& folder, const std::vector<std::string
 // Removes the owner's files when no writer holds the owner locked. A missing owner means its writer has
 // finished (it removes its other files before the owner), so what is left of it is abandoned.
 std::size_t removeIfAbandoned(const std::string& folder, const std::string& owner,
-                              const std::vector<std::string>& members) {
+                              const std::vector<std::string>& members)
+{
     const std::string ownerPath = folder + "/" + owner;
     const UniqueFd fd(::open(ownerPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid())
@@ -106,7 +109,8 @@ std::size_t removeIfAbandoned(const std::string& folder, const std::string& owne
 }
 
 // A new owner file beside targetPath, locked; its path goes to ownerPath.
-UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath) {
+UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath)
+{
     const std::string name = fileNameOf(targetPath).substr(0, kMaxNameInTemporary);
     for (int attempt = 0; attempt < kOwnerAttempts; ++attempt) {
         std::string pattern = folderOf(targetPath) + "/." + name + std::string(kMarker) + "XXXXXX";
@@ -129,9 +133,9 @@ UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath
 } // namespace
 
 TemporaryFiles::TemporaryFiles(const std::string& targetPath)
-    : m_owner(createLockedOwner(targetPath, m_ownerPath)), m_contentPath(m_ownerPath + kContentSuffix) {
-    const UniqueFd content(
-        ::open(m_contentPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    : m_owner(createLockedOwner(targetPath, m_ownerPath)), m_contentPath(m_ownerPath + kContentSuffix)
+{
+    const UniqueFd content(::open(m_contentPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!content.valid()) {
         const int error = errno;
         ::unlink(m_ownerPath.c_str());
@@ -139,20 +143,23 @@ TemporaryFiles::TemporaryFiles(const std::string& targetPath)
     }
 }
 
-TemporaryFiles::~TemporaryFiles() {
+TemporaryFiles::~TemporaryFiles()
+{
     if (!m_contentRenamed)
         ::unlink(m_contentPath.c_str());
     ::unlink(m_ownerPath.c_str());
 }
 
-std::size_t removeAbandonedTemporaries(const std::string& folder) {
+std::size_t removeAbandonedTemporaries(const std::string& folder)
+{
     std::size_t removed = 0;
     for (const auto& [owner, members] : hiddenFilesByOwner(folder))
         removed += removeIfAbandoned(folder, owner, members);
     return removed;
 }
 
-void removeAbandonedTemporariesOnce(const std::string& folder) {
+void removeAbandonedTemporariesOnce(const std::string& folder)
+{
     static std::mutex mutex;
     static std::set<std::string> cleared;
     {

@@ -2,14 +2,16 @@
 
 namespace glyphmere::common {
 
-std::string folderOf(const std::string& path) {
+std::string folderOf(const std::string& path)
+{
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string fileNameOf(const std::string& path) {
+std::string fileNameOf(const std::string& path)
+{
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }

@@ -14,13 +14,12 @@ namespace glyphmere::common {
 
 namespace {
 
-[[noreturn]] void throwSystemError(int error) {
-    throw SystemError(error);
-}
+[[noreturn]] void throwSystemError(int error) { throw SystemError(error); }
 
 // Gives the written file its attributes and flushes it.
 UniqueFd settleWrittenFile(const std::string& path, const NewFileAttributes& attributes,
-                           const FileOperations& operations) {
+                           const FileOperations& operations)
+{
     UniqueFd written(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!written.valid())
         throwSystemError(errno);
@@ -37,13 +36,15 @@ UniqueFd settleWrittenFile(const std::string& path, const NewFileAttributes& att
 
 // Makes the rename itself durable. Some file systems refuse to flush a folder; the file is already
 // complete and in place by then, so that refusal is no failure of the replacement.
-void syncFolder(const std::string& folder) {
+void syncFolder(const std::string& folder)
+{
     UniqueFd handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.valid())
         ::fsync(handle.get());
 }
 
-void writeAll(int fd, const std::string& bytes) {
+void writeAll(int fd, const std::string& bytes)
+{
     for (std::size_t written = 0; written < bytes.size();) {
         const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (count < 0 && errno == EINTR)
@@ -56,20 +57,21 @@ void writeAll(int fd, const std::string& bytes) {
 
 } // namespace
 
-int FileOperations::renameFile(const std::string& from, const std::string& to) const {
+int FileOperations::renameFile(const std::string& from, const std::string& to) const
+{
     return ::rename(from.c_str(), to.c_str());
 }
 
-int FileOperations::syncFile(int fd) const {
-    return ::fsync(fd);
-}
+int FileOperations::syncFile(int fd) const { return ::fsync(fd); }
 
-const FileOperations& systemFileOperations() {
+const FileOperations& systemFileOperations()
+{
     static const FileOperations operations;
     return operations;
 }
 
-NewFileAttributes attributesToKeep(const struct stat& status) {
+NewFileAttributes attributesToKeep(const struct stat& status)
+{
     NewFileAttributes attributes{status.st_mode & 07777};
     if (::geteuid() == 0) {
         attributes.owner = status.st_uid;
@@ -80,7 +82,8 @@ NewFileAttributes attributesToKeep(const struct stat& status) {
 
 UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
                            const std::function<void(const std::string&)>& writeTemporary,
-                           const FileOperations& operations) {
+                           const FileOperations& operations)
+{
     removeAbandonedTemporariesOnce(folderOf(targetPath));
     TemporaryFiles temporary(targetPath);
     writeTemporary(temporary.contentPath());
@@ -92,8 +95,8 @@ UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttribute
     return written;
 }
 
-void writeFileSafely(const std::string& targetPath, const std::string& bytes,
-                     const NewFileAttributes& attributes) {
+void writeFileSafely(const std::string& targetPath, const std::string& bytes, const NewFileAttributes& attributes)
+{
     replaceFileSafely(targetPath, attributes,
                       [&bytes](const std::string& temporaryPath) { writeWholeFile(temporaryPath, bytes); });
 }
@@ -106,7 +109,8 @@ void writeWholeFile(const std::string& path, const std::string& bytes)
     writeAll(fd.get(), bytes);
 }
 
-std::string readAll(int fd) {
+std::string readAll(int fd)
+{
     std::string bytes;
     char buffer[1 << 16];
     for (;;) {
@@ -121,7 +125,8 @@ std::string readAll(int fd) {
     }
 }
 
-std::string readWholeFile(const std::string& path) {
+std::string readWholeFile(const std::string& path)
+{
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid())
         throwSystemError(errno);

@@ -45,8 +45,7 @@ UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttribute
                            const FileOperations& operations = systemFileOperations());
 
 // The same with bytes as the new content.
-void writeFileSafely(const std::string& targetPath, const std::string& bytes,
-                     const NewFileAttributes& attributes);
+void writeFileSafely(const std::string& targetPath, const std::string& bytes, const NewFileAttributes& attributes);
 
 // Writes bytes as the whole content of the file at path (created when missing); SystemError on failure.
 void writeWholeFile(const std::string& path, const std::string& bytes);

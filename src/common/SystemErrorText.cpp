@@ -7,7 +7,8 @@
 
 namespace glyphmere::common {
 
-std::string systemErrorText(int error) {
+std::string systemErrorText(int error)
+{
     switch (error) {
     case ENOSPC:
         return "no space left on the device";
@@ -34,10 +35,9 @@ std::string systemErrorText(int error) {
     return asClause(strerror_r(error, buffer, sizeof buffer));
 }
 
-std::string asClause(std::string text) {
-    const auto isUpper = [&](std::size_t at) {
-        return at < text.size() && text[at] >= 'A' && text[at] <= 'Z';
-    };
+std::string asClause(std::string text)
+{
+    const auto isUpper = [&](std::size_t at) { return at < text.size() && text[at] >= 'A' && text[at] <= 'Z'; };
     if (isUpper(0) && !isUpper(1))
         text[0] = toLowerAscii(text[0]);
     return text;

@@ -12,7 +12,8 @@ public:
     explicit UniqueFd(int fd = -1) : m_fd(fd) {}
     ~UniqueFd() { reset(); }
     UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
         if (this != &other)
             reset(std::exchange(other.m_fd, -1));
         return *this;
@@ -23,7 +24,8 @@ public:
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
     int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1) {
+    void reset(int fd = -1)
+    {
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = fd;

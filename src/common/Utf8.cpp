@@ -11,7 +11,8 @@ struct LeadByte {
 
 // The second byte's range is narrowed where the lead alone would allow an overlong form (E0, F0), a
 // surrogate (ED) or a code point above U+10FFFF (F4).
-LeadByte describeLead(unsigned char lead) {
+LeadByte describeLead(unsigned char lead)
+{
     if (lead >= 0xC2 && lead <= 0xDF)
         return {2};
     if (lead >= 0xE0 && lead <= 0xEF)
@@ -25,15 +26,15 @@ LeadByte describeLead(unsigned char lead) {
 
 } // namespace
 
-std::optional<Utf8Character> decodeUtf8(std::string_view text) {
+std::optional<Utf8Character> decodeUtf8(std::string_view text)
+{
     if (text.empty())
         return std::nullopt;
     const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     if (byte(0) < 0x80)
         return Utf8Character{byte(0), 1};
     const LeadByte lead = describeLead(byte(0));
-    if (lead.length == 0 || text.size() < lead.length || byte(1) < lead.secondLow ||
-        byte(1) > lead.secondHigh)
+    if (lead.length == 0 || text.size() < lead.length || byte(1) < lead.secondLow || byte(1) > lead.secondHigh)
         return std::nullopt;
     char32_t codePoint = byte(0) & (0xFF >> (lead.length + 1));
     for (std::size_t i = 1; i < lead.length; ++i) {
@@ -57,16 +58,16 @@ void appendUtf8(std::string& text, char32_t codePoint)
         text += static_cast<char>(0x80 | ((codePoint >> shift) & 0x3F));
 }
 
-std::size_t validUtf8Length(std::string_view text) {
+std::size_t validUtf8Length(std::string_view text)
+{
     const auto character = decodeUtf8(text);
     return character ? character->length : 0;
 }
 
-bool isValidUtf8(std::string_view text) {
-    return utf16Length(text).has_value();
-}
+bool isValidUtf8(std::string_view text) { return utf16Length(text).has_value(); }
 
-std::optional<std::size_t> utf16Length(std::string_view text) {
+std::optional<std::size_t> utf16Length(std::string_view text)
+{
     std::size_t units = 0;
     while (!text.empty()) {
         const auto character = decodeUtf8(text);

@@ -21,7 +21,8 @@ using testing_support::readFile;
 using testing_support::TemporaryFolder;
 using testing_support::writeFile;
 
-std::vector<std::string> folderNames(const std::string& folder) {
+std::vector<std::string> folderNames(const std::string& folder)
+{
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
@@ -29,7 +30,8 @@ std::vector<std::string> folderNames(const std::string& folder) {
     return names;
 }
 
-TEST(SafeReplace, WriteFileSafely_ReplacesOrCreatesWithTheGivenModeAndLeavesNothingElse) {
+TEST(SafeReplace, WriteFileSafely_ReplacesOrCreatesWithTheGivenModeAndLeavesNothingElse)
+{
     TemporaryFolder folder;
     const std::string existing = folder.file("report.json");
     writeFile(existing, "old");
@@ -44,13 +46,13 @@ TEST(SafeReplace, WriteFileSafely_ReplacesOrCreatesWithTheGivenModeAndLeavesNoth
     EXPECT_EQ(folderNames(folder.path()), (std::vector<std::string>{"copy.docx", "report.json"}));
 }
 
-TEST(SafeReplace, FailureOfTheWriter_LeavesTheTargetAndNoTemporaryFile) {
+TEST(SafeReplace, FailureOfTheWriter_LeavesTheTargetAndNoTemporaryFile)
+{
     TemporaryFolder folder;
     const std::string target = folder.file("d.docx");
     writeFile(target, "original");
-    EXPECT_THROW(
-        replaceFileSafely(target, {0644}, [](const std::string&) { throw std::runtime_error("full"); }),
-        std::runtime_error);
+    EXPECT_THROW(replaceFileSafely(target, {0644}, [](const std::string&) { throw std::runtime_error("full"); }),
+                 std::runtime_error);
     EXPECT_EQ(readFile(target), "original");
     EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"d.docx"});
 
@@ -62,7 +64,8 @@ TEST(SafeReplace, FailureOfTheWriter_LeavesTheTargetAndNoTemporaryFile) {
     }
 }
 
-TEST(AbandonedTemporaries, LeftoversOfKilledRunsGoAndOtherFilesStay) {
+TEST(AbandonedTemporaries, LeftoversOfKilledRunsGoAndOtherFilesStay)
+{
     TemporaryFolder folder;
     const std::vector<std::string> abandoned{
         ".a.docx.glyphmere-Ab12Cd",             // an owner nobody holds
@@ -90,7 +93,8 @@ TEST(AbandonedTemporaries, LeftoversOfKilledRunsGoAndOtherFilesStay) {
 // (at the latest when the test ends).
 class StoppedWriter {
 public:
-    explicit StoppedWriter(const std::string& target) {
+    explicit StoppedWriter(const std::string& target)
+    {
         int reached[2];
         if (::pipe(reached) != 0)
             return;
@@ -109,7 +113,8 @@ public:
     StoppedWriter& operator=(const StoppedWriter&) = delete;
 
     bool writing() const { return m_writing; }
-    void kill() {
+    void kill()
+    {
         if (m_pid <= 0)
             return;
         ::kill(m_pid, SIGKILL);
@@ -118,7 +123,8 @@ public:
     }
 
 private:
-    [[noreturn]] static void writeUntilKilled(const std::string& target, int reportWriting) {
+    [[noreturn]] static void writeUntilKilled(const std::string& target, int reportWriting)
+    {
         replaceFileSafely(target, {0644}, [&](const std::string& contentPath) {
             writeFile(contentPath, "half of the new");
             const char byte = 'w';
@@ -134,7 +140,8 @@ private:
     bool m_writing = false;
 };
 
-TEST(AbandonedTemporaries, WriterKilledMidSave_LeavesFilesThatStayWhileItLivesAndGoAfter) {
+TEST(AbandonedTemporaries, WriterKilledMidSave_LeavesFilesThatStayWhileItLivesAndGoAfter)
+{
     TemporaryFolder folder;
     const std::string target = folder.file("d.docx");
     writeFile(target, "original");

@@ -7,7 +7,8 @@
 namespace glyphmere::common {
 namespace {
 
-TEST(Utf8, ShortestFormsUpToTheLastCodePoint_AreDecodedAndEncoded) {
+TEST(Utf8, ShortestFormsUpToTheLastCodePoint_AreDecodedAndEncoded)
+{
     const struct {
         std::string bytes;
         char32_t codePoint;
@@ -34,7 +35,8 @@ TEST(Utf8, ShortestFormsUpToTheLastCodePoint_AreDecodedAndEncoded) {
     }
 }
 
-TEST(Utf8, OverlongSurrogateTooLargeOrCutSequences_AreInvalid) {
+TEST(Utf8, OverlongSurrogateTooLargeOrCutSequences_AreInvalid)
+{
     const char* cases[] = {
         "\x80",             // a continuation byte without a lead
         "\xC0\xAF",         // overlong "/"
@@ -58,7 +60,8 @@ TEST(Utf8, OverlongSurrogateTooLargeOrCutSequences_AreInvalid) {
     }
 }
 
-TEST(Utf8, Utf16Length_CountsTwoUnitsAboveTheBasicPlane) {
+TEST(Utf8, Utf16Length_CountsTwoUnitsAboveTheBasicPlane)
+{
     EXPECT_EQ(utf16Length(""), 0u);
     EXPECT_EQ(utf16Length("Arial"), 5u);
     EXPECT_EQ(utf16Length("\xC3\xA9t\xC3\xA9"), 3u);        // "été"

@@ -23,13 +23,12 @@ using common::UniqueFd;
 
 namespace {
 
-[[noreturn]] void refuse(const std::string& reason) {
-    throw EngineError(reason);
-}
+[[noreturn]] void refuse(const std::string& reason) { throw EngineError(reason); }
 
 // Opens without blocking and only a regular file: a FIFO or a device never reaches open() through the
 // first check, and the second one catches a file swapped in between.
-UniqueFd openRegularFile(const std::string& path, struct stat& status) {
+UniqueFd openRegularFile(const std::string& path, struct stat& status)
+{
     if (::stat(path.c_str(), &status) != 0)
         refuse(messages::cannotOpen(systemErrorText(errno)));
     if (!S_ISREG(status.st_mode))
@@ -44,7 +43,8 @@ UniqueFd openRegularFile(const std::string& path, struct stat& status) {
     return fd;
 }
 
-FileContent wordContent(int fd, const struct stat& status) {
+FileContent wordContent(int fd, const struct stat& status)
+{
     const FileContent content = sniffContent(fd, static_cast<std::uint64_t>(status.st_size));
     switch (content) {
     case FileContent::ZipPackage:
@@ -58,14 +58,16 @@ FileContent wordContent(int fd, const struct stat& status) {
     refuse(messages::kNotAWordDocument);
 }
 
-std::string resolvedPath(const std::string& path, std::string (*failure)(const std::string&)) {
+std::string resolvedPath(const std::string& path, std::string (*failure)(const std::string&))
+{
     std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
     if (!resolved)
         refuse(failure(systemErrorText(errno)));
     return resolved.get();
 }
 
-void refuseUnlessReplaceable(const std::string& realPath, int fd, const struct stat& status) {
+void refuseUnlessReplaceable(const std::string& realPath, int fd, const struct stat& status)
+{
     if (!modeAllowsWriting(status))
         refuse(messages::kReadOnly);
     struct statvfs fileSystem {};
@@ -80,14 +82,16 @@ void refuseUnlessReplaceable(const std::string& realPath, int fd, const struct s
 
 // Looks beside the path as given and, for a link, beside its target too: either program may have
 // opened the document under either name.
-void refuseWhenLocked(const std::string& path, const std::string& realPath) {
+void refuseWhenLocked(const std::string& path, const std::string& realPath)
+{
     for (const std::string& candidate : {path, realPath}) {
         if (const auto lockFile = findLockFile(folderOf(candidate), fileNameOf(candidate)))
             refuse(messages::lockedBy(*lockFile));
     }
 }
 
-bool unchangedSinceOpen(const struct stat& before, const struct stat& now) {
+bool unchangedSinceOpen(const struct stat& before, const struct stat& now)
+{
     return before.st_dev == now.st_dev && before.st_ino == now.st_ino && before.st_size == now.st_size &&
            before.st_mtim.tv_sec == now.st_mtim.tv_sec && before.st_mtim.tv_nsec == now.st_mtim.tv_nsec;
 }
@@ -95,10 +99,12 @@ bool unchangedSinceOpen(const struct stat& before, const struct stat& now) {
 } // namespace
 
 DocumentFileAccess::DocumentFileAccess(std::string path, const common::FileOperations& fileOperations)
-    : m_path(std::move(path)), m_fileOperations(&fileOperations) {}
+    : m_path(std::move(path)), m_fileOperations(&fileOperations)
+{
+}
 
-DocumentFileAccess DocumentFileAccess::open(const std::string& path,
-                                            const common::FileOperations& fileOperations) {
+DocumentFileAccess DocumentFileAccess::open(const std::string& path, const common::FileOperations& fileOperations)
+{
     DocumentFileAccess access(path, fileOperations);
     access.m_fd = openRegularFile(path, access.m_status);
     access.m_content = wordContent(access.fd(), access.m_status);
@@ -108,7 +114,8 @@ DocumentFileAccess DocumentFileAccess::open(const std::string& path,
     return access;
 }
 
-std::string DocumentFileAccess::readAll() const {
+std::string DocumentFileAccess::readAll() const
+{
     try {
         return common::readAll(fd());
     } catch (const common::SystemError& error) {
@@ -116,8 +123,8 @@ std::string DocumentFileAccess::readAll() const {
     }
 }
 
-UniqueFd
-DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& writeTemporary) const {
+UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& writeTemporary) const
+{
     const std::string target = resolvedPath(m_path, messages::cannotSave);
     struct stat current {};
     if (::stat(target.c_str(), &current) != 0)
@@ -127,14 +134,14 @@ DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& w
     if (!modeAllowsWriting(current))
         refuse(messages::kReadOnly);
     try {
-        return common::replaceFileSafely(target, common::attributesToKeep(current), writeTemporary,
-                                         *m_fileOperations);
+        return common::replaceFileSafely(target, common::attributesToKeep(current), writeTemporary, *m_fileOperations);
     } catch (const common::SystemError& error) {
         refuse(messages::cannotSave(error.what()));
     }
 }
 
-bool DocumentFileAccess::adopt(UniqueFd written) {
+bool DocumentFileAccess::adopt(UniqueFd written)
+{
     struct stat writtenStatus {};
     if (::fstat(written.get(), &writtenStatus) != 0)
         return false;
@@ -143,9 +150,9 @@ bool DocumentFileAccess::adopt(UniqueFd written) {
     return true;
 }
 
-void DocumentFileAccess::replaceWithBytes(const std::string& bytes) {
-    adopt(replaceWith(
-        [&bytes](const std::string& temporaryPath) { common::writeWholeFile(temporaryPath, bytes); }));
+void DocumentFileAccess::replaceWithBytes(const std::string& bytes)
+{
+    adopt(replaceWith([&bytes](const std::string& temporaryPath) { common::writeWholeFile(temporaryPath, bytes); }));
 }
 
 } // namespace glyphmere::docengine

@@ -22,9 +22,8 @@ public:
     // folder that allows it), and that no other program holds open (lock files beside the path as given
     // and beside a link's target). The safe replacement's system calls go through fileOperations, which
     // must outlive the access: how tests make a rename or a flush fail.
-    static DocumentFileAccess
-    open(const std::string& path,
-         const common::FileOperations& fileOperations = common::systemFileOperations());
+    static DocumentFileAccess open(const std::string& path,
+                                   const common::FileOperations& fileOperations = common::systemFileOperations());
 
     // The path as given.
     const std::string& path() const { return m_path; }

@@ -29,13 +29,15 @@ struct Story {
     std::string name;
 };
 
-void addStory(std::vector<Story>& stories, const std::optional<std::string>& entry, std::string_view name) {
+void addStory(std::vector<Story>& stories, const std::optional<std::string>& entry, std::string_view name)
+{
     const auto same = [&entry](const Story& story) { return story.entry == *entry; };
     if (entry && std::none_of(stories.begin(), stories.end(), same))
         stories.push_back({*entry, std::string(name)});
 }
 
-std::vector<Story> storiesOf(WordDocument& document, StoryReach reach) {
+std::vector<Story> storiesOf(WordDocument& document, StoryReach reach)
+{
     std::vector<Story> stories{{document.mainEntry(), "main text"}};
     if (reach == StoryReach::CurrentPageHeaderFooter) {
         addStory(stories, currentPageEntry(document, PageRegion::Header), "header");
@@ -52,14 +54,16 @@ std::vector<Story> storiesOf(WordDocument& document, StoryReach reach) {
 }
 
 // How a change is recorded when the document tracks formatting (its ids are read before any change).
-std::optional<RevisionMark> formattingRevision(WordDocument& document, const UtcClock& utcNow) {
+std::optional<RevisionMark> formattingRevision(WordDocument& document, const UtcClock& utcNow)
+{
     if (!document.tracksFormatting())
         return std::nullopt;
     document.loadRevisionIds();
     return RevisionMark{kRevisionAuthor, utcNow(), [&document] { return document.newRevisionId(); }};
 }
 
-std::optional<StoryChanges> styleChanges(WordDocument& document, const FontChange& change) {
+std::optional<StoryChanges> styleChanges(WordDocument& document, const FontChange& change)
+{
     const auto relationship = findByType(document.mainRelationships(), "styles");
     const std::optional<std::string> entry =
         relationship ? document.findEntry(relationship->targetEntry) : std::nullopt;
@@ -73,11 +77,14 @@ std::optional<StoryChanges> styleChanges(WordDocument& document, const FontChang
 class OoxmlSelection final : public StorySelection {
 public:
     OoxmlSelection(WordDocument& document, StoryTargets targets, const UtcClock& utcNow)
-        : m_document(document), m_targets(std::move(targets)), m_utcNow(utcNow) {}
+        : m_document(document), m_targets(std::move(targets)), m_utcNow(utcNow)
+    {
+    }
 
     bool hasStory() const override { return m_targets.hasStory(); }
 
-    StoryCounts apply(const FontChange& change) override {
+    StoryCounts apply(const FontChange& change) override
+    {
         if (!m_targets.hasStory())
             return {};
         const std::optional<RevisionMark> revision = formattingRevision(m_document, m_utcNow);
@@ -94,13 +101,14 @@ private:
 
 OoxmlDocument::OoxmlDocument(std::unique_ptr<DocumentFile> file, UtcClock utcNow)
     : m_file(std::move(file)), m_document(m_file->parts()),
-      m_utcNow(utcNow ? std::move(utcNow) : UtcClock(currentUtcTime)) {}
-
-int OoxmlDocument::savedViewType() {
-    return docengine::savedViewType(m_document.settings());
+      m_utcNow(utcNow ? std::move(utcNow) : UtcClock(currentUtcTime))
+{
 }
 
-std::unique_ptr<StorySelection> OoxmlDocument::select(ViewedStory story) {
+int OoxmlDocument::savedViewType() { return docengine::savedViewType(m_document.settings()); }
+
+std::unique_ptr<StorySelection> OoxmlDocument::select(ViewedStory story)
+{
     std::optional<std::string> entry = m_document.mainEntry();
     if (story == ViewedStory::CurrentPageHeader)
         entry = currentPageEntry(m_document, PageRegion::Header);
@@ -110,7 +118,8 @@ std::unique_ptr<StorySelection> OoxmlDocument::select(ViewedStory story) {
     return std::make_unique<OoxmlSelection>(m_document, std::move(targets), m_utcNow);
 }
 
-std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, const FontChange& change) {
+std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, const FontChange& change)
+{
     const std::optional<RevisionMark> revision = formattingRevision(m_document, m_utcNow);
     const RevisionMark* mark = revision ? &*revision : nullptr;
     std::vector<StoryChanges> changes;
@@ -131,11 +140,10 @@ std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, 
     return changes;
 }
 
-void OoxmlDocument::save() {
-    m_file->saveReplacing(m_document.changedParts());
-}
+void OoxmlDocument::save() { m_file->saveReplacing(m_document.changedParts()); }
 
-DocumentOpener ooxmlOpener(DocumentFileOpener files) {
+DocumentOpener ooxmlOpener(DocumentFileOpener files)
+{
     return [files = std::move(files)](const std::string& path,
                                       const UtcClock& utcNow) -> std::unique_ptr<EditableDocument> {
         return std::make_unique<OoxmlDocument>(files(path), utcNow);

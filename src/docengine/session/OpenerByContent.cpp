@@ -8,7 +8,8 @@
 namespace glyphmere::docengine {
 namespace {
 
-std::unique_ptr<EditableDocument> openByContent(const std::string& path, const UtcClock& utcNow) {
+std::unique_ptr<EditableDocument> openByContent(const std::string& path, const UtcClock& utcNow)
+{
     DocumentFileAccess access = DocumentFileAccess::open(path);
     switch (access.content()) {
     case FileContent::ZipPackage:
@@ -24,8 +25,6 @@ std::unique_ptr<EditableDocument> openByContent(const std::string& path, const U
 
 } // namespace
 
-DocumentOpener openerByContent() {
-    return openByContent;
-}
+DocumentOpener openerByContent() { return openByContent; }
 
 } // namespace glyphmere::docengine
