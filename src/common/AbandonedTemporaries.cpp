@@ -2,17 +2,15 @@
 
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
+#include "common/UniqueDirectory.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -58,15 +56,11 @@ bool namesFile(int fd, const std::string& path)
            opened.st_ino == named.st_ino;
 }
 
-struct DirectoryClose {
-    void operator()(DIR* directory) const { ::closedir(directory); }
-};
-
 // Our hidden files in folder, by owner name: the other files that belong to each owner.
 std::map<std::string, std::vector<std::string>> hiddenFilesByOwner(const std::string& folder)
 {
     std::map<std::string, std::vector<std::string>> byOwner;
-    const std::unique_ptr<DIR, DirectoryClose> directory(::opendir(folder.c_str()));
+    const UniqueDirectory directory(::opendir(folder.c_str()));
     if (!directory)
         return byOwner;
     while (const dirent* entry = ::readdir(directory.get())) {

@@ -3,6 +3,7 @@
 #include "platform/posix/WildcardMatch.h"
 
 #include "common/AsciiCase.h"
+#include "common/UniqueDirectory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,11 +16,6 @@ namespace glyphmere::platform::posix {
 namespace {
 
 constexpr unsigned kSelectingAttributes = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
-
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 std::optional<struct stat> statFollowingLinks(const std::string& path)
 {
@@ -91,7 +87,7 @@ std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std
                                                                        const std::string& pattern,
                                                                        unsigned attributeMask)
 {
-    const DirectoryHandle directory(opendir(folder.c_str()));
+    const common::UniqueDirectory directory(opendir(folder.c_str()));
     if (!directory)
         return std::nullopt;
     std::vector<std::string> names;
