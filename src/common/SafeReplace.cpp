@@ -114,7 +114,7 @@ std::string readAll(int fd)
     std::string bytes;
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t count = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)

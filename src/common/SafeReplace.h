@@ -50,8 +50,7 @@ void writeFileSafely(const std::string& targetPath, const std::string& bytes, co
 // Writes bytes as the whole content of the file at path (created when missing); SystemError on failure.
 void writeWholeFile(const std::string& path, const std::string& bytes);
 
-// Every byte of the file open at fd, read from its start (the descriptor's offset is left alone);
-// SystemError when a read fails.
+// Every byte that can be read from fd, from its offset on (a pipe too); SystemError when a read fails.
 std::string readAll(int fd);
 
 // The whole file at path (opened without blocking); SystemError when it cannot be read.

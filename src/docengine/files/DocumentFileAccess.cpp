@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -117,6 +118,8 @@ DocumentFileAccess DocumentFileAccess::open(const std::string& path, const commo
 std::string DocumentFileAccess::readAll() const
 {
     try {
+        if (::lseek(fd(), 0, SEEK_SET) != 0)
+            throw common::SystemError(errno);
         return common::readAll(fd());
     } catch (const common::SystemError& error) {
         refuse(messages::cannotOpen(error.what()));
