@@ -151,6 +151,20 @@ TEST_F(RestyleDocumentTest, QuitFailingToo_ReportsTheFirstFailureWithoutThrowing
     EXPECT_EQ(word.transcript.back(), "call Quit(0)");
 }
 
+// The document is saved by then: the failing Quit cannot undo that, so the document counts as changed,
+// and the instance is asked once more to end, now without saving.
+TEST_F(RestyleDocumentTest, QuitFailingAfterTheSave_ReportsTheDocumentAsChanged)
+{
+    word.failures["call Quit"] = "Word has gone away.";
+
+    const RestyleResult result = restyle();
+
+    EXPECT_TRUE(result.ok) << result.reason;
+    Transcript expected = joined({opening(), fontPass(1), saving()});
+    expected.push_back("call Quit(0)");
+    EXPECT_THAT(word.transcript, ElementsAreArray(expected));
+}
+
 TEST_F(RestyleDocumentTest, WordNotStarting_ReportsWhy)
 {
     word.failures["create Word.Application"] = "Word is not installed.";
