@@ -39,6 +39,12 @@ public:
     virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder,
                                                                   const std::string& pattern,
                                                                   unsigned attributeMask) = 0;
+    // The subfolders of folder (which ends in a separator) that are neither hidden nor system, links to
+    // folders included, sorted as listDirectory sorts; entries whose kind cannot be told are added to
+    // unexamined. std::nullopt when the folder cannot be listed. This one lists and then asks each
+    // entry's attributes; a service whose listing tells the kinds does it in one pass.
+    virtual std::optional<std::vector<std::string>> listSubfolders(const std::string& folder,
+                                                                   std::vector<std::string>& unexamined);
     // The attributes of one path (a link is followed); std::nullopt when they cannot be read.
     virtual std::optional<unsigned> attributes(const std::string& path) = 0;
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;

@@ -42,6 +42,25 @@ TEST_F(PosixFileSystemTest, FolderMask_GivesFoldersAndOrdinaryFilesSortedWithout
               (Names{"A.doc", "b.doc", "c.docx", "link", "sub.doc"}));
 }
 
+// The one-pass listing of subfolders gives what listing and asking each entry's attributes gives.
+TEST_F(PosixFileSystemTest, Subfolders_AreTheVisibleFoldersAndLinksToFolders)
+{
+    std::filesystem::create_directory(tmp.file("B"));
+    std::filesystem::create_symlink("loop", tmp.file("loop"));
+    for (const std::string& folder : {tmp.path() + "/", tmp.file("nothing") + "/"}) {
+        Names unexamined;
+        Names unexaminedByEntry;
+        const auto fast = fileSystem.listSubfolders(folder, unexamined);
+        const auto byEntry = fileSystem.FileSystem::listSubfolders(folder, unexaminedByEntry);
+
+        EXPECT_EQ(fast, byEntry) << folder;
+        EXPECT_EQ(unexamined, unexaminedByEntry) << folder;
+        EXPECT_TRUE(unexamined.empty()) << "a link that leads nowhere is no folder";
+    }
+    Names unexamined;
+    EXPECT_EQ(fileSystem.listSubfolders(tmp.path() + "/", unexamined), (Names{"B", "link", "sub.doc"}));
+}
+
 TEST_F(PosixFileSystemTest, FileMask_GivesHiddenAndOrdinaryFilesButNoFolders)
 {
     EXPECT_EQ(fileSystem.listDirectory(tmp.path(), "*.doc", FileAttribute::Hidden | FileAttribute::System),

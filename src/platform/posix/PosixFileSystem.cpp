@@ -47,20 +47,29 @@ std::optional<unsigned> kindAttributes(std::string_view name, mode_t kind)
     return result;
 }
 
+constexpr mode_t kNoKind = 0; // gone since the listing, or a link that leads nowhere
+
 // The kind of an entry (a link followed), from the listing itself where the file system reports it,
-// which spares one examination per entry.
+// which spares one examination per entry; std::nullopt when the entry could not be examined.
 std::optional<mode_t> entryKind(int folderDescriptor, const dirent& entry)
 {
-    if (entry.d_type == DT_DIR)
+    switch (entry.d_type) {
+    case DT_DIR:
         return S_IFDIR;
-    if (entry.d_type == DT_REG)
+    case DT_REG:
         return S_IFREG;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return std::nullopt;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return kNoKind; // a FIFO, a socket or a device: never listed
+    }
     struct stat status {};
-    if (fstatat(folderDescriptor, entry.d_name, &status, 0) != 0)
-        return std::nullopt;
-    return status.st_mode & S_IFMT;
+    if (fstatat(folderDescriptor, entry.d_name, &status, 0) == 0)
+        return status.st_mode & S_IFMT;
+    if (errno == ENOENT || errno == ELOOP)
+        return kNoKind;
+    return std::nullopt;
 }
 
 // The order in which NTFS lists names: without regard to case, ties broken byte by byte so the order
@@ -87,23 +96,53 @@ bool isListed(int folderDescriptor, const dirent& entry, const std::string& patt
     return attributes && (*attributes & kSelectingAttributes & ~mask) == 0;
 }
 
+// Reads every entry of folder once; false when the folder cannot be listed to its end.
+template <typename EachEntry>
+bool readEntries(const std::string& folder, EachEntry eachEntry)
+{
+    const DirectoryHandle directory(opendir(folder.c_str()));
+    if (!directory)
+        return false;
+    errno = 0;
+    while (const dirent* entry = readdir(directory.get())) {
+        eachEntry(dirfd(directory.get()), *entry);
+        errno = 0;
+    }
+    return errno == 0;
+}
+
 } // namespace
 
 std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std::string& folder,
                                                                        const std::string& pattern,
                                                                        unsigned attributeMask)
 {
-    const DirectoryHandle directory(opendir(folder.c_str()));
-    if (!directory)
-        return std::nullopt;
     std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = readdir(directory.get())) {
-        if (isListed(dirfd(directory.get()), *entry, pattern, attributeMask))
-            names.emplace_back(entry->d_name);
-        errno = 0;
-    }
-    if (errno != 0)
+    const bool listed = readEntries(folder, [&](int folderDescriptor, const dirent& entry) {
+        if (isListed(folderDescriptor, entry, pattern, attributeMask))
+            names.emplace_back(entry.d_name);
+    });
+    if (!listed)
+        return std::nullopt;
+    std::sort(names.begin(), names.end(), listsBefore);
+    return names;
+}
+
+std::optional<std::vector<std::string>> PosixFileSystem::listSubfolders(const std::string& folder,
+                                                                        std::vector<std::string>& unexamined)
+{
+    std::vector<std::string> names;
+    const bool listed = readEntries(folder, [&](int folderDescriptor, const dirent& entry) {
+        // Hidden names, "." and ".." among them, are never entered.
+        if (entry.d_name[0] == '.')
+            return;
+        const std::optional<mode_t> kind = entryKind(folderDescriptor, entry);
+        if (!kind)
+            unexamined.emplace_back(entry.d_name);
+        else if (*kind == S_IFDIR)
+            names.emplace_back(entry.d_name);
+    });
+    if (!listed)
         return std::nullopt;
     std::sort(names.begin(), names.end(), listsBefore);
     return names;
