@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <set>
 
 namespace glyphmere::docengine {
 
@@ -32,6 +33,8 @@ struct Package::Impl {
     std::vector<std::string> names;
     std::map<std::string, zip_uint64_t> indexByKey;
     ReadBudget budget;
+    // Entries read to their end, whose stored checksums libzip has checked.
+    std::set<zip_uint64_t> verified;
 
     zip_uint64_t indexOf(std::string_view name) const;
     void loadArchive();
@@ -129,7 +132,7 @@ zip_uint64_t Package::Impl::indexOf(std::string_view name) const
 void Package::Impl::loadArchive()
 {
     archive = openZipArchive(fd.get());
-    names = checkedEntryNames(archive.get());
+    names = checkedEntryNames(archive.get(), fd.get());
     indexByKey.clear();
     for (zip_uint64_t index = 0; index < names.size(); ++index)
         indexByKey.emplace(entryNameKey(names[index]), index);
@@ -148,6 +151,7 @@ void Package::Impl::adoptSavedFile(UniqueFd written)
         archive = std::move(reopened);
         fd = std::move(written);
         status = writtenStatus;
+        verified.clear();
     } catch (const EngineError&) {
         return;
     }
@@ -193,7 +197,10 @@ bool Package::hasEntry(std::string_view name) const
 
 std::string Package::read(std::string_view name) const
 {
-    return readZipEntry(m_impl->archive.get(), m_impl->indexOf(name), m_impl->budget);
+    const zip_uint64_t index = m_impl->indexOf(name);
+    std::string bytes = readZipEntry(m_impl->archive.get(), index, m_impl->budget);
+    m_impl->verified.insert(index);
+    return bytes;
 }
 
 void Package::saveReplacing(const std::map<std::string, std::string>& replaced) const
@@ -211,6 +218,14 @@ void Package::saveReplacing(const std::map<std::string, std::string>& replaced) 
         refuse(messages::kChangedOnDisk);
     if (!modeAllowsWriting(current))
         refuse(messages::kReadOnly);
+    // Copied entries are not inflated by the copy; their checksums are checked before anything is
+    // written, so a damaged one is refused rather than carried into the saved document.
+    for (zip_uint64_t index = 0; index < impl.names.size(); ++index) {
+        if (!replacements.count(index) && !impl.verified.count(index)) {
+            verifyZipEntry(impl.archive.get(), index, impl.budget);
+            impl.verified.insert(index);
+        }
+    }
 
     const auto writeNewPackage = [&](const std::string& temporaryPath) {
         writePackageCopy(temporaryPath, impl.archive.get(), replacements);

@@ -15,7 +15,8 @@ class FileOperations;
 // open() makes every file-level check before anything is read: a regular file (opened without
 // blocking), a zip package by content (an OLE file is told apart as password-protected or as a Word
 // 97-2003 document), not read-only, not held open by another program (lock files), no duplicate or
-// unsafe entry names, no encrypted entries. Failures are EngineErrors with the reason.
+// unsafe entry names, no entry that readers could take under different names, no encrypted entries.
+// Failures are EngineErrors with the reason.
 class Package {
 public:
     static std::unique_ptr<Package> open(const std::string& path);
@@ -35,7 +36,8 @@ public:
     // with the given bytes (deflated), every other one copied as stored, byte for byte. Goes through a
     // temporary file in the same folder that is flushed, given the original's permission bits and
     // renamed over the original (a link's target, never the link). Refuses when the file changed on
-    // disk since open. On any failure the original is left exactly as it was.
+    // disk since open, and, before writing anything, when an entry to be copied fails its checksum. On
+    // any failure the original is left exactly as it was.
     void saveReplacing(const std::map<std::string, std::string>& replaced) const;
 
     struct Impl;
