@@ -3,8 +3,7 @@
 namespace glyphmere::platform {
 
 std::optional<std::vector<std::string>> FileSystem::listSubfolders(const std::string& folder,
-                                                                   std::vector<std::string>& unexamined)
-{
+                                                                   std::vector<std::string>& unexamined) {
     auto names = listDirectory(folder, "", FileAttribute::Directory);
     if (!names)
         return std::nullopt;
