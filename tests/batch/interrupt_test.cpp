@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 using testing_support::readFile;
 
 constexpr int kDocuments = 200;
-constexpr int kLinesBeforeSignal = 20;
+// The child's output pipe holds one page, a few dozen lines: a child whose output is not read stops at
+// its next line, so the signal always finds documents left, however busy the machine is.
+constexpr int kPipeCapacity = 4096;
 
 // The program, started with its output on a pipe and its error output in a file.
 struct Child {
@@ -29,7 +31,7 @@ struct Child {
 Child startProgram(const std::vector<std::string>& arguments, const std::string& errorFile)
 {
     int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
+    if (::pipe(pipeEnds) != 0 || ::fcntl(pipeEnds[1], F_SETPIPE_SZ, kPipeCapacity) < 0)
         return {};
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -45,7 +47,11 @@ Child startProgram(const std::vector<std::string>& arguments, const std::string&
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
-    return {pid, ::fdopen(pipeEnds[0], "r")};
+    FILE* out = ::fdopen(pipeEnds[0], "r");
+    // Read byte by byte, so the pipe is emptied no further than the lines taken.
+    if (out)
+        std::setvbuf(out, nullptr, _IONBF, 0);
+    return {pid, out};
 }
 
 std::string readLine(FILE* in)
@@ -72,12 +78,12 @@ TEST(Interrupt, SignalMidBatch_LeavesEveryDocumentOriginalOrFullyRestyledAndExit
                                folder.file("errors.txt"));
     ASSERT_GT(child.pid, 0);
     ASSERT_NE(child.out, nullptr);
-    std::vector<std::string> lines;
-    for (std::string line = readLine(child.out); !line.empty(); line = readLine(child.out)) {
+    // The first line shows the run under way (its signal handling set up); nothing more is read until
+    // the signal is sent.
+    std::vector<std::string> lines{readLine(child.out)};
+    ::kill(child.pid, SIGINT);
+    for (std::string line = readLine(child.out); !line.empty(); line = readLine(child.out))
         lines.push_back(line);
-        if (lines.size() == kLinesBeforeSignal)
-            ::kill(child.pid, SIGINT);
-    }
     std::fclose(child.out);
     int status = 0;
     ASSERT_EQ(::waitpid(child.pid, &status, 0), child.pid);
