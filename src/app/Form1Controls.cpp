@@ -148,9 +148,9 @@ void Form1::connectHandlers()
     connect(Check6, &GraphicalCheckBox::mouseMoved, this, &Form1::Check6_MouseMove);
     connect(Check7, &GraphicalCheckBox::mouseMoved, this, &Form1::Check7_MouseMove);
 
-    connect(Check3, &GraphicalCheckBox::click, this, &Form1::Check3_Click);
-    connect(Check6, &GraphicalCheckBox::click, this, &Form1::Check6_Click);
-    connect(Check7, &GraphicalCheckBox::click, this, &Form1::Check7_Click);
+    connect(Check3, &GraphicalCheckBox::valueChanged, this, &Form1::Check3_Click);
+    connect(Check6, &GraphicalCheckBox::valueChanged, this, &Form1::Check6_Click);
+    connect(Check7, &GraphicalCheckBox::valueChanged, this, &Form1::Check7_Click);
 }
 
 } // namespace glyphmere::app

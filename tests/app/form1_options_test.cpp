@@ -172,7 +172,7 @@ TEST_F(ShownForm1Test, PushButtonsSpringBackAfterEveryClick)
     for (const char* name : {"Check3", "Check6", "Check7"}) {
         auto& button = control<GraphicalCheckBox>(form, name);
         int clicks = 0;
-        QObject::connect(&button, &GraphicalCheckBox::click, [&clicks] { ++clicks; });
+        QObject::connect(&button, &GraphicalCheckBox::valueChanged, [&clicks] { ++clicks; });
 
         QTest::mouseClick(&button, Qt::LeftButton);
 
@@ -180,6 +180,19 @@ TEST_F(ShownForm1Test, PushButtonsSpringBackAfterEveryClick)
         EXPECT_EQ(clicks, 2) << name; // the press, and the reset that finds 0
     }
     EXPECT_THAT(settings.writes, IsEmpty());
+}
+
+// QAbstractButton::click() in code presses the button as a click of the user does.
+TEST_F(ShownForm1Test, ClickCalledInCode_PressesThePushButton)
+{
+    Form1& form = showWindow();
+    auto& changeFont = control<GraphicalCheckBox>(form, "Check7");
+    dialogs.messageAnswers = {platform::MessageAnswer::Ok};
+
+    changeFont.click();
+
+    EXPECT_THAT(dialogs.messages, ElementsAre("No files added."));
+    EXPECT_EQ(changeFont.value(), 0);
 }
 
 } // namespace
