@@ -122,6 +122,8 @@ void Form1::createOptionControls()
     Combo2->setEditable(true);
     // Enter keeps the typed size in the box without adding it to the list.
     Combo2->setInsertPolicy(QComboBox::NoInsert);
+    // A size stays exactly as typed: Qt's inline completion would make a typed "3" the list's "36".
+    Combo2->setCompleter(nullptr);
     Combo2->setEditText(QStringLiteral("Combo2"));
 }
 
