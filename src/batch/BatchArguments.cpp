@@ -218,7 +218,7 @@ std::string usageText()
            "  --size POINTS        the font size in points, such as 12 or 10.5\n"
            "  --headers-footers    also change the header and the footer of the first page\n"
            "  --recursive FOLDER   every document in FOLDER and below it (hidden folders are not entered,\n"
-           "                       names beginning with \"~\" are left out); may be given more than once\n"
+           "                       lock files (~NAME, .~lock.NAME#) are left out); may be given more than once\n"
            "  --ext EXT            the extension that --recursive looks for (default docx)\n"
            "  --jobs N             restyle N documents at a time (default: the number of cores)\n"
            "  --report FILE        write a JSON report: one object per document (path, status, reason,\n"
