@@ -23,16 +23,16 @@ std::string withTrailingSeparator(const std::string& folder)
 // Lists one folder and notes each of its subfolders in found.
 void collectChildFolders(const std::string& folder, Walk& walk, std::vector<std::string>& found)
 {
-    std::vector<std::string> unexamined;
-    const auto names = walk.fileSystem.listSubfolders(folder, unexamined);
+    std::optional<platform::FolderListing> listing = walk.fileSystem.listFolder(folder, walk.filePattern);
     walk.windowSystem.processPendingEvents();
-    if (!names) {
+    if (!listing) {
         walk.skip(folder);
         return;
     }
-    for (const std::string& name : unexamined)
+    walk.matchingFiles[folder] = std::move(listing->files);
+    for (const std::string& name : listing->unexamined)
         walk.skipUnexamined(folder + name);
-    for (const std::string& name : *names) {
+    for (const std::string& name : listing->subfolders) {
         walk.windowSystem.processPendingEvents();
         const std::string path = folder + name;
         if (walk.enterOnce(path))
@@ -130,19 +130,16 @@ std::optional<std::vector<std::string>> ListMatchingFiles(platform::FileSystem& 
 ScanResult scanFolderTree(platform::FileSystem& fileSystem, platform::WindowSystem& windowSystem,
                           const std::string& folder, const std::string& extension)
 {
-    Walk walk{fileSystem, windowSystem, {}, {}};
+    Walk walk{fileSystem, windowSystem, "*." + extension, {}, {}, {}};
     std::vector<std::string> folders{withTrailingSeparator(folder)};
     ScanResult result;
     if (walk.enterOnce(folders.front()))
         CollectSubfolders(folders, walk);
     else
         folders.clear();
-    const std::string pattern = "*." + extension;
+    // Folder by folder in the walk's order, from what each folder's one reading noted.
     for (const std::string& each : folders) {
-        const auto names = ListMatchingFiles(fileSystem, each, pattern);
-        if (!names)
-            walk.skip(each);
-        for (const std::string& name : names.value_or(std::vector<std::string>())) {
+        for (const std::string& name : walk.matchingFiles[each]) {
             if (!isLockFileName(name))
                 result.paths.push_back(each + name);
         }

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/WindowSystem.h"
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -18,7 +19,11 @@ namespace glyphmere::doclist::AddFolder {
 struct Walk {
     platform::FileSystem& fileSystem;
     platform::WindowSystem& windowSystem;
+    std::string filePattern;
     std::set<platform::FolderIdentity> visited;
+    // The matching files of each folder listed, noted as the folder is read for its subfolders, so that
+    // no folder is read twice.
+    std::map<std::string, std::vector<std::string>> matchingFiles;
     std::vector<std::string> skipped; // folders and entries that could not be read, each once
     std::size_t unexaminedEntries = 0; // how many of them are entries whose kind could not be told
 
@@ -34,8 +39,8 @@ struct Walk {
 std::string BrowseForFolder(platform::Dialogs& dialogs, const std::string& title);
 
 // Appends every folder below the ones in folders, breadth-first: one level per call, each folder ending
-// in one separator. Hidden folders are not entered; pending window events are handled as it goes. The
-// kinds of the entries come from the listing itself where the file system reports them.
+// in one separator. Hidden folders are not entered; pending window events are handled as it goes. Each
+// folder is read once: its files that match the walk's pattern are noted in walk.matchingFiles.
 void CollectSubfolders(std::vector<std::string>& folders, Walk& walk);
 
 // The names of the ordinary, hidden and system files in folder that match pattern, in listing order;

@@ -2,18 +2,21 @@
 
 namespace glyphmere::platform {
 
-std::optional<std::vector<std::string>> FileSystem::listSubfolders(const std::string& folder,
-                                                                   std::vector<std::string>& unexamined) {
+std::optional<FolderListing> FileSystem::listFolder(const std::string& folder,
+                                                    const std::string& filePattern) {
     auto names = listDirectory(folder, "", FileAttribute::Directory);
-    if (!names)
+    auto files = listDirectory(folder, filePattern, FileAttribute::Hidden | FileAttribute::System);
+    if (!names || !files)
         return std::nullopt;
-    std::erase_if(*names, [&](const std::string& name) {
+    FolderListing listing{{}, std::move(*files), {}};
+    for (std::string& name : *names) {
         const std::optional<unsigned> kind = attributes(folder + name);
         if (!kind)
-            unexamined.push_back(name);
-        return !kind || (*kind & FileAttribute::Directory) == 0;
-    });
-    return names;
+            listing.unexamined.push_back(std::move(name));
+        else if ((*kind & FileAttribute::Directory) != 0)
+            listing.subfolders.push_back(std::move(name));
+    }
+    return listing;
 }
 
 } // namespace glyphmere::platform

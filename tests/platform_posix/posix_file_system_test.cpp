@@ -42,23 +42,28 @@ TEST_F(PosixFileSystemTest, FolderMask_GivesFoldersAndOrdinaryFilesSortedWithout
               (Names{"A.doc", "b.doc", "c.docx", "link", "sub.doc"}));
 }
 
-// The one-pass listing of subfolders gives what listing and asking each entry's attributes gives.
-TEST_F(PosixFileSystemTest, Subfolders_AreTheVisibleFoldersAndLinksToFolders)
+// The folder read once gives what two listings and asking each entry's attributes give.
+TEST_F(PosixFileSystemTest, FolderListing_InOnePass_GivesWhatTheListingsGive)
 {
     std::filesystem::create_directory(tmp.file("B"));
-    std::filesystem::create_symlink("loop", tmp.file("loop"));
-    for (const std::string& folder : {tmp.path() + "/", tmp.file("nothing") + "/"}) {
-        Names unexamined;
-        Names unexaminedByEntry;
-        const auto fast = fileSystem.listSubfolders(folder, unexamined);
-        const auto byEntry = fileSystem.FileSystem::listSubfolders(folder, unexaminedByEntry);
+    std::filesystem::create_symlink("loop", tmp.file("loop.doc"));
+    for (const char* pattern : {"*.doc", "*", "b*"}) {
+        for (const std::string& folder : {tmp.path() + "/", tmp.file("nothing") + "/"}) {
+            const auto onePass = fileSystem.listFolder(folder, pattern);
+            const auto byEntry = fileSystem.FileSystem::listFolder(folder, pattern);
 
-        EXPECT_EQ(fast, byEntry) << folder;
-        EXPECT_EQ(unexamined, unexaminedByEntry) << folder;
-        EXPECT_TRUE(unexamined.empty()) << "a link that leads nowhere is no folder";
+            ASSERT_EQ(onePass.has_value(), byEntry.has_value()) << folder;
+            if (!onePass)
+                continue;
+            EXPECT_EQ(onePass->subfolders, byEntry->subfolders) << pattern;
+            EXPECT_EQ(onePass->files, byEntry->files) << pattern;
+            EXPECT_TRUE(onePass->unexamined.empty()) << "a link that leads nowhere is no folder";
+        }
     }
-    Names unexamined;
-    EXPECT_EQ(fileSystem.listSubfolders(tmp.path() + "/", unexamined), (Names{"B", "link", "sub.doc"}));
+    const auto listing = fileSystem.listFolder(tmp.path() + "/", "*.doc");
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->subfolders, (Names{"B", "link", "sub.doc"}));
+    EXPECT_EQ(listing->files, (Names{".hidden.doc", "A.doc", "b.doc", "c.docx"}));
 }
 
 TEST_F(PosixFileSystemTest, FileMask_GivesHiddenAndOrdinaryFilesButNoFolders)

@@ -128,24 +128,31 @@ std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std
     return names;
 }
 
-std::optional<std::vector<std::string>> PosixFileSystem::listSubfolders(const std::string& folder,
-                                                                        std::vector<std::string>& unexamined)
+std::optional<FolderListing> PosixFileSystem::listFolder(const std::string& folder, const std::string& filePattern)
 {
-    std::vector<std::string> names;
+    FolderListing listing;
     const bool listed = readEntries(folder, [&](int folderDescriptor, const dirent& entry) {
-        // Hidden names, "." and ".." among them, are never entered.
-        if (entry.d_name[0] == '.')
+        const std::string_view name = entry.d_name;
+        // Hidden folders ("." and ".." among them) are never entered; hidden files are listed.
+        const bool mayBeFolder = name.front() != '.';
+        const bool mayBeFile = name != "." && name != ".." && matchesWildcard(name, filePattern);
+        if (!mayBeFolder && !mayBeFile)
             return;
         const std::optional<mode_t> kind = entryKind(folderDescriptor, entry);
-        if (!kind)
-            unexamined.emplace_back(entry.d_name);
-        else if (*kind == S_IFDIR)
-            names.emplace_back(entry.d_name);
+        if (!kind) {
+            if (mayBeFolder)
+                listing.unexamined.emplace_back(name);
+        } else if (*kind == S_IFDIR && mayBeFolder) {
+            listing.subfolders.emplace_back(name);
+        } else if (*kind == S_IFREG && mayBeFile) {
+            listing.files.emplace_back(name);
+        }
     });
     if (!listed)
         return std::nullopt;
-    std::sort(names.begin(), names.end(), listsBefore);
-    return names;
+    for (std::vector<std::string>* names : {&listing.subfolders, &listing.files, &listing.unexamined})
+        std::sort(names->begin(), names->end(), listsBefore);
+    return listing;
 }
 
 std::optional<unsigned> PosixFileSystem::attributes(const std::string& path)
