@@ -24,7 +24,7 @@ GraphicalCheckBox::GraphicalCheckBox(const QString& caption, const QPixmap& pict
     // A click must take the focus, so the size box's check runs before the button's work.
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    connect(this, &QPushButton::toggled, this, &GraphicalCheckBox::click);
+    connect(this, &QPushButton::toggled, this, &GraphicalCheckBox::valueChanged);
 }
 
 void GraphicalCheckBox::paintEvent(QPaintEvent*)

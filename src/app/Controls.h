@@ -8,7 +8,7 @@ namespace glyphmere::app {
 
 // A check box in graphical style: drawn as a push button with its picture above its caption (wrapped
 // when long). Its value is 0 (up) or 1 (down); a click toggles it, and every change of the value,
-// by the user or by code, raises click().
+// by the user or by code, raises valueChanged(). click() is QAbstractButton's: it presses the button.
 class GraphicalCheckBox final : public QPushButton {
     Q_OBJECT
 
@@ -19,7 +19,7 @@ public:
     void setValue(int value) { setChecked(value == 1); }
 
 signals:
-    void click();
+    void valueChanged();
     void mouseMoved();
 
 protected:

@@ -126,6 +126,8 @@ void Form1::createOptionControls()
     Combo2->setEditable(true);
     // Enter keeps the typed size in the box without adding it to the list.
     Combo2->setInsertPolicy(QComboBox::NoInsert);
+    // A size stays exactly as typed: Qt's inline completion would make a typed "3" the list's "36".
+    Combo2->setCompleter(nullptr);
     Combo2->setEditText(QStringLiteral("Combo2"));
 }
 
@@ -152,9 +154,9 @@ void Form1::connectHandlers()
     connect(Check6, &GraphicalCheckBox::mouseMoved, this, &Form1::Check6_MouseMove);
     connect(Check7, &GraphicalCheckBox::mouseMoved, this, &Form1::Check7_MouseMove);
 
-    connect(Check3, &GraphicalCheckBox::click, this, &Form1::Check3_Click);
-    connect(Check6, &GraphicalCheckBox::click, this, &Form1::Check6_Click);
-    connect(Check7, &GraphicalCheckBox::click, this, &Form1::Check7_Click);
+    connect(Check3, &GraphicalCheckBox::valueChanged, this, &Form1::Check3_Click);
+    connect(Check6, &GraphicalCheckBox::valueChanged, this, &Form1::Check6_Click);
+    connect(Check7, &GraphicalCheckBox::valueChanged, this, &Form1::Check7_Click);
 }
 
 } // namespace glyphmere::app

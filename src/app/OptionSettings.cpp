@@ -34,9 +34,14 @@ void OptionWriter::save(const char* key, const std::string& value)
     const auto last = m_stored.find(key);
     if (last != m_stored.end() && last->second == value)
         return;
-    m_stored[key] = value;
     const auto failure = m_store.saveSetting(kSettingsApp, kSettingsSection, key, value);
-    if (!failure || m_failureShown)
+    if (!failure) {
+        m_stored[key] = value;
+        return;
+    }
+    // Not stored, so the same value written again is tried again.
+    m_stored.erase(key);
+    if (m_failureShown)
         return;
     m_failureShown = true;
     m_dialogs.messageBox(kCouldNotSave + *failure, platform::MessageButtons::Ok);

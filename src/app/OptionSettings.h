@@ -43,8 +43,8 @@ private:
     platform::SettingsStore& m_store;
     platform::Dialogs& m_dialogs;
     bool m_failureShown = false;
-    // The value each key was last given, so one change that raises both a click and a change event is
-    // stored (or tried) once.
+    // The value each key was last stored with, so one change that raises both a click and a change event
+    // is stored once; a write that failed is not remembered.
     std::map<std::string, std::string> m_stored;
 };
 

@@ -290,7 +290,7 @@ std::string usageText()
            "\n"
            "Which documents:\n"
            "  --recursive FOLDER   every document in FOLDER and below it (hidden folders are not entered,\n"
-           "                       names beginning with \"~\" are left out); may be given more than once\n"
+           "                       lock files (~NAME, .~lock.NAME#) are left out); may be given more than once\n"
            "  --ext EXT            the extension that --recursive looks for (default docx)\n"
            "  --files-from LIST    the paths in the file LIST, one per line (\"-\": standard input)\n"
            "  --null               the --files-from lists end each path with a NUL byte (find -print0)\n"

@@ -8,7 +8,6 @@
 namespace glyphmere::doclist::AddFolder {
 namespace {
 
-using platform::FileAttribute::Directory;
 using platform::kPathSeparator;
 
 constexpr unsigned kFileMask = platform::FileAttribute::Hidden | platform::FileAttribute::System;
@@ -24,23 +23,40 @@ std::string withTrailingSeparator(const std::string& folder)
 // Lists one folder and notes each of its subfolders in found.
 void collectChildFolders(const std::string& folder, Walk& walk, std::vector<std::string>& found)
 {
-    const auto names = walk.fileSystem.listDirectory(folder, "", Directory);
+    std::optional<platform::FolderListing> listing = walk.fileSystem.listFolder(folder, walk.filePattern);
     walk.windowSystem.processPendingEvents();
-    if (!names) {
+    if (!listing) {
         walk.skip(folder);
         return;
     }
-    for (const std::string& name : *names) {
+    walk.matchingFiles[folder] = std::move(listing->files);
+    for (const std::string& name : listing->unexamined)
+        walk.skipUnexamined(folder + name);
+    for (const std::string& name : listing->subfolders) {
         walk.windowSystem.processPendingEvents();
-        if (name == "." || name == "..")
-            continue;
         const std::string path = folder + name;
-        const std::optional<unsigned> attributes = walk.fileSystem.attributes(path);
-        if (!attributes)
-            walk.skip(path);
-        else if ((*attributes & Directory) != 0 && walk.enterOnce(path))
+        if (walk.enterOnce(path))
             found.push_back(path + kPathSeparator);
     }
+}
+
+std::string countOf(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string skippedHeadline(std::size_t folders, std::size_t entries)
+{
+    if (entries == 0) {
+        return countOf(folders, "folder could not be read, so the documents in it were not added:",
+                       "folders could not be read, so the documents in them were not added:");
+    }
+    if (folders == 0) {
+        return countOf(entries, "entry could not be examined, so it was left out with anything below it:",
+                       "entries could not be examined, so they were left out with anything below them:");
+    }
+    return countOf(folders, "folder", "folders") + " could not be read and " + countOf(entries, "entry", "entries") +
+           " could not be examined, so the documents in or below them were not added:";
 }
 
 } // namespace
@@ -49,6 +65,19 @@ void Walk::skip(const std::string& path)
 {
     if (std::find(skipped.begin(), skipped.end(), path) == skipped.end())
         skipped.push_back(path);
+}
+
+void Walk::skipUnexamined(const std::string& path)
+{
+    if (std::find(skipped.begin(), skipped.end(), path) != skipped.end())
+        return;
+    skipped.push_back(path);
+    ++unexaminedEntries;
+}
+
+bool isLockFileName(std::string_view name)
+{
+    return name.starts_with('~') || (name.starts_with(".~lock.") && name.ends_with('#'));
 }
 
 bool Walk::enterOnce(const std::string& folder)
@@ -101,33 +130,29 @@ std::optional<std::vector<std::string>> ListMatchingFiles(platform::FileSystem& 
 ScanResult scanFolderTree(platform::FileSystem& fileSystem, platform::WindowSystem& windowSystem,
                           const std::string& folder, const std::string& extension)
 {
-    Walk walk{fileSystem, windowSystem, {}, {}};
+    Walk walk{fileSystem, windowSystem, "*." + extension, {}, {}, {}};
     std::vector<std::string> folders{withTrailingSeparator(folder)};
     ScanResult result;
     if (walk.enterOnce(folders.front()))
         CollectSubfolders(folders, walk);
     else
         folders.clear();
-    const std::string pattern = "*." + extension;
+    // Folder by folder in the walk's order, from what each folder's one reading noted.
     for (const std::string& each : folders) {
-        const auto names = ListMatchingFiles(fileSystem, each, pattern);
-        if (!names)
-            walk.skip(each);
-        for (const std::string& name : names.value_or(std::vector<std::string>())) {
-            if (name.empty() || name.front() != '~')
+        for (const std::string& name : walk.matchingFiles[each]) {
+            if (!isLockFileName(name))
                 result.paths.push_back(each + name);
         }
     }
     result.skipped = std::move(walk.skipped);
+    result.unexaminedEntries = walk.unexaminedEntries;
     return result;
 }
 
-std::string skippedFoldersMessage(const std::vector<std::string>& skipped)
+std::string skippedFoldersMessage(const std::vector<std::string>& skipped, std::size_t unexaminedEntries)
 {
     const std::size_t count = skipped.size();
-    std::string text = count == 1 ? "1 folder could not be read, so the documents in it were not added:"
-                                  : std::to_string(count)
-                                        + " folders could not be read, so the documents in them were not added:";
+    std::string text = skippedHeadline(count - std::min(count, unexaminedEntries), unexaminedEntries);
     for (std::size_t i = 0; i < std::min(count, kSkippedNamed); ++i)
         text += "\r\n" + skipped[i];
     if (count > kSkippedNamed)

@@ -143,7 +143,9 @@ void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
     // Qt delivers the second press of a double-click as this event alone.
     ListView1_MouseDown(event->button(), event->modifiers(), pointerX(*event), pointerY(*event));
     QTreeWidget::mouseDoubleClickEvent(event);
-    ListView1_DblClick();
+    // Only the left button's double-click removes a row; the others are presses like any other.
+    if (event->button() == Qt::LeftButton)
+        ListView1_DblClick();
 }
 
 void DocumentListView::dragEnterEvent(QDragEnterEvent* event)

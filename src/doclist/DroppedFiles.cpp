@@ -5,7 +5,7 @@
 
 namespace glyphmere::doclist {
 
-std::optional<std::vector<std::string>> droppedFilePaths(const QMimeData& data)
+std::optional<std::vector<std::string>> droppedFilePaths(const QMimeData& data, char separator)
 {
     if (!data.hasUrls())
         return std::nullopt;
@@ -13,7 +13,8 @@ std::optional<std::vector<std::string>> droppedFilePaths(const QMimeData& data)
     for (const QUrl& url : data.urls()) {
         if (!url.isLocalFile())
             return std::nullopt;
-        paths.push_back(url.toLocalFile().toStdString());
+        // Qt gives a local file's path with "/" on every system.
+        paths.push_back(url.toLocalFile().replace(QLatin1Char('/'), QLatin1Char(separator)).toStdString());
     }
     return paths;
 }

@@ -25,22 +25,33 @@ void FolderScan::run()
     const std::string folder = AddFolder::BrowseForFolder(m_dialogs, kFolderPrompt);
     if (folder.empty())
         return;
-    const std::vector<std::string> skipped = walkUnderHourglass(folder, extension);
-    if (!skipped.empty())
-        m_dialogs.messageBox(AddFolder::skippedFoldersMessage(skipped), platform::MessageButtons::Ok);
+    const AddFolder::ScanResult result = walkUnderHourglass(folder, extension);
+    if (!result.skipped.empty()) {
+        m_dialogs.messageBox(AddFolder::skippedFoldersMessage(result.skipped, result.unexaminedEntries),
+                             platform::MessageButtons::Ok);
+    }
 }
 
-std::vector<std::string> FolderScan::walkUnderHourglass(const std::string& folder, const std::string& extension)
+AddFolder::ScanResult FolderScan::walkUnderHourglass(const std::string& folder, const std::string& extension)
 {
-    m_walking = true;
-    m_windowPointer.setMousePointer(platform::MousePointer::Hourglass);
+    const WalkingUnderHourglass walking(*this);
     AddFolder::ScanResult result = AddFolder::scanFolderTree(m_fileSystem, m_windowSystem, folder, extension);
     // Appended after the walk, at the bottom of the list as the user has left it meanwhile.
     for (const std::string& path : result.paths)
         m_rows.Add(path);
-    m_windowPointer.setMousePointer(platform::MousePointer::Default);
-    m_walking = false;
-    return std::move(result.skipped);
+    return result;
+}
+
+FolderScan::WalkingUnderHourglass::WalkingUnderHourglass(FolderScan& scan) : m_scan(scan)
+{
+    m_scan.m_walking = true;
+    m_scan.m_windowPointer.setMousePointer(platform::MousePointer::Hourglass);
+}
+
+FolderScan::WalkingUnderHourglass::~WalkingUnderHourglass()
+{
+    m_scan.m_windowPointer.setMousePointer(platform::MousePointer::Default);
+    m_scan.m_walking = false;
 }
 
 } // namespace glyphmere::doclist

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "doclist/AddFolder.h"
 #include "doclist/RowAppender.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -26,7 +27,20 @@ public:
     bool isWalking() const { return m_walking; }
 
 private:
-    std::vector<std::string> walkUnderHourglass(const std::string& folder, const std::string& extension);
+    // Marks the walk and shows the hourglass for its lifetime, so that every way out of the walk, an
+    // exception included, gives the pointer back and lets the next press walk again.
+    class WalkingUnderHourglass {
+    public:
+        explicit WalkingUnderHourglass(FolderScan& scan);
+        ~WalkingUnderHourglass();
+        WalkingUnderHourglass(const WalkingUnderHourglass&) = delete;
+        WalkingUnderHourglass& operator=(const WalkingUnderHourglass&) = delete;
+
+    private:
+        FolderScan& m_scan;
+    };
+
+    AddFolder::ScanResult walkUnderHourglass(const std::string& folder, const std::string& extension);
 
     platform::Dialogs& m_dialogs;
     platform::FileSystem& m_fileSystem;

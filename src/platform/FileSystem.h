@@ -26,6 +26,12 @@ struct FolderIdentity {
     friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
 };
 
+struct FolderListing {
+    std::vector<std::string> subfolders;
+    std::vector<std::string> files;
+    std::vector<std::string> unexamined;
+};
+
 // The file-system operations that the logic needs.
 class FileSystem {
 public:
@@ -39,6 +45,13 @@ public:
     virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder,
                                                                   const std::string& pattern,
                                                                   unsigned attributeMask) = 0;
+    // What a folder walk needs of one folder (which ends in a separator), each list sorted as
+    // listDirectory sorts: the subfolders that are neither hidden nor system (links to folders
+    // included), the files that listDirectory(folder, filePattern, Hidden | System) gives, and the
+    // visible entries whose kind could not be told. std::nullopt when the folder cannot be listed. This
+    // one lists the folder twice and asks each entry's attributes; a service whose listing tells the
+    // kinds reads the folder once.
+    virtual std::optional<FolderListing> listFolder(const std::string& folder, const std::string& filePattern);
     // The attributes of one path (a link is followed); std::nullopt when they cannot be read.
     virtual std::optional<unsigned> attributes(const std::string& path) = 0;
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;

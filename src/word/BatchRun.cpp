@@ -36,6 +36,22 @@ void runUnderHourglass(const BatchRunServices& services)
     services.dialogs.messageBox(closingMessage(documentCount, failures), platform::MessageButtons::Ok);
 }
 
+// Gives the pointer back and empties the bar when the run ends, whichever way it ends.
+class BackToIdle {
+public:
+    explicit BackToIdle(const BatchRunServices& services) : m_services(services) {}
+    ~BackToIdle()
+    {
+        m_services.pointer.setMousePointer(platform::MousePointer::Default);
+        m_services.progressBar.setProgress(0.0f);
+    }
+    BackToIdle(const BackToIdle&) = delete;
+    BackToIdle& operator=(const BackToIdle&) = delete;
+
+private:
+    const BatchRunServices& m_services;
+};
+
 } // namespace
 
 float progressBefore(int index, int count)
@@ -62,9 +78,8 @@ std::string closingMessage(int documentCount, const std::vector<DocumentFailure>
 void runBatch(const BatchRunServices& services)
 {
     services.pointer.setMousePointer(platform::MousePointer::Hourglass);
+    const BackToIdle idle(services);
     runUnderHourglass(services);
-    services.pointer.setMousePointer(platform::MousePointer::Default);
-    services.progressBar.setProgress(0.0f);
 }
 
 } // namespace glyphmere::word

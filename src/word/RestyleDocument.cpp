@@ -80,7 +80,6 @@ void restyleInOpenWord(const Variant& app, const OptionsSource& options, const s
         headerAndFooterPasses(app, options);
     app.get("Application").put("DisplayAlerts", false);
     app.get("ActiveDocument").call("SaveAs", {path});
-    app.call("Quit");
 }
 
 void quitWithoutSaving(const Variant& app) noexcept
@@ -90,6 +89,17 @@ void quitWithoutSaving(const Variant& app) noexcept
     } catch (const std::exception&) {
         // The failure that brought us here is the one reported; an instance that cannot even be ended
         // has nothing more to tell.
+    }
+}
+
+// After the save: the document is changed whatever Quit does, and an instance that refuses to quit is
+// asked once more, now without saving, so it ends if it still can.
+void quitAfterSaving(const Variant& app) noexcept
+{
+    try {
+        app.call("Quit");
+    } catch (const std::exception&) {
+        quitWithoutSaving(app);
     }
 }
 
@@ -134,6 +144,7 @@ RestyleResult RestyleDocument(platform::Automation& automation, const OptionsSou
         quitWithoutSaving(app);
         return {false, error.what()};
     }
+    quitAfterSaving(app);
     return {};
 }
 

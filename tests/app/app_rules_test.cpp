@@ -68,6 +68,22 @@ TEST(OptionWriter, EqualValueOfOneChangeIsStoredOnceAndFailuresAreShownOnce)
                 ElementsAre("Glyphmere could not save its settings.\r\n\r\nthe settings file is read-only"));
 }
 
+TEST(OptionWriter, FailedWriteIsTriedAgainWhenTheSameValueComesAgain)
+{
+    fakes::FakeSettingsStore store;
+    fakes::FakeDialogs dialogs;
+    OptionWriter writer(store, dialogs);
+
+    store.failWrites = true;
+    writer.save(kFontSizeKey, "14");
+    store.failWrites = false;
+    writer.save(kFontSizeKey, "14");
+    writer.save(kFontSizeKey, "14");
+
+    EXPECT_EQ(store.valueOf(kFontSizeKey), "14");
+    EXPECT_EQ(store.writes.size(), 2u);
+}
+
 TEST(ProgressBar, KeepsTwoDecimalsAndStaysWithinItsRange)
 {
     ProgressBar bar(nullptr);

@@ -112,6 +112,45 @@ TEST_F(ShownForm1Test, EnterInTheSizeBox_KeepsTheTypedSizeOutOfTheList)
     EXPECT_EQ(form.fontSize(), "15");
 }
 
+// Keys typed into the focused size box, then Tab: the box never completes a size from its list.
+TEST_F(ShownForm1Test, SizeTypedIntoTheFocusedBox_StaysExactlyAsTyped)
+{
+    Form1& form = showWindow();
+    auto& sizes = control<QComboBox>(form, "Combo2");
+    for (const char* typed : {"1", "2", "3", "7", "4"}) {
+        sizes.setFocus();
+        sizeText().selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+
+        EXPECT_EQ(form.fontSize(), typed);
+        EXPECT_EQ(settings.valueOf("Combo2"), typed);
+    }
+}
+
+// The font list takes keys as a search among its own names: what it shows and stores is always one of them.
+TEST_F(ShownForm1Test, KeysTypedIntoTheFocusedFontList_PickOnlyNamesFromTheList)
+{
+    automation.collections["FontNames"] = {"Calibri", "Cambria"};
+    struct Case {
+        const char* typed;
+        const char* shown;
+    };
+    // Each in a window of its own, so the list's search starts afresh; the store carries the last pick over.
+    for (const Case& each : {Case{"Cam", "Cambria"}, Case{"new", "New Times Roman"}, Case{"Zq", "New Times Roman"},
+                             Case{"ca", "Calibri"}}) {
+        Form1& form = showWindow();
+        QTest::keyClicks(QApplication::focusWidget(), each.typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+
+        EXPECT_EQ(form.fontName(), each.shown) << each.typed;
+        EXPECT_EQ(settings.valueOf("Combo1"), each.shown) << each.typed;
+    }
+    const QStringList names = entries(control<QComboBox>(*m_form, "Combo1"));
+    for (const std::string& write : settings.writes)
+        EXPECT_TRUE(names.contains(QString::fromStdString(write.substr(write.find('=') + 1)))) << write;
+}
+
 TEST_F(ShownForm1Test, TogglingTheHeadersOption_StoresZeroThenOne)
 {
     Form1& form = showWindow();
@@ -157,7 +196,8 @@ TEST_F(ShownForm1Test, UnwritableStore_IsReportedOnceAndTheWindowGoesOn)
 
     EXPECT_THAT(dialogs.messages,
                 ElementsAre("Glyphmere could not save its settings.\r\n\r\nthe settings file is read-only"));
-    EXPECT_EQ(settings.writes.size(), 2u);
+    // The font's change raises two events; as the first write failed, the second one tries again.
+    EXPECT_EQ(settings.writes.size(), 3u);
     EXPECT_EQ(form.headersAndFootersValue(), 0);
 }
 
@@ -171,7 +211,7 @@ TEST_F(ShownForm1Test, PushButtonsSpringBackAfterEveryClick)
     for (const char* name : {"Check3", "Check6", "Check7"}) {
         auto& button = control<GraphicalCheckBox>(form, name);
         int clicks = 0;
-        QObject::connect(&button, &GraphicalCheckBox::click, [&clicks] { ++clicks; });
+        QObject::connect(&button, &GraphicalCheckBox::valueChanged, [&clicks] { ++clicks; });
 
         QTest::mouseClick(&button, Qt::LeftButton);
 
@@ -179,6 +219,19 @@ TEST_F(ShownForm1Test, PushButtonsSpringBackAfterEveryClick)
         EXPECT_EQ(clicks, 2) << name; // the press, and the reset that finds 0
     }
     EXPECT_THAT(settings.writes, IsEmpty());
+}
+
+// QAbstractButton::click() in code presses the button as a click of the user does.
+TEST_F(ShownForm1Test, ClickCalledInCode_PressesThePushButton)
+{
+    Form1& form = showWindow();
+    auto& changeFont = control<GraphicalCheckBox>(form, "Check7");
+    dialogs.messageAnswers = {platform::MessageAnswer::Ok};
+
+    changeFont.click();
+
+    EXPECT_THAT(dialogs.messages, ElementsAre("No files added."));
+    EXPECT_EQ(changeFont.value(), 0);
 }
 
 } // namespace

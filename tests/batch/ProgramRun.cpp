@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace glyphmere::batch::testing {
@@ -44,9 +45,13 @@ Finished runToEnd(const std::vector<std::string>& argv, const std::string& folde
 
 } // namespace
 
+// The pipe holds one page, so a child that the test does not read blocks at its next lines instead of
+// running to its end: a signal sent after some lines always finds documents left.
+constexpr int kPipeCapacity = 4096;
+
 Child startProgram(const std::vector<std::string>& arguments, const std::string& errorFile) {
     int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
+    if (::pipe(pipeEnds) != 0 || ::fcntl(pipeEnds[1], F_SETPIPE_SZ, kPipeCapacity) < 0)
         return {};
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -61,7 +66,11 @@ Child startProgram(const std::vector<std::string>& arguments, const std::string&
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
-    return {pid, ::fdopen(pipeEnds[0], "r")};
+    FILE* out = ::fdopen(pipeEnds[0], "r");
+    // Read byte by byte, so the pipe is emptied no further than the lines taken.
+    if (out)
+        std::setvbuf(out, nullptr, _IONBF, 0);
+    return {pid, out};
 }
 
 std::string readLine(FILE* in) {

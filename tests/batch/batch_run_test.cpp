@@ -90,6 +90,18 @@ TEST_F(BatchRunTest, FilesAndFolders_AreRestyledInTheOrderGivenWithTheFolderScan
     EXPECT_TRUE(err.str().empty());
 }
 
+TEST_F(BatchRunTest, RecursiveScan_LeavesOutLockFilesOfWordAndLibreOffice)
+{
+    document("tree/a.docx");
+    // Left behind by a program that ended without removing them; the document they name is gone.
+    testing_support::writeFile("tree/.~lock.old.docx#", ",Ann,host,07.12.2026 09:30,file:///home/ann/.config;");
+    testing_support::writeFile("tree/~$old.docx", "Ann");
+
+    EXPECT_EQ(run({"--ext", "doc", "--recursive", "tree"}), kExitAllChanged);
+
+    EXPECT_THAT(linesOf(out.str()), ElementsAre("changed: tree/a.docx"));
+}
+
 TEST_F(BatchRunTest, OneDocumentListedUnderSeveralNames_IsRestyledOnceAtATime)
 {
     document("a.docx");

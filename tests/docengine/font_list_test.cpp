@@ -25,10 +25,11 @@ TEST(FontList, Selection_EnglishNameOnceSortedWithoutRegardToCase)
               (Names{"arial", "Bitstream", "Noto Sans", "WenQuanYi Zen Hei", std::string(31, 'y')}));
 }
 
+// Needs DejaVu Sans (fonts-dejavu-core, installed by scripts/install-deps.sh --tests).
 TEST(FontList, InstalledFonts_AreListedFromFontconfig)
 {
     const Names names = installedFontNames();
-    EXPECT_THAT(names, ::testing::Contains("DejaVu Sans"));
+    EXPECT_THAT(names, ::testing::Contains("DejaVu Sans")) << "fonts-dejavu-core is not installed";
     EXPECT_EQ(names, selectFontNames([&] {
                   std::vector<std::vector<LocalizedFamily>> again;
                   for (const auto& name : names)

@@ -1,5 +1,7 @@
 #include "ListViewFixture.h"
 
+#include "doclist/DroppedFiles.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -52,6 +54,18 @@ TEST_F(DropTest, DroppedFiles_AreAppendedAtTheBottomInTheirOrder)
     EXPECT_TRUE(dropAccepted(*data));
     EXPECT_EQ(lastAction, Qt::CopyAction);
     EXPECT_EQ(texts(), (Texts{"/d/X.doc", "/d/A.doc", "/e/B.txt", "/d/X.doc", "/d/folder"}));
+}
+
+// Where the system writes paths with "\\", a dropped path reaches the list in that form too.
+TEST(DroppedFilePaths, TakeTheSystemsSeparator)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/home/ann/My Documents/a.docx")),
+                  QUrl(QStringLiteral("file://server/share/b.docx"))});
+
+    EXPECT_EQ(droppedFilePaths(data, '\\'),
+              (Texts{"\\home\\ann\\My Documents\\a.docx", "\\\\server\\share\\b.docx"}));
+    EXPECT_EQ(droppedFilePaths(data, '/'), (Texts{"/home/ann/My Documents/a.docx", "//server/share/b.docx"}));
 }
 
 TEST_F(DropTest, DataWithoutLocalFiles_IsRefused)

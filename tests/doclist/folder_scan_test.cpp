@@ -99,6 +99,15 @@ TEST_F(FolderScanTest, SpecialNames_AreTreatedByTheirKind)
     EXPECT_EQ(rows.rows, (Paths{at(".hidden.doc"), at("new.docx"), at("report.doc"), at("old.doc/inner.doc")}));
 }
 
+TEST_F(FolderScanTest, LockFilesOfWordAndLibreOffice_AreLeftOut)
+{
+    makeFiles({"report.docx", ".~lock.report.docx#", "A/.~lock.notes.doc#", "A/notes.doc", ".~lockless.doc",
+               ".~lock.half.doc"});
+    scan("doc", root());
+
+    EXPECT_EQ(rows.rows, (Paths{at(".~lock.half.doc"), at(".~lockless.doc"), at("report.docx"), at("A/notes.doc")}));
+}
+
 TEST_F(FolderScanTest, ExtensionAsTyped_MakesThePattern)
 {
     makeFiles({"a.doc", "b..doc", "c.txt"});
@@ -140,7 +149,9 @@ TEST_F(FolderScanTest, UnreadableFolders_AreSkippedAndNamed)
     scan("doc", root());
 
     EXPECT_EQ(rows.rows, (Paths{at("a.doc"), at("good/in.doc")}));
-    EXPECT_EQ(dialogs.messages, (Paths{"2 folders could not be read, so the documents in them were not added:\r\n"
+    // "gone" is an entry whose kind could not be told, not a folder known to be unreadable.
+    EXPECT_EQ(dialogs.messages, (Paths{"1 folder could not be read and 1 entry could not be examined, so the "
+                                       "documents in or below them were not added:\r\n"
                                        + at("gone") + "\r\n" + at("bad/")}));
     EXPECT_EQ(pointer.setting, MousePointer::Default);
 }
@@ -159,11 +170,25 @@ TEST(SkippedFoldersMessage, NamesAtMostTenFolders)
     Paths skipped;
     for (int i = 1; i <= 12; ++i)
         skipped.push_back("/f" + std::to_string(i));
-    const std::string text = AddFolder::skippedFoldersMessage(skipped);
+    const std::string text = AddFolder::skippedFoldersMessage(skipped, 0);
 
     EXPECT_EQ(text.rfind("12 folders could not be read", 0), 0u);
     EXPECT_NE(text.find("\r\n/f10\r\n... and 2 more."), std::string::npos);
     EXPECT_EQ(text.find("/f11"), std::string::npos);
+}
+
+TEST(SkippedFoldersMessage, NamesWhatCouldNotBeExaminedAsEntries)
+{
+    const std::vector<std::pair<std::size_t, std::string>> cases = {
+        {1, "1 entry could not be examined, so it was left out with anything below it:"},
+        {2, "2 entries could not be examined, so they were left out with anything below them:"},
+    };
+    for (const auto& [entries, headline] : cases) {
+        const Paths skipped(entries, "/e");
+        EXPECT_EQ(AddFolder::skippedFoldersMessage(skipped, entries).rfind(headline + "\r\n/e", 0), 0u) << entries;
+    }
+    EXPECT_EQ(AddFolder::skippedFoldersMessage({"/f/", "/e", "/g/"}, 1).rfind("2 folders could not be read and 1 entry", 0),
+              0u);
 }
 
 TEST_F(FolderScanTest, CancelAtEitherPrompt_ChangesNothing)
@@ -194,6 +219,22 @@ TEST_F(FolderScanTest, EventsDuringTheWalk_CannotDisturbIt)
     EXPECT_EQ(rows.rows, (Paths{"/user/added.doc", at("a.doc"), at("A/b.doc")}));
     EXPECT_EQ(dialogs.log.size(), 2u);
     EXPECT_FALSE(folderScan.isWalking());
+}
+
+// An exception out of the walk (here from the window's event handling) still ends it: no hourglass is
+// left on and a later press walks again.
+TEST_F(FolderScanTest, WalkEndedByAnException_GivesBackThePointer)
+{
+    makeFiles({"a.doc", "A/b.doc"});
+    windowSystem.onProcessEvents = [] { throw std::runtime_error("out of memory"); };
+
+    EXPECT_THROW(scan("doc", root()), std::runtime_error);
+
+    EXPECT_EQ(pointer.setting, MousePointer::Default);
+    EXPECT_FALSE(folderScan.isWalking());
+    windowSystem.onProcessEvents = nullptr;
+    scan("doc", root());
+    EXPECT_EQ(rows.rows, (Paths{at("a.doc"), at("A/b.doc")}));
 }
 
 TEST(ListMatchingFiles, FolderWithOrWithoutSeparator_GivesTheSameNames)

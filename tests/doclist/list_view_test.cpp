@@ -98,6 +98,15 @@ TEST_F(ReorderTest, DoubleClick_RemovesExactlyTheClickedRow)
     EXPECT_EQ(texts(), (Texts{"/d/1.doc", "/d/2.doc", "/d/4.doc", "/d/5.doc"}));
 }
 
+TEST_F(ReorderTest, DoubleClickWithAnotherButton_RemovesNothing)
+{
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseDClick(list.viewport(), button, Qt::NoModifier, centreOf(3));
+    }
+
+    EXPECT_EQ(list.ListItems.Count(), 5);
+}
+
 TEST_F(ReorderTest, DoubleClickOnEmptySpaceWithNoSelection_RemovesNothing)
 {
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, belowTheRows());

@@ -95,10 +95,13 @@ bool isBodyFontOrBulletSymbol(const std::string& font, const std::string& bodyFo
 // Documents that other programs wrote; LibreOffice must open each one after the restyle.
 const char* const kFixtures[] = {"libreoffice.docx", "libreoffice-rich.docx", "pandoc.docx", "python-docx.docx"};
 
+// Needs LibreOffice, poppler-utils and the fonts DejaVu Serif (fonts-dejavu-core) and Liberation Sans
+// (fonts-liberation), all installed by scripts/install-deps.sh --tests; without them it fails.
 TEST(LibreOfficeCheck, RestyledDocumentsOpenAndShowTheChosenFont)
 {
-    if (!onPath("soffice") || !onPath("pdffonts"))
-        GTEST_SKIP() << "soffice (libreoffice-writer-nogui) or pdffonts (poppler-utils) is not installed";
+    ASSERT_TRUE(onPath("soffice") && onPath("pdffonts"))
+        << "soffice (libreoffice-writer-nogui) or pdffonts (poppler-utils) is not installed; "
+           "scripts/install-deps.sh --tests installs them";
     TemporaryFolder folder;
     const std::string data = GLYPHMERE_TEST_DATA;
     std::filesystem::copy_file(data + "/libreoffice.docx", folder.file("original.docx"));
@@ -127,9 +130,10 @@ TEST(LibreOfficeCheck, RestyledDocumentsOpenAndShowTheChosenFont)
     }
 
     const std::set<std::string> before = fontsOfPdf(folder.file("pdf/original.pdf"));
-    EXPECT_TRUE(before.count("LiberationSans")) << "the check must be able to see the document's own font";
+    EXPECT_TRUE(before.count("LiberationSans"))
+        << "the check must be able to see the document's own font (Liberation Sans, from fonts-liberation)";
     const std::set<std::string> after = fontsOfPdf(folder.file("pdf/libreoffice.pdf"));
-    EXPECT_TRUE(after.count("DejaVuSerif"));
+    EXPECT_TRUE(after.count("DejaVuSerif")) << "DejaVu Serif comes from fonts-dejavu-core";
     for (const std::string& font : after)
         EXPECT_TRUE(isBodyFontOrBulletSymbol(font, "DejaVuSerif")) << font << " is still used";
 }

@@ -40,11 +40,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NumberText, CommaLocaleDoesNotChangeTheRule)
 {
     // Qt sets the process locale from the environment; a comma locale must not change what reads as a number.
-    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    // CTest generates the locale into the build folder and points LOCPATH at it (tests/platform).
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr)
+        << "the de_DE.UTF-8 locale is missing; run the test through CTest, which generates it";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(parseNumberText("10.5"), 10.5);
     EXPECT_EQ(parseNumberText("10,5"), 10.5);
-    if (previous)
-        std::setlocale(LC_NUMERIC, "C");
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 } // namespace

@@ -42,6 +42,30 @@ TEST_F(PosixFileSystemTest, FolderMask_GivesFoldersAndOrdinaryFilesSortedWithout
               (Names{"A.doc", "b.doc", "c.docx", "link", "sub.doc"}));
 }
 
+// The folder read once gives what two listings and asking each entry's attributes give.
+TEST_F(PosixFileSystemTest, FolderListing_InOnePass_GivesWhatTheListingsGive)
+{
+    std::filesystem::create_directory(tmp.file("B"));
+    std::filesystem::create_symlink("loop", tmp.file("loop.doc"));
+    for (const char* pattern : {"*.doc", "*", "b*"}) {
+        for (const std::string& folder : {tmp.path() + "/", tmp.file("nothing") + "/"}) {
+            const auto onePass = fileSystem.listFolder(folder, pattern);
+            const auto byEntry = fileSystem.FileSystem::listFolder(folder, pattern);
+
+            ASSERT_EQ(onePass.has_value(), byEntry.has_value()) << folder;
+            if (!onePass)
+                continue;
+            EXPECT_EQ(onePass->subfolders, byEntry->subfolders) << pattern;
+            EXPECT_EQ(onePass->files, byEntry->files) << pattern;
+            EXPECT_TRUE(onePass->unexamined.empty()) << "a link that leads nowhere is no folder";
+        }
+    }
+    const auto listing = fileSystem.listFolder(tmp.path() + "/", "*.doc");
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->subfolders, (Names{"B", "link", "sub.doc"}));
+    EXPECT_EQ(listing->files, (Names{".hidden.doc", "A.doc", "b.doc", "c.docx"}));
+}
+
 TEST_F(PosixFileSystemTest, FileMask_GivesHiddenAndOrdinaryFilesButNoFolders)
 {
     EXPECT_EQ(fileSystem.listDirectory(tmp.path(), "*.doc", FileAttribute::Hidden | FileAttribute::System),

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <new>
 
 namespace glyphmere::word {
 namespace {
@@ -79,6 +80,8 @@ protected:
                                         },
                                         [this](const std::string& path) {
                                             window.events.push_back("restyle " + path);
+                                            if (path == throwingPath)
+                                                throw std::bad_alloc();
                                             const auto failure = failures.find(path);
                                             return failure == failures.end() ? RestyleResult{}
                                                                              : RestyleResult{false, failure->second};
@@ -89,6 +92,7 @@ protected:
     RecordedWindow window;
     bool abandonAtWarning = false;
     std::map<std::string, std::string> failures;
+    std::string throwingPath;
 };
 
 TEST_F(BatchRunTest, EmptyList_ShowsNoFilesMessageWithoutAskingAboutWord)
@@ -119,6 +123,17 @@ TEST_F(BatchRunTest, RowsAreRestyledInListOrderAfterOneWarningAndEndWithDone)
                             "restyle /d/a.docx", "progress 100.00", "restyle /d/b.docx", "message Done.",
                             "pointer 0", "progress 0.00"));
     EXPECT_THAT(window.rows, ElementsAre("/d/b.docx", "/d/a.docx", "/d/b.docx"));
+}
+
+TEST_F(BatchRunTest, RunEndedByAnException_StillGoesBackToIdle)
+{
+    window.rows = {"/d/a.docx", "/d/b.docx"};
+    throwingPath = "/d/b.docx";
+
+    EXPECT_THROW(run(), std::bad_alloc);
+
+    EXPECT_THAT(window.events, ElementsAre("pointer 11", "warning", "progress 66.67", "restyle /d/a.docx",
+                                           "progress 100.00", "restyle /d/b.docx", "pointer 0", "progress 0.00"));
 }
 
 TEST(ProgressBefore, FollowsTheShareOfDocumentsStartedPlusOne)

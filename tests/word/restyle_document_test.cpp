@@ -6,7 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -151,6 +153,20 @@ TEST_F(RestyleDocumentTest, QuitFailingToo_ReportsTheFirstFailureWithoutThrowing
     EXPECT_EQ(word.transcript.back(), "call Quit(0)");
 }
 
+// The document is saved by then: the failing Quit cannot undo that, so the document counts as changed,
+// and the instance is asked once more to end, now without saving.
+TEST_F(RestyleDocumentTest, QuitFailingAfterTheSave_ReportsTheDocumentAsChanged)
+{
+    word.failures["call Quit"] = "Word has gone away.";
+
+    const RestyleResult result = restyle();
+
+    EXPECT_TRUE(result.ok) << result.reason;
+    Transcript expected = joined({opening(), fontPass(1), saving()});
+    expected.push_back("call Quit(0)");
+    EXPECT_THAT(word.transcript, ElementsAreArray(expected));
+}
+
 TEST_F(RestyleDocumentTest, WordNotStarting_ReportsWhy)
 {
     word.failures["create Word.Application"] = "Word is not installed.";
@@ -181,7 +197,8 @@ TEST(RefusalBeforeOpening, LooksAtTheKindAndTheFirstBytesOfTheFile)
         {"package", std::nullopt},
         {"compound", std::nullopt},
         {"link.docx", std::nullopt},
-        {"loop.docx", "the file cannot be examined (Too many levels of symbolic links)"},
+        // The reason in brackets is the system's own wording, whatever the C library calls it.
+        {"loop.docx", "the file cannot be examined (" + std::generic_category().message(ELOOP) + ")"},
         {"missing.docx", "the file does not exist"},
         {"text.docx", "not a Word document"},
         {"rich.doc", "not a Word document"},

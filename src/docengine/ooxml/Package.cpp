@@ -8,6 +8,8 @@
 #include "docengine/ooxml/ZipArchive.h"
 #include "docengine/ooxml/ZipEntryRules.h"
 
+#include <set>
+
 namespace glyphmere::docengine {
 
 struct Package::Impl {
@@ -18,6 +20,8 @@ struct Package::Impl {
     std::vector<std::string> names;
     std::map<std::string, zip_uint64_t> indexByKey;
     ReadBudget budget;
+    // Entries read to their end, whose stored checksums libzip has checked.
+    std::set<zip_uint64_t> verified;
 
     zip_uint64_t indexOf(std::string_view name) const;
     void loadArchive();
@@ -35,7 +39,7 @@ zip_uint64_t Package::Impl::indexOf(std::string_view name) const
 void Package::Impl::loadArchive()
 {
     archive = openZipArchive(access.fd());
-    names = checkedEntryNames(archive.get());
+    names = checkedEntryNames(archive.get(), access.fd());
     indexByKey.clear();
     for (zip_uint64_t index = 0; index < names.size(); ++index)
         indexByKey.emplace(entryNameKey(names[index]), index);
@@ -52,8 +56,10 @@ void Package::Impl::adoptSavedFile(common::UniqueFd written)
     } catch (const EngineError&) {
         return;
     }
-    if (access.adopt(std::move(written)))
+    if (access.adopt(std::move(written))) {
         archive = std::move(reopened);
+        verified.clear();
+    }
 }
 
 Package::Package(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -96,7 +102,10 @@ bool Package::hasEntry(std::string_view name) const
 
 std::string Package::read(std::string_view name) const
 {
-    return readZipEntry(m_impl->archive.get(), m_impl->indexOf(name), m_impl->budget);
+    const zip_uint64_t index = m_impl->indexOf(name);
+    std::string bytes = readZipEntry(m_impl->archive.get(), index, m_impl->budget);
+    m_impl->verified.insert(index);
+    return bytes;
 }
 
 void Package::saveReplacing(const std::map<std::string, std::string>& replaced) const
@@ -105,6 +114,14 @@ void Package::saveReplacing(const std::map<std::string, std::string>& replaced) 
     std::map<zip_uint64_t, const std::string*> replacements;
     for (const auto& [name, bytes] : replaced)
         replacements[impl.indexOf(name)] = &bytes;
+    // Copied entries are not inflated by the copy; their checksums are checked before anything is
+    // written, so a damaged one is refused rather than carried into the saved document.
+    for (zip_uint64_t index = 0; index < impl.names.size(); ++index) {
+        if (!replacements.count(index) && !impl.verified.count(index)) {
+            verifyZipEntry(impl.archive.get(), index, impl.budget);
+            impl.verified.insert(index);
+        }
+    }
     const auto writeNewPackage = [&](const std::string& temporaryPath) {
         writePackageCopy(temporaryPath, impl.archive.get(), replacements);
     };

@@ -18,7 +18,8 @@ class DocumentFileAccess;
 // An Office Open XML package opened from a file, and its safe replacement on disk.
 // open() makes every file-level check before anything is read (DocumentFileAccess: a regular file, a
 // zip package by content, not read-only, not held open by another program), then the archive's: no
-// duplicate or unsafe entry names, no encrypted entries. Failures are EngineErrors with the reason.
+// duplicate or unsafe entry names, no entry that readers could take under different names, no encrypted
+// entries. Failures are EngineErrors with the reason.
 class Package {
 public:
     static std::unique_ptr<Package> open(const std::string& path);
@@ -40,7 +41,8 @@ public:
     // with the given bytes (deflated), every other one copied as stored, byte for byte. Goes through a
     // temporary file in the same folder that is flushed, given the original's permission bits and
     // renamed over the original (a link's target, never the link). Refuses when the file changed on
-    // disk since open. On any failure the original is left exactly as it was.
+    // disk since open, and, before writing anything, when an entry to be copied fails its checksum. On
+    // any failure the original is left exactly as it was.
     void saveReplacing(const std::map<std::string, std::string>& replaced) const;
 
     struct Impl;

@@ -3,6 +3,7 @@
 #include "common/SystemErrorText.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
+#include "docengine/ooxml/ZipCentralDirectory.h"
 #include "docengine/ooxml/ZipEntryRules.h"
 
 #include <fcntl.h>
@@ -48,21 +49,58 @@ void checkEntry(zip_t* archive, zip_uint64_t index, const std::string& name, std
         throw EngineError(messages::kEncryptedEntries);
 }
 
-// Inflates the open entry into bytes, never past `limit` bytes plus the one that tells it ran over.
-bool inflateAtMost(zip_file_t* file, std::uint64_t limit, std::string& bytes)
+// A reader that honours the Unicode Path field and one that does not must find the entry under one name.
+void checkReadAlike(const StoredEntryName& stored, const std::string& reported)
+{
+    const std::string& other = stored.unicodePath.value_or(reported);
+    if (other != stored.name || reported != stored.name) {
+        const std::string& named = other != stored.name ? other : reported;
+        throw EngineError(messages::damaged("the entry \"" + stored.name + "\" is also named \"" + named + "\""));
+    }
+}
+
+// Inflates the open entry chunk by chunk into consume, never past `limit` bytes plus the one that tells
+// it ran over. True when the data ended within the limit.
+template <typename Consume>
+bool inflateAtMost(zip_file_t* file, std::uint64_t limit, Consume consume)
 {
     char chunk[kReadChunk];
+    std::uint64_t total = 0;
     for (;;) {
-        const zip_uint64_t wanted = std::min<std::uint64_t>(kReadChunk, limit + 1 - bytes.size());
+        const zip_uint64_t wanted = std::min<std::uint64_t>(kReadChunk, limit + 1 - total);
         const zip_int64_t got = zip_fread(file, chunk, wanted);
         if (got < 0)
             throw EngineError(messages::damaged(zipErrorText(zip_file_get_error(file))));
         if (got == 0)
             return true;
-        bytes.append(chunk, static_cast<std::size_t>(got));
-        if (bytes.size() > limit)
+        consume(chunk, static_cast<std::size_t>(got));
+        total += static_cast<std::uint64_t>(got);
+        if (total > limit)
             return false;
     }
+}
+
+using OpenEntry = std::unique_ptr<zip_file_t, int (*)(zip_file_t*)>;
+
+OpenEntry openEntry(zip_t* archive, zip_uint64_t index)
+{
+    OpenEntry file(zip_fopen_index(archive, index, 0), zip_fclose);
+    if (!file)
+        throw EngineError(messages::damaged(zipErrorText(zip_get_error(archive))));
+    return file;
+}
+
+std::uint64_t claimedSize(const zip_stat_t& status)
+{
+    if (!(status.valid & ZIP_STAT_SIZE))
+        throw EngineError(messages::damaged("an entry's size is unknown"));
+    return status.size;
+}
+
+[[noreturn]] void throwOverlong(const zip_stat_t& status)
+{
+    throw EngineError(
+        messages::damaged("the entry \"" + std::string(status.name) + "\" holds more data than its header says"));
 }
 
 } // namespace
@@ -97,17 +135,21 @@ ZipArchivePtr openZipArchive(int fd)
     return ZipArchivePtr(archive);
 }
 
-std::vector<std::string> checkedEntryNames(zip_t* archive)
+std::vector<std::string> checkedEntryNames(zip_t* archive, int fd)
 {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count <= 0)
         throw EngineError(messages::kNotAWordDocument);
+    const std::vector<StoredEntryName> stored = readStoredEntryNames(fd);
+    if (stored.size() != static_cast<zip_uint64_t>(count))
+        throw EngineError(messages::damaged("the zip directory is inconsistent"));
     std::vector<std::string> names;
     std::set<std::string> keys;
     for (zip_uint64_t index = 0; index < static_cast<zip_uint64_t>(count); ++index) {
         const char* name = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
         if (!name)
             throw EngineError(messages::damaged(zipErrorText(zip_get_error(archive))));
+        checkReadAlike(stored[index], name);
         checkEntry(archive, index, name, keys);
         names.emplace_back(name);
     }
@@ -117,23 +159,30 @@ std::vector<std::string> checkedEntryNames(zip_t* archive)
 std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
 {
     const zip_stat_t status = statEntry(archive, index);
-    if (!(status.valid & ZIP_STAT_SIZE))
-        throw EngineError(messages::damaged("an entry's size is unknown"));
-    const std::uint64_t claimed = status.size;
+    const std::uint64_t claimed = claimedSize(status);
     if (claimed > budget.entryLimit || claimed > budget.totalLimit - budget.used)
         throw EngineError(messages::kTooLarge);
 
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(archive, index, 0), zip_fclose);
-    if (!file)
-        throw EngineError(messages::damaged(zipErrorText(zip_get_error(archive))));
+    const OpenEntry file = openEntry(archive, index);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(claimed));
-    if (!inflateAtMost(file.get(), claimed, bytes)) {
-        throw EngineError(messages::damaged("the entry \"" + std::string(status.name) +
-                                            "\" holds more data than its header says"));
-    }
+    const auto keep = [&bytes](const char* chunk, std::size_t size) { bytes.append(chunk, size); };
+    if (!inflateAtMost(file.get(), claimed, keep))
+        throwOverlong(status);
     budget.used += bytes.size();
     return bytes;
+}
+
+void verifyZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
+{
+    const zip_stat_t status = statEntry(archive, index);
+    const std::uint64_t claimed = claimedSize(status);
+    if (claimed > budget.totalLimit - budget.used)
+        throw EngineError(messages::kTooLarge);
+    const OpenEntry file = openEntry(archive, index);
+    if (!inflateAtMost(file.get(), claimed, [](const char*, std::size_t) {}))
+        throwOverlong(status);
+    budget.used += claimed;
 }
 
 } // namespace glyphmere::docengine

@@ -19,9 +19,11 @@ using ZipArchivePtr = std::unique_ptr<zip_t, ZipDiscard>;
 // Throws EngineError ("the document's package is damaged (...)") when it is no readable archive.
 ZipArchivePtr openZipArchive(int fd);
 
-// The entry names in the archive's order (raw bytes), after checking that each is safe, that no two of
-// them could be taken for the same part, and that no entry is encrypted. Throws EngineError otherwise.
-std::vector<std::string> checkedEntryNames(zip_t* archive);
+// The entry names in the archive's order (raw bytes, as the zip file at fd stores them), after checking
+// that each is safe, that every reader takes it for the same name (no Unicode Path field that names
+// something else), that no two of them could be taken for the same part, and that no entry is encrypted.
+// Throws EngineError otherwise.
+std::vector<std::string> checkedEntryNames(zip_t* archive, int fd);
 
 // How much may be inflated: per entry, and in all reads together.
 struct ReadBudget {
@@ -34,6 +36,11 @@ struct ReadBudget {
 // the budget) and stops as soon as the data runs past it, so a zip bomb costs neither time nor memory.
 // Throws EngineError: "the document is too large", or damaged (CRC error, truncated or oversized data).
 std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget);
+
+// Inflates the entry to its end without keeping the data, so that its stored checksum is checked. Counts
+// against the budget's total only (a large picture is copied, never held) and stops as soon as the data
+// runs past the size the archive claims. Throws EngineError as readZipEntry does.
+void verifyZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget);
 
 // libzip's description of an error, with the system's reason where there is one.
 std::string zipErrorText(zip_error_t* error);

@@ -44,20 +44,29 @@ std::optional<unsigned> kindAttributes(std::string_view name, mode_t kind)
     return result;
 }
 
+constexpr mode_t kNoKind = 0; // gone since the listing, or a link that leads nowhere
+
 // The kind of an entry (a link followed), from the listing itself where the file system reports it,
-// which spares one examination per entry.
+// which spares one examination per entry; std::nullopt when the entry could not be examined.
 std::optional<mode_t> entryKind(int folderDescriptor, const dirent& entry)
 {
-    if (entry.d_type == DT_DIR)
+    switch (entry.d_type) {
+    case DT_DIR:
         return S_IFDIR;
-    if (entry.d_type == DT_REG)
+    case DT_REG:
         return S_IFREG;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return std::nullopt;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return kNoKind; // a FIFO, a socket or a device: never listed
+    }
     struct stat status {};
-    if (fstatat(folderDescriptor, entry.d_name, &status, 0) != 0)
-        return std::nullopt;
-    return status.st_mode & S_IFMT;
+    if (fstatat(folderDescriptor, entry.d_name, &status, 0) == 0)
+        return status.st_mode & S_IFMT;
+    if (errno == ENOENT || errno == ELOOP)
+        return kNoKind;
+    return std::nullopt;
 }
 
 // The order in which NTFS lists names: without regard to case, ties broken byte by byte so the order
@@ -81,26 +90,63 @@ bool isListed(int folderDescriptor, const dirent& entry, const std::string& patt
     return attributes && (*attributes & kSelectingAttributes & ~mask) == 0;
 }
 
+// Reads every entry of folder once; false when the folder cannot be listed to its end.
+template <typename EachEntry>
+bool readEntries(const std::string& folder, EachEntry eachEntry)
+{
+    const common::UniqueDirectory directory(opendir(folder.c_str()));
+    if (!directory)
+        return false;
+    errno = 0;
+    while (const dirent* entry = readdir(directory.get())) {
+        eachEntry(dirfd(directory.get()), *entry);
+        errno = 0;
+    }
+    return errno == 0;
+}
+
 } // namespace
 
 std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std::string& folder,
                                                                        const std::string& pattern,
                                                                        unsigned attributeMask)
 {
-    const common::UniqueDirectory directory(opendir(folder.c_str()));
-    if (!directory)
-        return std::nullopt;
     std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = readdir(directory.get())) {
-        if (isListed(dirfd(directory.get()), *entry, pattern, attributeMask))
-            names.emplace_back(entry->d_name);
-        errno = 0;
-    }
-    if (errno != 0)
+    const bool listed = readEntries(folder, [&](int folderDescriptor, const dirent& entry) {
+        if (isListed(folderDescriptor, entry, pattern, attributeMask))
+            names.emplace_back(entry.d_name);
+    });
+    if (!listed)
         return std::nullopt;
     std::sort(names.begin(), names.end(), listsBefore);
     return names;
+}
+
+std::optional<FolderListing> PosixFileSystem::listFolder(const std::string& folder, const std::string& filePattern)
+{
+    FolderListing listing;
+    const bool listed = readEntries(folder, [&](int folderDescriptor, const dirent& entry) {
+        const std::string_view name = entry.d_name;
+        // Hidden folders ("." and ".." among them) are never entered; hidden files are listed.
+        const bool mayBeFolder = name.front() != '.';
+        const bool mayBeFile = name != "." && name != ".." && matchesWildcard(name, filePattern);
+        if (!mayBeFolder && !mayBeFile)
+            return;
+        const std::optional<mode_t> kind = entryKind(folderDescriptor, entry);
+        if (!kind) {
+            if (mayBeFolder)
+                listing.unexamined.emplace_back(name);
+        } else if (*kind == S_IFDIR && mayBeFolder) {
+            listing.subfolders.emplace_back(name);
+        } else if (*kind == S_IFREG && mayBeFile) {
+            listing.files.emplace_back(name);
+        }
+    });
+    if (!listed)
+        return std::nullopt;
+    for (std::vector<std::string>* names : {&listing.subfolders, &listing.files, &listing.unexamined})
+        std::sort(names->begin(), names->end(), listsBefore);
+    return listing;
 }
 
 std::optional<unsigned> PosixFileSystem::attributes(const std::string& path)

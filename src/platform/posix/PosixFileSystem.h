@@ -10,6 +10,9 @@ class PosixFileSystem final : public FileSystem {
 public:
     std::optional<std::vector<std::string>> listDirectory(const std::string& folder, const std::string& pattern,
                                                           unsigned attributeMask) override;
+    // One pass over the listing: an entry's kind comes from the listing, and only a link or an entry
+    // of unknown kind is examined on its own.
+    std::optional<FolderListing> listFolder(const std::string& folder, const std::string& filePattern) override;
     std::optional<unsigned> attributes(const std::string& path) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     std::optional<std::int64_t> lastChangeTime(const std::string& path) override;

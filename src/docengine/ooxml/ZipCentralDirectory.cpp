@@ -1,0 +1,146 @@
+#include "docengine/ooxml/ZipCentralDirectory.h"
+
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+#include "common/SystemErrorText.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+
+namespace glyphmere::docengine {
+
+namespace {
+
+constexpr std::string_view kEndSignature{"PK\x05\x06", 4};
+constexpr std::string_view kZip64LocatorSignature{"PK\x06\x07", 4};
+constexpr std::string_view kZip64EndSignature{"PK\x06\x06", 4};
+constexpr std::string_view kEntrySignature{"PK\x01\x02", 4};
+constexpr std::size_t kEndSize = 22;
+constexpr std::size_t kMaxCommentSize = 0xFFFF;
+constexpr std::size_t kZip64LocatorSize = 20;
+constexpr std::size_t kZip64EndSize = 56;
+constexpr std::size_t kEntrySize = 46;
+constexpr std::uint16_t kUnicodePathField = 0x7075;
+
+[[noreturn]] void damaged(const std::string& detail) {
+    throw EngineError(messages::damaged(detail));
+}
+
+std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size) {
+    if (at + size > bytes.size())
+        damaged("the zip directory is inconsistent");
+    std::uint64_t value = 0;
+    for (std::size_t i = size; i-- > 0;)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+std::string readAt(int fd, std::uint64_t offset, std::uint64_t size) {
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got =
+            ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
+        if (got == 0)
+            damaged("the zip directory is inconsistent");
+        done += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+struct DirectoryPlace {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::uint64_t entries = 0;
+};
+
+// The end record nearest the end of the file whose comment fits in the file.
+std::size_t endRecordIn(std::string_view tail) {
+    for (std::size_t at = tail.size() - kEndSize + 1; at-- > 0;) {
+        if (tail.substr(at, 4) == kEndSignature && at + kEndSize + number(tail, at + 20, 2) <= tail.size())
+            return at;
+    }
+    damaged("no zip directory was found; the file may be truncated");
+}
+
+DirectoryPlace zip64Place(int fd, std::string_view tail, std::size_t end, std::uint64_t tailOffset) {
+    if (end < kZip64LocatorSize || tail.substr(end - kZip64LocatorSize, 4) != kZip64LocatorSignature)
+        damaged("the zip directory is inconsistent");
+    const std::uint64_t recordOffset = number(tail, end - kZip64LocatorSize + 8, 8);
+    if (recordOffset > tailOffset + end)
+        damaged("the zip directory is inconsistent");
+    const std::string record = readAt(fd, recordOffset, kZip64EndSize);
+    if (std::string_view(record).substr(0, 4) != kZip64EndSignature)
+        damaged("the zip directory is inconsistent");
+    return {number(record, 48, 8), number(record, 40, 8), number(record, 32, 8)};
+}
+
+DirectoryPlace directoryPlace(int fd, std::uint64_t fileSize) {
+    if (fileSize < kEndSize)
+        damaged("no zip directory was found; the file may be truncated");
+    const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize);
+    const std::uint64_t tailOffset = fileSize - tailSize;
+    const std::string tail = readAt(fd, tailOffset, tailSize);
+    const std::size_t end = endRecordIn(tail);
+    DirectoryPlace place{number(tail, end + 16, 4), number(tail, end + 12, 4), number(tail, end + 10, 2)};
+    if (place.entries == 0xFFFF || place.size == 0xFFFFFFFF || place.offset == 0xFFFFFFFF)
+        place = zip64Place(fd, tail, end, tailOffset);
+    if (place.offset > fileSize || place.size > fileSize - place.offset)
+        damaged("the zip directory is inconsistent");
+    if (place.size > kMaxCentralDirectory)
+        throw EngineError(messages::kTooLarge);
+    return place;
+}
+
+std::optional<std::string> unicodePathIn(std::string_view extra) {
+    for (std::size_t at = 0; at + 4 <= extra.size();) {
+        const auto id = static_cast<std::uint16_t>(number(extra, at, 2));
+        const std::size_t size = number(extra, at + 2, 2);
+        if (at + 4 + size > extra.size())
+            damaged("an entry's extra field is inconsistent");
+        // Version 1, the stored name's checksum, then the name in UTF-8.
+        if (id == kUnicodePathField && size >= 5)
+            return std::string(extra.substr(at + 4 + 5, size - 5));
+        at += 4 + size;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<StoredEntryName> readStoredEntryNames(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
+    const DirectoryPlace place = directoryPlace(fd, static_cast<std::uint64_t>(status.st_size));
+    if (place.entries > place.size / kEntrySize)
+        damaged("the zip directory is inconsistent");
+    const std::string directory = readAt(fd, place.offset, place.size);
+    const std::string_view bytes = directory;
+    std::vector<StoredEntryName> names;
+    names.reserve(static_cast<std::size_t>(place.entries));
+    std::size_t at = 0;
+    for (std::uint64_t entry = 0; entry < place.entries; ++entry) {
+        if (bytes.substr(at, 4) != kEntrySignature)
+            damaged("the zip directory is inconsistent");
+        const std::size_t nameSize = number(bytes, at + 28, 2);
+        const std::size_t extraSize = number(bytes, at + 30, 2);
+        const std::size_t commentSize = number(bytes, at + 32, 2);
+        const std::size_t next = at + kEntrySize + nameSize + extraSize + commentSize;
+        if (next > bytes.size())
+            damaged("the zip directory is inconsistent");
+        names.push_back({std::string(bytes.substr(at + kEntrySize, nameSize)),
+                         unicodePathIn(bytes.substr(at + kEntrySize + nameSize, extraSize))});
+        at = next;
+    }
+    return names;
+}
+
+} // namespace glyphmere::docengine

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glyphmere::docengine {
+
+// One entry's name exactly as the zip's central directory stores it, and the name its Info-ZIP Unicode
+// Path field (0x7075) gives, when it has one. libzip reports the field's name in place of the stored one,
+// so the stored names are read here, without libzip.
+struct StoredEntryName {
+    std::string name;
+    std::optional<std::string> unicodePath;
+};
+
+// The central directory's entry names in its order, read from the zip file at fd (the descriptor stays
+// the caller's). Reads the end record and the directory only, at most kMaxCentralDirectory bytes.
+// Throws EngineError: "the document's package is damaged (...)", or "the document is too large".
+std::vector<StoredEntryName> readStoredEntryNames(int fd);
+
+inline constexpr std::uint64_t kMaxCentralDirectory = std::uint64_t{64} << 20;
+
+} // namespace glyphmere::docengine
