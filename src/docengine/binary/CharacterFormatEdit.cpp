@@ -1,0 +1,76 @@
+#include "docengine/binary/CharacterFormatEdit.h"
+
+#include "docengine/binary/LittleEndian.h"
+#include "docengine/binary/Sprm.h"
+#include "docengine/files/EngineError.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace glyphmere::docengine {
+namespace {
+
+// Sprms that set, reset or scale the font or size: the current ones, the style resets (sprmCIstd,
+// sprmCIstdPermute, sprmCPlain, sprmCMajority) and the obsolete ones Word 97 still applies
+// (sprmCFtcDefault, sprmCSizePos, sprmCHpsInc, sprmCHpsPosAdj, sprmCHpsNew50, sprmCHpsInc1,
+// sprmCMajority50, sprmCHpsMul, sprmCDefault, sprmCFFtcAsciSymb).
+constexpr std::array<std::uint16_t, 20> kFontOrSizeSprms = {
+    sprm::kCRgFtc0, sprm::kCRgFtc1, sprm::kCRgFtc2, sprm::kCFtcBi, sprm::kCHps, sprm::kCHpsBi, 0x4A30,
+    0xCA31,         0x2A33,         0xCA47,         0x4A3D,        0xEA3F,      0x2A44,        0x2A46,
+    0xCA49,         0xCA4A,         0xCA4C,         0x4A4D,        0x2A32,      0x2A10};
+
+struct NewSprm {
+    std::uint16_t opcode;
+    std::uint16_t operand;
+};
+
+// The edit's sprms in the order they are appended.
+std::vector<NewSprm> newSprms(const CharacterFormatEdit& edit) {
+    std::vector<NewSprm> sprms;
+    const auto add = [&sprms](std::uint16_t opcode, auto value) {
+        if (value)
+            sprms.push_back({opcode, static_cast<std::uint16_t>(*value)});
+    };
+    add(sprm::kCRgFtc0, edit.font);
+    add(sprm::kCRgFtc2, edit.font);
+    add(sprm::kCRgFtc1, edit.eastAsianFont);
+    add(sprm::kCFtcBi, edit.complexScriptFont);
+    add(sprm::kCHps, edit.halfPoints);
+    add(sprm::kCHpsBi, edit.halfPoints);
+    return sprms;
+}
+
+bool isReplaced(std::uint16_t opcode, const std::vector<NewSprm>& replacements) {
+    return std::any_of(replacements.begin(), replacements.end(),
+                       [opcode](const NewSprm& replacement) { return replacement.opcode == opcode; });
+}
+
+} // namespace
+
+std::string editedGrpprl(std::string_view grpprl, const CharacterFormatEdit& edit) {
+    const std::vector<NewSprm> replacements = newSprms(edit);
+    std::string edited;
+    for (const Prl& prl : splitGrpprl(grpprl)) {
+        if (!isReplaced(prl.sprm, replacements))
+            edited.append(prl.bytes);
+    }
+    for (const NewSprm& replacement : replacements) {
+        appendU16(edited, replacement.opcode);
+        appendU16(edited, replacement.operand);
+    }
+    if (edited.size() > kMaxChpxGrpprlSize)
+        throw EngineError("a run's character properties would pass Word's limit of 255 bytes with the new "
+                          "font and size");
+    return edited;
+}
+
+bool overridesFontOrSize(std::string_view grpprl) {
+    const std::vector<Prl> prls = splitGrpprl(grpprl);
+    return std::any_of(prls.begin(), prls.end(), [](const Prl& prl) {
+        return std::find(kFontOrSizeSprms.begin(), kFontOrSizeSprms.end(), prl.sprm) !=
+               kFontOrSizeSprms.end();
+    });
+}
+
+} // namespace glyphmere::docengine
