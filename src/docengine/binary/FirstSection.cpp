@@ -1,6 +1,7 @@
 #include "docengine/binary/FirstSection.h"
 
 #include "docengine/binary/BinaryFields.h"
+#include "docengine/binary/Sprm.h"
 
 #include <cstdint>
 
@@ -15,15 +16,6 @@ constexpr std::uint16_t kTitlePage = 0x300A;
 constexpr std::uint16_t kRestartNumbering = 0x3011;
 constexpr std::uint16_t kStartNumber16 = 0x501C;
 constexpr std::uint16_t kStartNumber32 = 0x7044;
-
-// The operand size a section sprm's spra gives; section property lists hold no variable-size exceptions.
-std::size_t operandSize(std::string_view grpprl, std::size_t operandAt, std::uint16_t sprm) {
-    constexpr std::size_t kSizes[] = {1, 1, 2, 4, 2, 2, 0, 3};
-    const unsigned spra = sprm >> 13;
-    if (spra == 6)
-        return 1 + fieldU8(grpprl, operandAt, "the first section's properties");
-    return kSizes[spra];
-}
 
 } // namespace
 
@@ -46,19 +38,16 @@ FirstSection FirstSection::parse(std::string_view plcfSed, std::string_view word
                    "the first section's properties");
     bool restart = false;
     std::uint32_t startNumber = 0;
-    for (std::size_t at = 0; at < grpprl.size();) {
-        const std::uint16_t sprm = fieldU16(grpprl, at, "the first section's properties");
-        const std::size_t length = operandSize(grpprl, at + 2, sprm);
-        const std::string_view operand = fieldSlice(grpprl, at + 2, length, "the first section's properties");
-        if (sprm == kTitlePage)
+    for (const Prl& prl : splitGrpprl(grpprl)) {
+        const std::string_view operand = prl.operand();
+        if (prl.sprm == kTitlePage)
             section.titlePage = operand[0] != 0;
-        else if (sprm == kRestartNumbering)
+        else if (prl.sprm == kRestartNumbering)
             restart = operand[0] != 0;
-        else if (sprm == kStartNumber16)
+        else if (prl.sprm == kStartNumber16)
             startNumber = fieldU16(operand, 0, kWhat);
-        else if (sprm == kStartNumber32)
+        else if (prl.sprm == kStartNumber32)
             startNumber = fieldU32(operand, 0, kWhat);
-        at += 2 + length;
     }
     section.evenFirstPageNumber = restart && startNumber % 2 == 0;
     return section;

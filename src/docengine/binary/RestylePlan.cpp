@@ -35,9 +35,9 @@ bool intersect(const std::vector<FcInterval>& a, const std::vector<FcInterval>& 
 }
 
 // The runs with a run without properties added for every target byte that no run covers.
-std::vector<PlannedRun> withTargetsCovered(const std::vector<PlannedRun>& runs,
-                                           const std::vector<FcInterval>& targets) {
-    std::vector<PlannedRun> all = runs;
+std::vector<CharacterRun> withTargetsCovered(const std::vector<CharacterRun>& runs,
+                                             const std::vector<FcInterval>& targets) {
+    std::vector<CharacterRun> all = runs;
     std::size_t next = 0;
     for (const FcInterval& target : targets) {
         std::uint32_t at = target.start;
@@ -57,7 +57,7 @@ std::vector<PlannedRun> withTargetsCovered(const std::vector<PlannedRun>& runs,
 
 } // namespace
 
-RestylePlan planRestyle(const std::vector<PlannedRun>& runs, std::vector<FcInterval> targets,
+RestylePlan planRestyle(const std::vector<CharacterRun>& runs, std::vector<FcInterval> targets,
                         std::vector<FcInterval> others, const PropertyEditor& edit) {
     for (std::size_t i = 0; i < runs.size(); ++i) {
         if (runs[i].fcStart >= runs[i].fcEnd || (i > 0 && runs[i].fcStart < runs[i - 1].fcEnd))
@@ -70,7 +70,7 @@ RestylePlan planRestyle(const std::vector<PlannedRun>& runs, std::vector<FcInter
     RestylePlan plan;
     std::map<std::optional<std::string>, std::string> editedLists;
     std::size_t target = 0;
-    for (const PlannedRun& run : withTargetsCovered(runs, targets)) {
+    for (const CharacterRun& run : withTargetsCovered(runs, targets)) {
         for (std::uint32_t at = run.fcStart; at < run.fcEnd;) {
             while (target < targets.size() && targets[target].end <= at)
                 ++target;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "docengine/binary/CharacterRuns.h"
 #include "docengine/binary/PieceTable.h"
 
 #include <cstdint>
@@ -10,16 +11,8 @@
 
 namespace glyphmere::docengine {
 
-// A run of character properties as the restyle plans it: bytes [fcStart, fcEnd) of the WordDocument stream
-// and their property list (nullopt: none).
-struct PlannedRun {
-    std::uint32_t fcStart = 0;
-    std::uint32_t fcEnd = 0;
-    std::optional<std::string> grpprl;
-};
-
 struct RestylePlan {
-    std::vector<PlannedRun> runs; // sorted, not overlapping
+    std::vector<CharacterRun> runs; // sorted, not overlapping
     int editedRuns = 0;
 };
 
@@ -30,7 +23,7 @@ using PropertyEditor = std::function<std::string(const std::optional<std::string
 // part inside a target gets its list edited, and target bytes no run covers get a run of their own; every
 // other run keeps its list. `others` are the bytes of the text that must keep its properties: EngineError
 // when a byte is both (the same stored text reached from two places), or when the runs overlap.
-RestylePlan planRestyle(const std::vector<PlannedRun>& runs, std::vector<FcInterval> targets,
+RestylePlan planRestyle(const std::vector<CharacterRun>& runs, std::vector<FcInterval> targets,
                         std::vector<FcInterval> others, const PropertyEditor& edit);
 
 } // namespace glyphmere::docengine
