@@ -610,6 +610,27 @@ def check_expected_font(doc, findings, font, half_points, stories):
             findings.error(f"{story}: {bad} runs in all do not carry the expected font and size")
 
 
+def check(original_path, restyled_path=None, font=None, half_points=None, stories=("main",)):
+    """Findings about one file, or about a restyled file against its original; raises Unsupported."""
+    findings = Findings()
+    try:
+        original = Document(original_path, Findings() if restyled_path else findings)
+        if not restyled_path:
+            check_invariants(original, findings)
+            return findings
+        restyled = Document(restyled_path, findings)
+        original.read_fonts()
+        original.read_pieces()
+        original.read_runs()
+        check_invariants(restyled, findings, full_coverage=False)
+        check_compared(original, restyled, findings)
+        if font:
+            check_expected_font(restyled, findings, font, half_points, stories)
+    except (struct.error, IndexError, ValueError) as problem:
+        findings.error(f"a structure could not be read ({type(problem).__name__}: {problem})")
+    return findings
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("original")
@@ -619,28 +640,12 @@ def main():
     parser.add_argument("--stories", default="main")
     parser.add_argument("--quiet", action="store_true", help="print only the verdict line")
     args = parser.parse_args()
-    if args.expect_font and not args.restyled:
-        args.restyled = args.original
-    findings = Findings()
     try:
-        original = Document(args.original, Findings() if args.restyled else findings)
-        if args.restyled:
-            restyled = Document(args.restyled, findings)
-            original.read_fonts()
-            original.read_pieces()
-            original.read_runs()
-            check_invariants(restyled, findings, full_coverage=False)
-            check_compared(original, restyled, findings)
-            if args.expect_font:
-                check_expected_font(restyled, findings, args.expect_font, args.expect_half_points,
-                                    args.stories.split(","))
-        else:
-            check_invariants(original, findings)
+        findings = check(args.original, args.restyled or (args.original if args.expect_font else None),
+                         args.expect_font, args.expect_half_points, args.stories.split(","))
     except Unsupported as reason:
         print(f"unsupported: {reason}")
         return 2
-    except (struct.error, IndexError, ValueError) as problem:
-        findings.error(f"a structure could not be read ({type(problem).__name__}: {problem})")
     if not args.quiet:
         for line in findings.errors:
             print("error:", line)
