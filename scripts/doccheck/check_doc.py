@@ -555,15 +555,41 @@ def check_compared(original, restyled, findings):
             findings.error(f"bin table: aFC[n] moved from {original.bte_fcs[-1]} to {restyled.bte_fcs[-1]}")
 
 
-def effective_font_and_size(doc, grpprl, prm):
-    """(ascii font index, other font index, half-points, complex-script half-points) that the direct
-    formatting of a run sets last, None where a later reset hands it back to the style."""
-    values = [None] * 4
-    sequence = sprms(grpprl or b"")
-    if prm & 1:
-        sequence += sprms(doc.prcs[prm >> 1]) if (prm >> 1) < len(doc.prcs) else []
-    elif (prm >> 1) & 0x7F == PRM0_PLAIN:
+def formatting_by_cp(doc, cp_start, cp_end):
+    """The direct formatting over a CP range as (cp, cp_end, (run grpprl, piece Prm or its Prc)), joined where
+    equal; text without a run counts as a run without properties."""
+    out, starts = [], [run[0] for run in doc.runs]
+    for fc, fc_end, compressed, prm, cp in doc.text_spans(cp_start, cp_end):
+        width = 1 if compressed else 2
+        piece = doc.prcs[prm >> 1] if prm & 1 and (prm >> 1) < len(doc.prcs) else prm
+        at, i = fc, max(bisect.bisect_right(starts, fc) - 1, 0)
+        while at < fc_end:
+            run = doc.runs[i] if i < len(doc.runs) else None
+            if run and run[1] <= at:
+                i += 1
+                continue
+            inside = run is not None and run[0] <= at
+            end = min(run[1] if inside else run[0] if run else fc_end, fc_end)
+            formatting = ((run[2] or b"") if inside else b"", piece)
+            a, b = cp + (at - fc) // width, cp + (end - fc) // width
+            if out and out[-1][1] == a and out[-1][2] == formatting:
+                out[-1] = (out[-1][0], b, formatting)
+            else:
+                out.append((a, b, formatting))
+            at, i = end, i + inside
+    return out
+
+
+def effective_font_and_size(doc, formatting):
+    """(ascii font, other font, half-points, complex-script half-points) that a run's direct formatting sets
+    last, None where a later reset hands it back to the style."""
+    grpprl, piece = formatting
+    sequence = sprms(grpprl)
+    if isinstance(piece, bytes):
+        sequence += sprms(piece)
+    elif (piece >> 1) & 0x7F == PRM0_PLAIN:
         sequence.append((0x2A33, b"\0"))
+    values = [None] * 4
     for sprm, operand in sequence:
         if sprm in RESETS:
             values = [None] * 4
@@ -571,43 +597,45 @@ def effective_font_and_size(doc, grpprl, prm):
             values[2] = values[3] = None
         elif sprm in (FTC0, FTC2, HPS, HPS_BI):
             values[(FTC0, FTC2, HPS, HPS_BI).index(sprm)] = struct.unpack("<h", operand)[0]
-    return values
+    names = [doc.fonts[v].lower() if v is not None and 0 <= v < len(doc.fonts) else v for v in values[:2]]
+    return names + values[2:]
 
 
-def check_expected_font(doc, findings, font, half_points, stories):
+def story_ranges(doc, stories, findings):
     header, footer = doc.first_page_stories()
     ranges = {"main": (0, doc.ccp["text"]), "header": header, "footer": footer}
-    wanted = [font.lower(), font.lower(), half_points, half_points]
-    cache = {}
     for story in stories:
         if ranges.get(story) is None:
             findings.note(f"{story}: page 1 shows no such story; nothing to check")
-            continue
-        bad, starts = 0, [run[0] for run in doc.runs]
-        for fc, fc_end, compressed, prm, cp in doc.text_spans(*ranges[story]):
-            i = max(bisect.bisect_right(starts, fc) - 1, 0)
-            at = fc
-            while at < fc_end:
-                at_cp = cp + (at - fc) // (1 if compressed else 2)
-                run = doc.runs[i] if i < len(doc.runs) else None
-                if run is None or run[0] > at or run[1] <= at:
-                    findings.error(f"{story}: FC {at} (CP {at_cp}) has no run")
-                    bad += 1
-                    break
-                key = (run[2], prm)
-                if key not in cache:
-                    values = effective_font_and_size(doc, run[2], prm)
-                    names = [doc.fonts[v].lower() if v is not None and 0 <= v < len(doc.fonts) else v
-                             for v in values[:2]]
-                    cache[key] = names + values[2:]
-                if cache[key] != wanted:
-                    bad += 1
-                    if bad <= 3:
-                        findings.error(f"{story}: the run [{run[0]}, {run[1]}) at CP {at_cp} ends with "
-                                       f"font/other font/size/complex size {cache[key]}, expected {wanted}")
-                at, i = run[1], i + 1
-        if bad > 3:
-            findings.error(f"{story}: {bad} runs in all do not carry the expected font and size")
+    return {story: ranges[story] for story in stories if ranges.get(story)}
+
+
+def check_expected_font(doc, findings, font, half_points, ranges):
+    wanted = [font.lower(), font.lower(), half_points, half_points]
+    for story, (start, end) in ranges.items():
+        wrong = [(a, values) for a, _, formatting in formatting_by_cp(doc, start, end)
+                 if (values := effective_font_and_size(doc, formatting)) != wanted]
+        for cp, values in wrong[:3]:
+            findings.error(f"{story}: the text at CP {cp} ends with font, other font, size, complex-script size "
+                           f"{values}, expected {wanted}")
+        if len(wrong) > 3:
+            findings.error(f"{story}: {len(wrong)} runs in all lack the expected font and size")
+
+
+def check_untouched(original, restyled, findings, ranges):
+    """Text outside the restyled stories keeps exactly its direct formatting."""
+    edges = sorted(ranges.values())
+    outside, at = [], 0
+    for start, end in edges + [(original.last_cp(), original.last_cp())]:
+        if at < start:
+            outside.append((at, start))
+        at = max(at, end)
+    for start, end in outside:
+        before, after = formatting_by_cp(original, start, end), formatting_by_cp(restyled, start, end)
+        if before != after:
+            cp = next((a[0] for a, b in zip(before, after) if a != b), start)
+            findings.error(f"outside the restyled stories: the formatting at CP {cp} changed")
+            return
 
 
 def check(original_path, restyled_path=None, font=None, half_points=None, stories=("main",)):
@@ -625,7 +653,9 @@ def check(original_path, restyled_path=None, font=None, half_points=None, storie
         check_invariants(restyled, findings, full_coverage=False)
         check_compared(original, restyled, findings)
         if font:
-            check_expected_font(restyled, findings, font, half_points, stories)
+            ranges = story_ranges(original, stories, findings)
+            check_expected_font(restyled, findings, font, half_points, ranges)
+            check_untouched(original, restyled, findings, ranges)
     except (struct.error, IndexError, ValueError) as problem:
         findings.error(f"a structure could not be read ({type(problem).__name__}: {problem})")
     return findings
