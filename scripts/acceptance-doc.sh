@@ -3,10 +3,10 @@
 # (beside the repository; GLYPHMERE_DOC_CORPUS overrides) are restyled in one glyphmere-batch run with
 # --font "DejaVu Serif" --size 13 --headers-footers. Each document must then be either
 #   restyled: scripts/doccheck/check_doc.py finds every invariant holding against the original and the new
-#     font and size on the main text and page 1's header and footer; antiword and catdoc read the same text
-#     as before; LibreOffice renders it to PDF with DejaVu Serif among the fonts (other fonts are listed,
-#     not failed: bullets' symbol fonts, footnotes, comments, text boxes and other pages' headers and
-#     footers keep theirs); or
+#     font and size on the main text and page 1's header and footer; libgsf still opens the container;
+#     antiword and catdoc read the same text as before; LibreOffice renders it to PDF with DejaVu Serif
+#     among the fonts (other fonts are listed, not failed: bullets' symbol fonts, footnotes, comments,
+#     text boxes and other pages' headers and footers keep theirs); or
 #   refused with an allowed reason (password-protected, Word 6/95 or older, protected against editing,
 #     tracks changes, AutoText only, rights-managed, signed, damaged structure; "not a Word document" for a
 #     file that is no compound file, such as Word 2's) and byte-identical.
@@ -64,6 +64,10 @@ check_restyled() {
     if ! "$checker" "original/$name" "doc/$name" --expect-font "$font" --expect-half-points $((points * 2)) \
             --stories main,header,footer >"check-$name.txt"; then
         echo "structure: $(grep -m3 '^error' "check-$name.txt" | tr '\n' ' ')"
+        return
+    fi
+    if gsf list "original/$name" >/dev/null 2>&1 && ! gsf list "doc/$name" >/dev/null 2>&1; then
+        echo "libgsf cannot open the compound file any more"
         return
     fi
     for reader in "antiword -m UTF-8.txt" "catdoc -d utf-8 -w"; do
