@@ -10,12 +10,14 @@ the engine that wrote it.
         the table stream byte-identical, the compound file's directory and the other streams' sectors
         unchanged, the two streams only appended to (apart from the FIB fields a restyle updates), the same
         text, and no text that had character properties before without them now; with --expect-font,
-        every character of the stories named carries that font and size as the last word of its properties.
+        every character of the stories named (main text, page 1's header and footer) carries that font and
+        size as the last word of its properties, and all other text keeps its properties exactly.
 
 Prints one line per finding and a verdict; exits 0 when sound, 1 on a violation, 2 when the file is not a
 Word 97-2003 document that can be checked (Word 6/95, encrypted, unreadable container)."""
 import argparse
 import bisect
+import copy
 import struct
 import sys
 
@@ -91,9 +93,12 @@ def variable_operand_size(sprm, rest):
     return 1 + rest[0]
 
 
+# 8-bit text as Word stores it: cp1252, with the bytes that code page leaves undefined kept as they are.
+CP1252 = [bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in range(256)]
+
+
 def decode_compressed(data):
-    """8-bit text as Word stores it: cp1252, with the bytes that code page leaves undefined kept as they are."""
-    return "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in data)
+    return "".join(map(CP1252.__getitem__, data))
 
 
 class Document:
@@ -120,21 +125,22 @@ class Document:
             raise Unsupported(f"stream {name} cannot be read ({error})")
 
     # --- FIB -------------------------------------------------------------------------------------------
-    def read_fib(self):
+    def read_fib(self, base=0):
+        """The FIB at base: 0 for the document, pnNext x 512 for a template's AutoText (glossary) document."""
         word = self.word
-        if len(word) < 0x9A + 8 * 0x5D:
+        if len(word) < base + 0x9A + 8 * 0x5D:
             raise Unsupported("the WordDocument stream is shorter than a Word 97 FIB")
-        ident, self.nfib = u16(word, 0), u16(word, 2)
-        csw = u16(word, 0x20)
-        if ident != 0xA5EC or csw != 14 or u16(word, 0x22 + 2 * csw) != 22:
+        ident, self.nfib = u16(word, base), u16(word, base + 2)
+        csw = u16(word, base + 0x20)
+        if ident != 0xA5EC or csw != 14 or u16(word, base + 0x22 + 2 * csw) != 22:
             raise Unsupported(f"Word 6/95 or older (wIdent 0x{ident:04X}, nFib {self.nfib})")
-        flags = u16(word, 0x0A)
+        flags = u16(word, base + 0x0A)
         if flags & 0x0100:
             raise Unsupported("encrypted or obfuscated")
         self.is_template, self.is_glossary = bool(flags & 0x0001), bool(flags & 0x0002)
         self.table_name = "1Table" if flags & 0x0200 else "0Table"
-        self.pn_next = u16(word, 0x08)
-        self.lw = 0x22 + 2 * csw + 2
+        self.pn_next = u16(word, base + 0x08)
+        self.lw = base + 0x22 + 2 * csw + 2
         self.pairs_at = self.lw + 4 * 22 + 2
         self.pair_count = u16(word, self.pairs_at - 2)
         if self.pair_count < 0x5D or self.pairs_at + 8 * self.pair_count + 2 > len(word):
@@ -300,6 +306,11 @@ class Document:
             if start < end:
                 self.runs.append((start, end, grpprl))
 
+    def papx_pages(self):
+        plc = self.table_slice(PAIR_BTE_PAPX, "PlcBtePapx") or b""
+        count = (len(plc) - 4) // 8 if len(plc) >= 12 else 0
+        return [pn & 0x3FFFFF for pn in struct.unpack_from(f"<{count}I", plc, 4 * (count + 1))]
+
     def check_grpprl(self, grpprl, where):
         try:
             for sprm, operand in sprms(grpprl):
@@ -429,10 +440,13 @@ def check_invariants(doc, findings, full_coverage=True):
     gaps = subtract(text, doc.covered())
     if gaps and full_coverage:
         error(f"bin table: {sum(b - a for a, b in gaps)} bytes of text have no run, first FC {gaps[0][0]}")
+    papx_pages = set(doc.papx_pages())
     for index, pn in enumerate(doc.chpx_pages):
         page = (pn * PAGE, (pn + 1) * PAGE)
         if subtract([page], text) != [page]:
             error(f"CHPX page {index} (pn {pn}) overlaps text")
+        if pn in papx_pages:
+            error(f"CHPX page {index} (pn {pn}) is also a paragraph-property page")
     wide = sorted((start, end, cp) for start, end, compressed, _, cp in spans if not compressed)
     wide_starts = [piece[0] for piece in wide]
     for fc in sorted({run[0] for run in doc.runs} | {run[1] for run in doc.runs}):
@@ -440,12 +454,29 @@ def check_invariants(doc, findings, full_coverage=True):
         if i >= 0 and wide[i][0] < fc < wide[i][1] and (fc - wide[i][0]) % 2:
             error(f"bin table: the run edge FC {fc} splits a character of the piece at CP {wide[i][2]}")
     if doc.pn_next and doc.is_template:
+        check_glossary_coverage(doc, findings, full_coverage)
         glossary = doc.pn_next * PAGE
         same = [(0x40, 4)] + [(0x9A + 8 * pair, 8) for pair in (PAIR_BTE_CHPX, PAIR_BTE_PAPX)]
         shifted = [doc.word[glossary + at:glossary + at + size] for at, size in same]
         if [doc.word[at:at + size] for at, size in same] != shifted:
             error("glossary FIB: cbMac or the bin-table pointers differ from the main FIB's")
     return text
+
+
+def check_glossary_coverage(doc, findings, full_coverage):
+    """A template's AutoText document shares the bin table: its text must be covered too."""
+    glossary = copy.copy(doc)
+    try:
+        glossary.read_fib(doc.pn_next * PAGE)
+        glossary.table = glossary.read_stream(glossary.table_name)
+        glossary.read_pieces()
+    except Unsupported as problem:
+        findings.error(f"glossary FIB at page {doc.pn_next}: {problem}")
+        return
+    text = merged(sorted((fc, end) for fc, end, *_ in glossary.text_spans(0, glossary.parts_end())))
+    gaps = subtract(text, doc.covered())
+    if gaps and full_coverage:
+        findings.error(f"bin table: {sum(b - a for a, b in gaps)} bytes of AutoText have no run, first FC {gaps[0][0]}")
 
 
 def check_container(original, restyled, findings):
