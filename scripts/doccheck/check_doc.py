@@ -350,13 +350,26 @@ class Document:
 
     # --- stories ---------------------------------------------------------------------------------------
     def header_stories(self):
-        """CPs (absolute) where each header story starts, plus the end; [] without headers."""
+        """CPs (absolute) where each header story starts, plus the end; [] without headers or when the plex
+        is damaged (its CPs must rise to ccpHdd - 1, the last story's guard mark)."""
         data = self.table_slice(PAIR_PLCF_HDD, "Plcfhdd")
         if not data or self.ccp["hdd"] <= 0:
             return []
-        base = self.ccp["text"] + self.ccp["ftn"]
         cps = struct.unpack_from(f"<{len(data) // 4}I", data)[:-1]
+        if any(a > b for a, b in zip(cps, cps[1:])) or cps[-1] != self.ccp["hdd"] - 1:
+            return []
+        base = self.ccp["text"] + self.ccp["ftn"]
         return [base + cp for cp in cps]
+
+    def check_header_plex(self):
+        if self.ccp["hdd"] <= 0:
+            return
+        data = self.table_slice(PAIR_PLCF_HDD, "Plcfhdd")
+        if data is not None and (len(data) < 8 or len(data) % 4):
+            self.findings.error(f"Plcfhdd: {len(data)} bytes for a header document of {self.ccp['hdd']} CPs")
+        elif data and not self.header_stories():
+            self.findings.error(f"Plcfhdd: the story CPs are out of order or do not end at ccpHdd - 1 "
+                                f"({self.ccp['hdd'] - 1})")
 
     def first_page_stories(self):
         """(header, footer) CP ranges that page 1 shows, each None when empty or absent (title page ->
@@ -431,6 +444,7 @@ def check_invariants(doc, findings, full_coverage=True):
     doc.read_fonts()
     doc.read_pieces()
     doc.read_runs()
+    doc.check_header_plex()
     if doc.text(doc.ccp["text"] - 1, doc.ccp["text"]) != "\r":
         error("main text: the last character is not a paragraph mark")
     for i, grpprl in enumerate(doc.prcs):
