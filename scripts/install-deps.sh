@@ -5,7 +5,7 @@ set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev libzip-dev libpugixml-dev libfontconfig-dev)
 test_packages=(libgtest-dev libgmock-dev fonts-dejavu-core fonts-liberation zip unzip clang libclang-rt-14-dev
-               libreoffice-writer-nogui poppler-utils python3-olefile antiword catdoc)
+               libreoffice-writer-nogui poppler-utils python3-olefile antiword catdoc libgsf-bin)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-}" = "--tests" ]; then

@@ -10,12 +10,14 @@ the engine that wrote it.
         the table stream byte-identical, the compound file's directory and the other streams' sectors
         unchanged, the two streams only appended to (apart from the FIB fields a restyle updates), the same
         text, and no text that had character properties before without them now; with --expect-font,
-        every character of the stories named carries that font and size as the last word of its properties.
+        every character of the stories named (main text, page 1's header and footer) carries that font and
+        size as the last word of its properties, and all other text keeps its properties exactly.
 
 Prints one line per finding and a verdict; exits 0 when sound, 1 on a violation, 2 when the file is not a
 Word 97-2003 document that can be checked (Word 6/95, encrypted, unreadable container)."""
 import argparse
 import bisect
+import copy
 import struct
 import sys
 
@@ -91,9 +93,12 @@ def variable_operand_size(sprm, rest):
     return 1 + rest[0]
 
 
+# 8-bit text as Word stores it: cp1252, with the bytes that code page leaves undefined kept as they are.
+CP1252 = [bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in range(256)]
+
+
 def decode_compressed(data):
-    """8-bit text as Word stores it: cp1252, with the bytes that code page leaves undefined kept as they are."""
-    return "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in data)
+    return "".join(map(CP1252.__getitem__, data))
 
 
 class Document:
@@ -120,21 +125,22 @@ class Document:
             raise Unsupported(f"stream {name} cannot be read ({error})")
 
     # --- FIB -------------------------------------------------------------------------------------------
-    def read_fib(self):
+    def read_fib(self, base=0):
+        """The FIB at base: 0 for the document, pnNext x 512 for a template's AutoText (glossary) document."""
         word = self.word
-        if len(word) < 0x9A + 8 * 0x5D:
+        if len(word) < base + 0x9A + 8 * 0x5D:
             raise Unsupported("the WordDocument stream is shorter than a Word 97 FIB")
-        ident, self.nfib = u16(word, 0), u16(word, 2)
-        csw = u16(word, 0x20)
-        if ident != 0xA5EC or csw != 14 or u16(word, 0x22 + 2 * csw) != 22:
+        ident, self.nfib = u16(word, base), u16(word, base + 2)
+        csw = u16(word, base + 0x20)
+        if ident != 0xA5EC or csw != 14 or u16(word, base + 0x22 + 2 * csw) != 22:
             raise Unsupported(f"Word 6/95 or older (wIdent 0x{ident:04X}, nFib {self.nfib})")
-        flags = u16(word, 0x0A)
+        flags = u16(word, base + 0x0A)
         if flags & 0x0100:
             raise Unsupported("encrypted or obfuscated")
         self.is_template, self.is_glossary = bool(flags & 0x0001), bool(flags & 0x0002)
         self.table_name = "1Table" if flags & 0x0200 else "0Table"
-        self.pn_next = u16(word, 0x08)
-        self.lw = 0x22 + 2 * csw + 2
+        self.pn_next = u16(word, base + 0x08)
+        self.lw = base + 0x22 + 2 * csw + 2
         self.pairs_at = self.lw + 4 * 22 + 2
         self.pair_count = u16(word, self.pairs_at - 2)
         if self.pair_count < 0x5D or self.pairs_at + 8 * self.pair_count + 2 > len(word):
@@ -300,6 +306,11 @@ class Document:
             if start < end:
                 self.runs.append((start, end, grpprl))
 
+    def papx_pages(self):
+        plc = self.table_slice(PAIR_BTE_PAPX, "PlcBtePapx") or b""
+        count = (len(plc) - 4) // 8 if len(plc) >= 12 else 0
+        return [pn & 0x3FFFFF for pn in struct.unpack_from(f"<{count}I", plc, 4 * (count + 1))]
+
     def check_grpprl(self, grpprl, where):
         try:
             for sprm, operand in sprms(grpprl):
@@ -339,13 +350,26 @@ class Document:
 
     # --- stories ---------------------------------------------------------------------------------------
     def header_stories(self):
-        """CPs (absolute) where each header story starts, plus the end; [] without headers."""
+        """CPs (absolute) where each header story starts, plus the end; [] without headers or when the plex
+        is damaged (its CPs must rise to ccpHdd - 1, the last story's guard mark)."""
         data = self.table_slice(PAIR_PLCF_HDD, "Plcfhdd")
         if not data or self.ccp["hdd"] <= 0:
             return []
-        base = self.ccp["text"] + self.ccp["ftn"]
         cps = struct.unpack_from(f"<{len(data) // 4}I", data)[:-1]
+        if any(a > b for a, b in zip(cps, cps[1:])) or cps[-1] != self.ccp["hdd"] - 1:
+            return []
+        base = self.ccp["text"] + self.ccp["ftn"]
         return [base + cp for cp in cps]
+
+    def check_header_plex(self):
+        if self.ccp["hdd"] <= 0:
+            return
+        data = self.table_slice(PAIR_PLCF_HDD, "Plcfhdd")
+        if data is not None and (len(data) < 8 or len(data) % 4):
+            self.findings.error(f"Plcfhdd: {len(data)} bytes for a header document of {self.ccp['hdd']} CPs")
+        elif data and not self.header_stories():
+            self.findings.error(f"Plcfhdd: the story CPs are out of order or do not end at ccpHdd - 1 "
+                                f"({self.ccp['hdd'] - 1})")
 
     def first_page_stories(self):
         """(header, footer) CP ranges that page 1 shows, each None when empty or absent (title page ->
@@ -420,6 +444,7 @@ def check_invariants(doc, findings, full_coverage=True):
     doc.read_fonts()
     doc.read_pieces()
     doc.read_runs()
+    doc.check_header_plex()
     if doc.text(doc.ccp["text"] - 1, doc.ccp["text"]) != "\r":
         error("main text: the last character is not a paragraph mark")
     for i, grpprl in enumerate(doc.prcs):
@@ -429,10 +454,13 @@ def check_invariants(doc, findings, full_coverage=True):
     gaps = subtract(text, doc.covered())
     if gaps and full_coverage:
         error(f"bin table: {sum(b - a for a, b in gaps)} bytes of text have no run, first FC {gaps[0][0]}")
+    papx_pages = set(doc.papx_pages())
     for index, pn in enumerate(doc.chpx_pages):
         page = (pn * PAGE, (pn + 1) * PAGE)
         if subtract([page], text) != [page]:
             error(f"CHPX page {index} (pn {pn}) overlaps text")
+        if pn in papx_pages:
+            error(f"CHPX page {index} (pn {pn}) is also a paragraph-property page")
     wide = sorted((start, end, cp) for start, end, compressed, _, cp in spans if not compressed)
     wide_starts = [piece[0] for piece in wide]
     for fc in sorted({run[0] for run in doc.runs} | {run[1] for run in doc.runs}):
@@ -440,12 +468,29 @@ def check_invariants(doc, findings, full_coverage=True):
         if i >= 0 and wide[i][0] < fc < wide[i][1] and (fc - wide[i][0]) % 2:
             error(f"bin table: the run edge FC {fc} splits a character of the piece at CP {wide[i][2]}")
     if doc.pn_next and doc.is_template:
+        check_glossary_coverage(doc, findings, full_coverage)
         glossary = doc.pn_next * PAGE
         same = [(0x40, 4)] + [(0x9A + 8 * pair, 8) for pair in (PAIR_BTE_CHPX, PAIR_BTE_PAPX)]
         shifted = [doc.word[glossary + at:glossary + at + size] for at, size in same]
         if [doc.word[at:at + size] for at, size in same] != shifted:
             error("glossary FIB: cbMac or the bin-table pointers differ from the main FIB's")
     return text
+
+
+def check_glossary_coverage(doc, findings, full_coverage):
+    """A template's AutoText document shares the bin table: its text must be covered too."""
+    glossary = copy.copy(doc)
+    try:
+        glossary.read_fib(doc.pn_next * PAGE)
+        glossary.table = glossary.read_stream(glossary.table_name)
+        glossary.read_pieces()
+    except Unsupported as problem:
+        findings.error(f"glossary FIB at page {doc.pn_next}: {problem}")
+        return
+    text = merged(sorted((fc, end) for fc, end, *_ in glossary.text_spans(0, glossary.parts_end())))
+    gaps = subtract(text, doc.covered())
+    if gaps and full_coverage:
+        findings.error(f"bin table: {sum(b - a for a, b in gaps)} bytes of AutoText have no run, first FC {gaps[0][0]}")
 
 
 def check_container(original, restyled, findings):
@@ -555,15 +600,41 @@ def check_compared(original, restyled, findings):
             findings.error(f"bin table: aFC[n] moved from {original.bte_fcs[-1]} to {restyled.bte_fcs[-1]}")
 
 
-def effective_font_and_size(doc, grpprl, prm):
-    """(ascii font index, other font index, half-points, complex-script half-points) that the direct
-    formatting of a run sets last, None where a later reset hands it back to the style."""
-    values = [None] * 4
-    sequence = sprms(grpprl or b"")
-    if prm & 1:
-        sequence += sprms(doc.prcs[prm >> 1]) if (prm >> 1) < len(doc.prcs) else []
-    elif (prm >> 1) & 0x7F == PRM0_PLAIN:
+def formatting_by_cp(doc, cp_start, cp_end):
+    """The direct formatting over a CP range as (cp, cp_end, (run grpprl, piece Prm or its Prc)), joined where
+    equal; text without a run counts as a run without properties."""
+    out, starts = [], [run[0] for run in doc.runs]
+    for fc, fc_end, compressed, prm, cp in doc.text_spans(cp_start, cp_end):
+        width = 1 if compressed else 2
+        piece = doc.prcs[prm >> 1] if prm & 1 and (prm >> 1) < len(doc.prcs) else prm
+        at, i = fc, max(bisect.bisect_right(starts, fc) - 1, 0)
+        while at < fc_end:
+            run = doc.runs[i] if i < len(doc.runs) else None
+            if run and run[1] <= at:
+                i += 1
+                continue
+            inside = run is not None and run[0] <= at
+            end = min(run[1] if inside else run[0] if run else fc_end, fc_end)
+            formatting = ((run[2] or b"") if inside else b"", piece)
+            a, b = cp + (at - fc) // width, cp + (end - fc) // width
+            if out and out[-1][1] == a and out[-1][2] == formatting:
+                out[-1] = (out[-1][0], b, formatting)
+            else:
+                out.append((a, b, formatting))
+            at, i = end, i + inside
+    return out
+
+
+def effective_font_and_size(doc, formatting):
+    """(ascii font, other font, half-points, complex-script half-points) that a run's direct formatting sets
+    last, None where a later reset hands it back to the style."""
+    grpprl, piece = formatting
+    sequence = sprms(grpprl)
+    if isinstance(piece, bytes):
+        sequence += sprms(piece)
+    elif (piece >> 1) & 0x7F == PRM0_PLAIN:
         sequence.append((0x2A33, b"\0"))
+    values = [None] * 4
     for sprm, operand in sequence:
         if sprm in RESETS:
             values = [None] * 4
@@ -571,43 +642,68 @@ def effective_font_and_size(doc, grpprl, prm):
             values[2] = values[3] = None
         elif sprm in (FTC0, FTC2, HPS, HPS_BI):
             values[(FTC0, FTC2, HPS, HPS_BI).index(sprm)] = struct.unpack("<h", operand)[0]
-    return values
+    names = [doc.fonts[v].lower() if v is not None and 0 <= v < len(doc.fonts) else v for v in values[:2]]
+    return names + values[2:]
 
 
-def check_expected_font(doc, findings, font, half_points, stories):
+def story_ranges(doc, stories, findings):
     header, footer = doc.first_page_stories()
     ranges = {"main": (0, doc.ccp["text"]), "header": header, "footer": footer}
-    wanted = [font.lower(), font.lower(), half_points, half_points]
-    cache = {}
     for story in stories:
         if ranges.get(story) is None:
             findings.note(f"{story}: page 1 shows no such story; nothing to check")
-            continue
-        bad, starts = 0, [run[0] for run in doc.runs]
-        for fc, fc_end, compressed, prm, cp in doc.text_spans(*ranges[story]):
-            i = max(bisect.bisect_right(starts, fc) - 1, 0)
-            at = fc
-            while at < fc_end:
-                at_cp = cp + (at - fc) // (1 if compressed else 2)
-                run = doc.runs[i] if i < len(doc.runs) else None
-                if run is None or run[0] > at or run[1] <= at:
-                    findings.error(f"{story}: FC {at} (CP {at_cp}) has no run")
-                    bad += 1
-                    break
-                key = (run[2], prm)
-                if key not in cache:
-                    values = effective_font_and_size(doc, run[2], prm)
-                    names = [doc.fonts[v].lower() if v is not None and 0 <= v < len(doc.fonts) else v
-                             for v in values[:2]]
-                    cache[key] = names + values[2:]
-                if cache[key] != wanted:
-                    bad += 1
-                    if bad <= 3:
-                        findings.error(f"{story}: the run [{run[0]}, {run[1]}) at CP {at_cp} ends with "
-                                       f"font/other font/size/complex size {cache[key]}, expected {wanted}")
-                at, i = run[1], i + 1
-        if bad > 3:
-            findings.error(f"{story}: {bad} runs in all do not carry the expected font and size")
+    return {story: ranges[story] for story in stories if ranges.get(story)}
+
+
+def check_expected_font(doc, findings, font, half_points, ranges):
+    wanted = [font.lower(), font.lower(), half_points, half_points]
+    for story, (start, end) in ranges.items():
+        wrong = [(a, values) for a, _, formatting in formatting_by_cp(doc, start, end)
+                 if (values := effective_font_and_size(doc, formatting)) != wanted]
+        for cp, values in wrong[:3]:
+            findings.error(f"{story}: the text at CP {cp} ends with font, other font, size, complex-script size "
+                           f"{values}, expected {wanted}")
+        if len(wrong) > 3:
+            findings.error(f"{story}: {len(wrong)} runs in all lack the expected font and size")
+
+
+def check_untouched(original, restyled, findings, ranges):
+    """Text outside the restyled stories keeps exactly its direct formatting."""
+    edges = sorted(ranges.values())
+    outside, at = [], 0
+    for start, end in edges + [(original.last_cp(), original.last_cp())]:
+        if at < start:
+            outside.append((at, start))
+        at = max(at, end)
+    for start, end in outside:
+        before, after = formatting_by_cp(original, start, end), formatting_by_cp(restyled, start, end)
+        if before != after:
+            cp = next((a[0] for a, b in zip(before, after) if a != b), start)
+            findings.error(f"outside the restyled stories: the formatting at CP {cp} changed")
+            return
+
+
+def check(original_path, restyled_path=None, font=None, half_points=None, stories=("main",)):
+    """Findings about one file, or about a restyled file against its original; raises Unsupported."""
+    findings = Findings()
+    try:
+        original = Document(original_path, Findings() if restyled_path else findings)
+        if not restyled_path:
+            check_invariants(original, findings)
+            return findings
+        restyled = Document(restyled_path, findings)
+        original.read_fonts()
+        original.read_pieces()
+        original.read_runs()
+        check_invariants(restyled, findings, full_coverage=False)
+        check_compared(original, restyled, findings)
+        if font:
+            ranges = story_ranges(original, stories, findings)
+            check_expected_font(restyled, findings, font, half_points, ranges)
+            check_untouched(original, restyled, findings, ranges)
+    except (struct.error, IndexError, ValueError) as problem:
+        findings.error(f"a structure could not be read ({type(problem).__name__}: {problem})")
+    return findings
 
 
 def main():
@@ -619,28 +715,12 @@ def main():
     parser.add_argument("--stories", default="main")
     parser.add_argument("--quiet", action="store_true", help="print only the verdict line")
     args = parser.parse_args()
-    if args.expect_font and not args.restyled:
-        args.restyled = args.original
-    findings = Findings()
     try:
-        original = Document(args.original, Findings() if args.restyled else findings)
-        if args.restyled:
-            restyled = Document(args.restyled, findings)
-            original.read_fonts()
-            original.read_pieces()
-            original.read_runs()
-            check_invariants(restyled, findings, full_coverage=False)
-            check_compared(original, restyled, findings)
-            if args.expect_font:
-                check_expected_font(restyled, findings, args.expect_font, args.expect_half_points,
-                                    args.stories.split(","))
-        else:
-            check_invariants(original, findings)
+        findings = check(args.original, args.restyled or (args.original if args.expect_font else None),
+                         args.expect_font, args.expect_half_points, args.stories.split(","))
     except Unsupported as reason:
         print(f"unsupported: {reason}")
         return 2
-    except (struct.error, IndexError, ValueError) as problem:
-        findings.error(f"a structure could not be read ({type(problem).__name__}: {problem})")
     if not args.quiet:
         for line in findings.errors:
             print("error:", line)

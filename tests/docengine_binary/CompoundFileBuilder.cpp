@@ -1,7 +1,9 @@
 #include "CompoundFileBuilder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 
@@ -144,9 +146,12 @@ namespace {
 
 void writeTable(std::string& bytes, const BuiltCompoundFile& file, const std::vector<std::uint32_t>& table,
                 const std::vector<std::uint32_t>& sectors) {
+    // Test machines are little-endian, as the container is.
+    static_assert(std::endian::native == std::endian::little);
     const std::uint32_t perSector = file.sectorSize / 4;
-    for (std::size_t i = 0; i < table.size(); ++i)
-        put32(bytes, file.sectorOffset(sectors[i / perSector]) + i % perSector * 4, table[i]);
+    for (std::size_t i = 0; i < sectors.size(); ++i)
+        std::memcpy(bytes.data() + file.sectorOffset(sectors[i]), table.data() + i * perSector,
+                    file.sectorSize);
 }
 
 } // namespace

@@ -170,5 +170,13 @@ TEST(OverridesFontOrSize, TrueForFontSizeAndStyleResets) {
     EXPECT_THROW(overridesFontOrSize(kBold + "\x43"), EngineError);
 }
 
+TEST(OverridesFontOrSize, Prm0OnlyWhenItResetsToThePlainStyle) {
+    EXPECT_TRUE(prm0OverridesFontOrSize(0x53 << 1));
+    EXPECT_TRUE(prm0OverridesFontOrSize(0x53 << 1 | 0x0100)) << "any operand";
+    EXPECT_FALSE(prm0OverridesFontOrSize(0));
+    EXPECT_FALSE(prm0OverridesFontOrSize(0x54 << 1)) << "another sprm";
+    EXPECT_FALSE(prm0OverridesFontOrSize(0x53 << 1 | 1)) << "a Prm1 points at a Prc";
+}
+
 } // namespace
 } // namespace glyphmere::docengine

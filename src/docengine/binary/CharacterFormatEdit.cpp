@@ -73,4 +73,9 @@ bool overridesFontOrSize(std::string_view grpprl) {
     });
 }
 
+bool prm0OverridesFontOrSize(std::uint16_t prm) {
+    constexpr std::uint16_t kPlainIsprm = 0x53;
+    return (prm & 1) == 0 && (prm >> 1 & 0x7F) == kPlainIsprm;
+}
+
 } // namespace glyphmere::docengine

@@ -28,4 +28,8 @@ std::string editedGrpprl(std::string_view grpprl, const CharacterFormatEdit& edi
 // EngineError when the grpprl is malformed.
 bool overridesFontOrSize(std::string_view grpprl);
 
+// The same for a piece's Prm (a Prm0 when bit 0 is clear). Of the sprms a Prm0 can name, only sprmCPlain
+// (isprm 0x53) resets font and size; a Prm1 points at a Prc, whose grpprl the caller checks instead.
+bool prm0OverridesFontOrSize(std::uint16_t prm);
+
 } // namespace glyphmere::docengine

@@ -124,24 +124,17 @@ std::vector<CharacterRun> contiguousRuns(const std::vector<CharacterRun>& runs) 
 // list once (as Chpx: a size byte and the list), from the end of the page down at even offsets.
 class PageLayout {
 public:
-    // Adds run when it fits, else leaves the page as it is.
+    // Adds run when it fits, else leaves the page as it is. The run must outlive the layout.
     bool tryAdd(const CharacterRun& run) {
-        int index = -1;
-        std::size_t chpxBytes = m_chpxBytes;
-        if (run.grpprl) {
-            const auto found = std::find(m_chpxs.begin(), m_chpxs.end(), *run.grpprl);
-            index = static_cast<int>(found - m_chpxs.begin());
-            if (found == m_chpxs.end())
-                chpxBytes += alignedChpxSize(*run.grpprl);
-        }
+        const bool newChpx = run.grpprl && !chpxIndex(*run.grpprl);
+        const std::size_t chpxBytes = m_chpxBytes + (newChpx ? alignedChpxSize(*run.grpprl) : 0);
         const std::size_t crun = m_runs.size() + 1;
         if (crun > kMaxRunsPerFkp || 4 * (crun + 1) + crun + chpxBytes > kPropertyAreaEnd)
             return false;
-        if (run.grpprl && static_cast<std::size_t>(index) == m_chpxs.size())
+        if (newChpx)
             m_chpxs.push_back(*run.grpprl);
         m_chpxBytes = chpxBytes;
         m_runs.push_back(&run);
-        m_chpxIndexes.push_back(index);
         return true;
     }
 
@@ -151,8 +144,8 @@ public:
             appendU32(page, run->fcStart);
         appendU32(page, m_runs.back()->fcEnd);
         const std::vector<std::size_t> offsets = chpxOffsets();
-        for (int index : m_chpxIndexes)
-            page.push_back(static_cast<char>(index < 0 ? 0 : offsets[static_cast<std::size_t>(index)] / 2));
+        for (const CharacterRun* run : m_runs)
+            page.push_back(static_cast<char>(run->grpprl ? offsets[*chpxIndex(*run->grpprl)] / 2 : 0));
         page.resize(kFkpPageSize, '\0');
         for (std::size_t i = 0; i < m_chpxs.size(); ++i) {
             page[offsets[i]] = static_cast<char>(m_chpxs[i].size());
@@ -163,14 +156,20 @@ public:
     }
 
 private:
-    static std::size_t alignedChpxSize(const std::string& grpprl) {
+    static std::size_t alignedChpxSize(std::string_view grpprl) {
         return (1 + grpprl.size() + 1) & ~std::size_t{1};
     }
 
+    std::optional<std::size_t> chpxIndex(std::string_view grpprl) const {
+        const auto found = std::find(m_chpxs.begin(), m_chpxs.end(), grpprl);
+        return found == m_chpxs.end() ? std::nullopt : std::optional<std::size_t>(found - m_chpxs.begin());
+    }
+
+    // Each Chpx's offset: packed from the end of the property area down, each at an even offset.
     std::vector<std::size_t> chpxOffsets() const {
         std::vector<std::size_t> offsets;
         std::size_t offset = kPropertyAreaEnd;
-        for (const std::string& chpx : m_chpxs) {
+        for (std::string_view chpx : m_chpxs) {
             offset -= alignedChpxSize(chpx);
             offsets.push_back(offset);
         }
@@ -178,8 +177,7 @@ private:
     }
 
     std::vector<const CharacterRun*> m_runs;
-    std::vector<int> m_chpxIndexes; // per run: its entry in m_chpxs, -1 for none
-    std::vector<std::string> m_chpxs;
+    std::vector<std::string_view> m_chpxs; // distinct property lists, in the runs' strings
     std::size_t m_chpxBytes = 0;
 };
 

@@ -169,10 +169,9 @@ void CompoundFileEditor::completeDifat() {
 void CompoundFileEditor::writeTable(const std::vector<std::uint32_t>& table,
                                     const std::vector<std::uint32_t>& sectors) {
     const std::uint64_t perSector = m_layout.sectorSize() / 4;
-    for (std::size_t i = 0; i < sectors.size(); ++i) {
-        for (std::uint64_t j = 0; j < perSector; ++j)
-            put32(m_layout.sectorOffset(sectors[i]) + j * 4, table[i * perSector + j]);
-    }
+    for (std::size_t i = 0; i < sectors.size(); ++i)
+        writeBytes(m_layout.sectorOffset(sectors[i]),
+                   le32ArrayBytes(table.data() + i * perSector, perSector));
 }
 
 void CompoundFileEditor::writeDifat() {

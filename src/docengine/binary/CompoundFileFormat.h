@@ -1,9 +1,12 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
@@ -68,6 +71,30 @@ inline std::uint64_t readLe64(std::string_view bytes, std::size_t at) {
 inline void writeLe32(std::string& bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+// Appends the little-endian 32-bit numbers that fill `bytes` (a table sector) to `table`.
+inline void appendLe32Array(std::vector<std::uint32_t>& table, std::string_view bytes) {
+    const std::size_t first = table.size();
+    table.resize(first + bytes.size() / 4);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(table.data() + first, bytes.data(), bytes.size() / 4 * 4);
+    } else {
+        for (std::size_t i = 0; i < bytes.size() / 4; ++i)
+            table[first + i] = readLe32(bytes, i * 4);
+    }
+}
+
+// The little-endian bytes of `count` 32-bit numbers.
+inline std::string le32ArrayBytes(const std::uint32_t* values, std::size_t count) {
+    std::string bytes(count * 4, '\0');
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data(), values, count * 4);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            writeLe32(bytes, i * 4, values[i]);
+    }
+    return bytes;
 }
 
 // Units of `unitSize` bytes needed to hold `size` bytes.

@@ -69,8 +69,8 @@ void readFat(const std::string& bytes, CompoundLayout& layout) {
         if (seen[sector])
             failDamaged("FAT sector list names a sector twice");
         seen[sector] = true;
-        for (std::uint64_t i = 0; i < entriesPerSector; ++i)
-            layout.fat.push_back(readLe32(bytes, layout.sectorOffset(sector) + i * 4));
+        appendLe32Array(layout.fat,
+                        std::string_view(bytes).substr(layout.sectorOffset(sector), layout.sectorSize()));
     }
 }
 

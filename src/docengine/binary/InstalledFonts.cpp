@@ -36,17 +36,21 @@ using ConfigPtr = std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)>;
 using PatternPtr = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
 
 FamilyKind kindFromPanose(const std::array<std::uint8_t, 10>& panose) {
-    switch (panose[0]) { // family type
-    case 2:              // Latin text: monospaced proportion, sans serif styles (normal to rounded), serifs
-        if (panose[3] == 9)
+    enum : std::uint8_t { kLatinText = 2, kLatinHandWritten = 3, kLatinDecorative = 4, kLatinSymbol = 5 };
+    constexpr std::uint8_t kMonospaced = 9;      // proportion (byte 3)
+    constexpr std::uint8_t kFirstSerif = 2;      // serif style (byte 1): 0 and 1 are "any" and "no fit"
+    constexpr std::uint8_t kFirstSansSerif = 11; // serif styles from "normal sans" to "rounded"
+    switch (panose[0]) {
+    case kLatinText:
+        if (panose[3] == kMonospaced)
             return kModern;
-        if (panose[1] >= 11)
+        if (panose[1] >= kFirstSansSerif)
             return kSwiss;
-        return panose[1] >= 2 ? kRoman : kUnspecified;
-    case 3:
+        return panose[1] >= kFirstSerif ? kRoman : kUnspecified;
+    case kLatinHandWritten:
         return kScript;
-    case 4:
-    case 5:
+    case kLatinDecorative:
+    case kLatinSymbol:
         return kDecorative;
     default:
         return kUnspecified;
@@ -90,8 +94,9 @@ FontFileReader fileReader(const std::shared_ptr<UniqueFd>& file, std::uint64_t f
     };
 }
 
+// Opened without blocking, so a path that names a FIFO cannot hang the lookup.
 std::optional<SfntFace> faceInFile(const char* path, std::uint32_t faceIndex) {
-    auto file = std::make_shared<UniqueFd>(::open(path, O_RDONLY | O_CLOEXEC));
+    auto file = std::make_shared<UniqueFd>(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (!file->valid() || ::fstat(file->get(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
