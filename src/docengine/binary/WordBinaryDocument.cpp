@@ -19,7 +19,6 @@ namespace {
 constexpr std::size_t kPageSize = kFkpPageSize;
 constexpr std::uint64_t kLargestStream = 0x7FFFFFFF;
 constexpr const char* kWordDocumentStream = "WordDocument";
-constexpr std::uint16_t kPlainPropertiesIndex = 0x53; // a Prm0 holding sprmCPlain
 
 CompoundFile openContainer(const std::string& bytes) {
     CompoundFile file = CompoundFile::parse(bytes);
@@ -57,8 +56,8 @@ std::string_view tableStructure(std::string_view table, const Fib& fib, FibPair 
 void refuseOverridingPieces(const PieceTable& pieces) {
     for (const Piece& piece : pieces.pieces()) {
         const std::optional<std::string_view> properties = pieces.pieceProperties(piece);
-        const bool overrides = properties ? overridesFontOrSize(*properties)
-                                          : ((piece.prm >> 1) & 0x7F) == kPlainPropertiesIndex;
+        const bool overrides =
+            properties ? overridesFontOrSize(*properties) : prm0OverridesFontOrSize(piece.prm);
         if (overrides)
             throw EngineError(messages::kPieceFormatting);
     }
