@@ -1,6 +1,7 @@
 #include "docengine/binary/WordBinaryDocument.h"
 
 #include "CompoundFileBuilder.h"
+#include "SavedProperties.h"
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/files/EngineError.h"
@@ -18,20 +19,11 @@ namespace {
 
 using testing::HasSubstr;
 using namespace testing_support;
+using binary_testing::propertiesByCp;
+
+const binary_testing::FixedFonts kFonts;
 
 const std::string kNewFontSprms = prl16(0x4A4F, 3) + prl16(0x4A51, 3);
-
-class FixedFonts final : public FontDescriber {
-public:
-    FontDescription describe(const std::string& family) const override {
-        FontDescription font;
-        font.ffid = 0x26;
-        font.name = family;
-        return font;
-    }
-};
-
-const FixedFonts kFonts;
 
 std::string compoundFile(const WordTestStreams& streams,
                          const std::function<void(binary_testing::CompoundFileBuilder&)>& extra = {}) {
@@ -46,32 +38,6 @@ std::string compoundFile(const WordTestStreams& streams,
 
 std::string docFile(const WordTestDocument& document) {
     return compoundFile(buildWordStreams(document));
-}
-
-// The direct character properties of every CP of a saved file, as a reader finds them through the piece
-// table and the bin table: "-" for text without properties, "?" for text no run covers.
-std::vector<std::string> propertiesByCp(const std::string& fileBytes) {
-    const CompoundFile file = CompoundFile::parse(fileBytes);
-    const std::string wordDocument = *file.readStream("WordDocument");
-    const std::string table = *file.readStream("1Table");
-    const Fib fib = Fib::parse(wordDocument);
-    const auto slice = [&](FibPair which) {
-        return fieldSlice(table, fib.pair(which).fc, fib.pair(which).lcb, "a test structure");
-    };
-    const std::uint64_t length = fib.parts.total() + (fib.parts.total() > fib.parts.text ? 1 : 0);
-    const PieceTable pieces = PieceTable::parse(slice(FibPair::Clx), wordDocument.size(), length);
-    const std::vector<CharacterRun> runs = readCharacterRuns(wordDocument, slice(FibPair::PlcfBteChpx));
-    std::vector<std::string> result;
-    for (std::uint32_t cp = 0; cp < length; ++cp) {
-        const std::uint32_t fc = pieces.fcIntervals(cp, cp + 1).at(0).start;
-        std::string properties = "?";
-        for (const CharacterRun& run : runs) {
-            if (run.fcStart <= fc && fc < run.fcEnd)
-                properties = run.grpprl.value_or("-");
-        }
-        result.push_back(properties);
-    }
-    return result;
 }
 
 std::string refusal(const std::string& fileBytes) {
