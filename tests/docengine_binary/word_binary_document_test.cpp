@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 
 namespace glyphmere::docengine {
 namespace {
@@ -284,6 +285,32 @@ TEST(WordBinaryDocument, UnchangedDocumentSavesItsOriginalBytes) {
     EXPECT_EQ(document.restyle(document.story(BinaryStory::CurrentPageHeader), {}).runs, 0);
     EXPECT_FALSE(document.isChanged());
     EXPECT_EQ(document.savedBytes(), original);
+}
+
+// Damage anywhere in the two Word streams ends in a restyle or in a reason, never in another failure.
+TEST(WordBinaryDocument, RandomDamageEndsInARestyleOrAReason) {
+    const WordTestStreams pristine = buildWordStreams(storiesDocument());
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 400; ++round) {
+        WordTestStreams streams = pristine;
+        std::string& stream = round % 2 ? streams.table : streams.wordDocument;
+        for (int flips = 0; flips < 1 + round % 4; ++flips) {
+            const std::size_t at = random() % stream.size();
+            stream[at] = static_cast<char>(round % 3 == 0 ? 0xFF : random());
+        }
+        try {
+            WordBinaryDocument document(compoundFile(streams), kFonts);
+            FontChange change;
+            change.name = "Glyph Test Sans";
+            for (const BinaryStory story :
+                 {BinaryStory::MainText, BinaryStory::CurrentPageHeader, BinaryStory::CurrentPageFooter})
+                document.restyle(document.story(story), change);
+            for (const auto& story : document.allStories())
+                document.restyle(story.ranges, change);
+            document.savedBytes();
+        } catch (const EngineError&) {
+        }
+    }
 }
 
 } // namespace
