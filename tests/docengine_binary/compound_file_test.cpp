@@ -243,6 +243,20 @@ TEST(CompoundFile, UnreadDamagedStreamDoesNotStopAnUpdate) {
     EXPECT_THROW(file.readStream("Data"), EngineError);
 }
 
+TEST(CompoundFile, FatSectorMarkedEndOfChainStillReadsAndGrows) {
+    Streams contents;
+    BuiltCompoundFile built = builderWith(3, {{"WordDocument", 5000}, {"1Table", 300}}, contents).build();
+    built.set32(built.fatEntryOffset(built.fatSectors[0]), 0xFFFFFFFE);
+    contents["WordDocument"] = patterned(70000, 5);
+
+    const std::string saved =
+        CompoundFile::parse(built.bytes).withStreams({{"WordDocument", contents["WordDocument"]}});
+
+    EXPECT_EQ(readAll(CompoundFile::parse(saved)), contents);
+    EXPECT_EQ(built.bytes.substr(built.fatEntryOffset(built.fatSectors[0]), 4),
+              saved.substr(built.fatEntryOffset(built.fatSectors[0]), 4));
+}
+
 TEST(CompoundFile, RefusesWhatAnInPlaceUpdateCannotDo) {
     Streams contents;
     const CompoundFile file = CompoundFile::parse(builderWith(3, kWordFile, contents).build().bytes);
