@@ -188,6 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
         GrowthCase{"AppendsSectorsV4", 4, kWordFile, {{"WordDocument", 40000}}},
         GrowthCase{"EmptyStreams", 3, kWordFile, {{"Empty", 10}}},
         GrowthCase{"EmptyStreamToRegular", 3, kWordFile, {{"Empty", 5000}}},
+        GrowthCase{"FirstMiniStream", 3, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 700}}},
+        GrowthCase{"FirstMiniStreamV4", 4, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 4095}}},
         GrowthCase{
             "SeveralAtOnce",
             3,
