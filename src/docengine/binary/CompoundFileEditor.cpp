@@ -27,6 +27,11 @@ CompoundFileEditor::CompoundFileEditor(std::string paddedBytes, std::uint64_t fi
     : m_bytes(std::move(paddedBytes)), m_fileSize(fileSize), m_layout(std::move(layout)),
       m_originalFatSectors(m_layout.fatSectors.size()), m_originalDifatSectors(m_layout.difatSectors.size()),
       m_nextSector(m_layout.sectorCount), m_claims(m_layout.sectorCount) {
+    claimSectors();
+}
+
+// Marks whose each sector is: the tables, the directory and the mini stream, and each regular stream's chain.
+void CompoundFileEditor::claimSectors() {
     for (const auto* structure : {&m_layout.fatSectors, &m_layout.difatSectors, &m_layout.directorySectors}) {
         for (const std::uint32_t sector : *structure)
             m_claims.claim(sector, SectorClaims::kStructure);
@@ -38,6 +43,15 @@ CompoundFileEditor::CompoundFileEditor(std::string paddedBytes, std::uint64_t fi
         const DirectoryEntry& entry = m_layout.entries[number];
         if (entry.type == kStreamEntry && entry.size >= kMiniStreamCutoff)
             m_claims.claimChain(m_layout.fat, entry.start, number);
+    }
+}
+
+void CompoundFileEditor::claimMiniSectors() {
+    m_miniClaims = SectorClaims(m_nextMiniSector);
+    for (std::uint32_t number = 1; number < m_layout.entries.size(); ++number) {
+        const DirectoryEntry& entry = m_layout.entries[number];
+        if (entry.type == kStreamEntry && entry.size > 0 && entry.size < kMiniStreamCutoff)
+            m_miniClaims.claimChain(m_mini->miniFat, entry.start, number);
     }
 }
 
@@ -174,12 +188,7 @@ MiniStream& CompoundFileEditor::mini() {
         m_originalMiniFatSectors = m_mini->miniFatSectors.size();
         m_miniFatStart = readLe32(m_bytes, kMiniFatStartAt);
         m_nextMiniSector = unitsFor(m_mini->size, kMiniSectorSize);
-        m_miniClaims = SectorClaims(m_nextMiniSector);
-        for (std::uint32_t number = 1; number < m_layout.entries.size(); ++number) {
-            const DirectoryEntry& entry = m_layout.entries[number];
-            if (entry.type == kStreamEntry && entry.size > 0 && entry.size < kMiniStreamCutoff)
-                m_miniClaims.claimChain(m_mini->miniFat, entry.start, number);
-        }
+        claimMiniSectors();
     }
     return *m_mini;
 }

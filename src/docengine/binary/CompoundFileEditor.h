@@ -28,6 +28,8 @@ public:
 
 private:
     void writeRegular(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content);
+    void claimSectors();
+    void claimMiniSectors();
     std::vector<std::uint32_t> ownChain(std::uint32_t number, const std::string& owner);
     void writeMini(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content);
     std::uint32_t takeSector(std::uint32_t mark);
