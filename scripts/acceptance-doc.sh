@@ -52,8 +52,6 @@ awk -F'\t' '$1 == "changed" { print "doc/" $2 }' outcomes.tsv | xargs -r -d '\n'
 
 allowed='password-protected|Word 6/95|protected against editing|tracks changes|AutoText|rights-managed|signed|damaged'
 
-# The text a reader gets from a document, or its complaint; a reader that cannot read the original (antiword
-# cannot read a WordDocument stream kept in the mini stream) has nothing to compare.
 # Word 2 and older files are no compound files; the engine's sniffing calls them "not a Word document".
 not_compound() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" != d0cf11e0a1b11ae1 ]; }
 
@@ -71,6 +69,8 @@ sys.exit(0 if any(c.isalnum() and (c < "\u0590" or "\u0900" <= c < "\u2e80") for
 EOF
 }
 
+# The text a reader gets from a document, or its complaint; a reader that cannot read the original (antiword
+# cannot read a WordDocument stream kept in the mini stream) has nothing to compare.
 read_text() { "$@" 2>&1 || echo "READER FAILED $?"; }
 
 # Prints what is wrong with a restyled document, nothing when it is sound; other fonts go to stderr.
@@ -78,7 +78,7 @@ check_restyled() {
     local name=$1 reader before after fonts
     if ! "$checker" "original/$name" "doc/$name" --expect-font "$font" --expect-half-points $((points * 2)) \
             --stories main,header,footer >"check-$name.txt"; then
-        echo "structure: $(grep -m3 '^error' "check-$name.txt" | tr '\n' ' ')"
+        echo "structure: $(grep -m3 '^error\|^unsupported' "check-$name.txt" | tr '\n' ' ')"
         return
     fi
     if gsf list "original/$name" >/dev/null 2>&1 && ! gsf list "doc/$name" >/dev/null 2>&1; then
@@ -132,6 +132,13 @@ while IFS=$'\t' read -r status name reason; do
     reasons[$key]=$(( ${reasons[$key]:-0} + 1 ))
     if [[ $verdict == PASS* ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 done <outcomes.tsv
+for path in original/*; do
+    name=${path#original/}
+    if ! cut -f2 outcomes.tsv | grep -qxF "$name"; then
+        echo "FAIL $name: glyphmere-batch did not report it"
+        failed=$((failed + 1))
+    fi
+done
 
 echo "$passed passed, $failed failed"
 for key in "${!reasons[@]}"; do printf '%5d  %s\n' "${reasons[$key]}" "$key"; done | sort -rn
