@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the Word 97-2003 fixtures in tests/data/doc/: tests/data/sources/doc_fixtures.py writes one flat
 # ODT per feature (headers, first page, even/odd pages, sections, tables, fields, a picture, notes, lists,
-# East Asian and right-to-left text, a comment, a text box), and Debian's LibreOffice
+# East Asian and right-to-left text, a comment, a text box, many runs), and Debian's LibreOffice
 # (libreoffice-writer-nogui) saves each as .doc, and one as a .dot template. The results are committed, so
 # building and testing never need LibreOffice; run this only to change a fixture.
 set -euo pipefail

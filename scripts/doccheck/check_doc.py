@@ -592,12 +592,12 @@ def check_compared(original, restyled, findings):
     if lost:
         findings.error(f"bin table: {sum(b - a for a, b in lost)} bytes of text lost their run, first FC {lost[0][0]}")
     if original.bte_fcs and restyled.bte_fcs:
-        text_low = min(fc for fc, _ in old_text)
-        text_high = max(end for _, end in old_text)
-        if not text_low <= min(restyled.bte_fcs[0], original.bte_fcs[0]) or restyled.bte_fcs[0] > original.bte_fcs[0]:
-            findings.error(f"bin table: aFC[0] moved from {original.bte_fcs[0]} to {restyled.bte_fcs[0]}")
-        if not original.bte_fcs[-1] <= restyled.bte_fcs[-1] <= max(text_high, original.bte_fcs[-1]):
-            findings.error(f"bin table: aFC[n] moved from {original.bte_fcs[-1]} to {restyled.bte_fcs[-1]}")
+        # The bin table keeps its ends; it may only reach further to take in text that had no run.
+        (old_first, old_last), (new_first, new_last) = ((d.bte_fcs[0], d.bte_fcs[-1]) for d in (original, restyled))
+        if new_first > old_first or new_first < min(old_first, old_text[0][0]):
+            findings.error(f"bin table: aFC[0] moved from {old_first} to {new_first}")
+        if new_last < old_last or new_last > max(old_last, old_text[-1][1]):
+            findings.error(f"bin table: aFC[n] moved from {old_last} to {new_last}")
 
 
 def formatting_by_cp(doc, cp_start, cp_end):

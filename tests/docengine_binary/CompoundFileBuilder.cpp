@@ -159,10 +159,21 @@ void writeTable(std::string& bytes, const BuiltCompoundFile& file, const std::ve
 BuiltCompoundFile CompoundFileBuilder::build() const {
     BuiltCompoundFile out;
     out.sectorSize = m_majorVersion == 4 ? 4096 : 512;
-    const std::uint32_t ss = out.sectorSize;
-    const std::uint32_t perSector = ss / 4;
     Plan plan;
+    planTree(out, plan);
+    planSectors(out, plan);
+    planTables(out, plan);
+    out.bytes.assign((std::size_t{plan.totalSectors} + 1) * out.sectorSize, '\0');
+    writeTable(out.bytes, out, plan.fat, out.fatSectors);
+    writeTable(out.bytes, out, plan.miniFat, out.miniFatSectors);
+    writeHeader(out);
+    writeDirectory(out, plan);
+    writeContents(out, plan);
+    return out;
+}
 
+// Entry numbers depth first, and each storage's children as a balanced tree in the container's order.
+void CompoundFileBuilder::planTree(BuiltCompoundFile& out, Plan& plan) const {
     std::function<void(std::size_t)> numberNodes = [&](std::size_t node) {
         out.entries[m_nodes[node].path] = static_cast<std::uint32_t>(plan.entryNodes.size());
         plan.entryNodes.push_back(node);
@@ -190,7 +201,13 @@ BuiltCompoundFile CompoundFileBuilder::build() const {
         };
         plan.child[out.entries.at(node.path)] = subtree(0, sorted.size());
     }
+}
 
+// Every part's sectors one after another: FAT, DIFAT, directory, mini FAT, mini stream, then the streams.
+void CompoundFileBuilder::planSectors(BuiltCompoundFile& out, Plan& plan) const {
+    const std::uint32_t ss = out.sectorSize;
+    const std::uint32_t perSector = ss / 4;
+    const auto entryCount = static_cast<std::uint32_t>(plan.entryNodes.size());
     std::uint32_t regularSectors = 0;
     for (const Node& node : m_nodes) {
         if (!node.isStream)
@@ -231,8 +248,11 @@ BuiltCompoundFile CompoundFileBuilder::build() const {
                 sectors.take(unitsFor(m_nodes[plan.entryNodes[placement.entry]].content.size(), ss));
     }
     plan.totalSectors = sectors.next;
+}
 
-    plan.fat.assign(std::size_t{fatCount} * perSector, kFree);
+void CompoundFileBuilder::planTables(const BuiltCompoundFile& out, Plan& plan) const {
+    const std::uint32_t perSector = out.sectorSize / 4;
+    plan.fat.assign(out.fatSectors.size() * perSector, kFree);
     for (const std::uint32_t sector : out.fatSectors)
         plan.fat[sector] = kFatMark;
     for (const std::uint32_t sector : out.difatSectors)
@@ -240,20 +260,17 @@ BuiltCompoundFile CompoundFileBuilder::build() const {
     chainInto(plan.fat, out.directorySectors);
     chainInto(plan.fat, out.miniFatSectors);
     chainInto(plan.fat, out.miniStreamSectors);
-    plan.miniFat.assign(std::size_t{miniFatCount} * perSector, kFree);
+    plan.miniFat.assign(out.miniFatSectors.size() * perSector, kFree);
     for (const auto& [path, placement] : out.streams)
         chainInto(placement.inMiniStream ? plan.miniFat : plan.fat, placement.units);
     if (m_fatTailUsed)
         std::fill(plan.fat.begin() + plan.totalSectors, plan.fat.end(), kEndOfChain);
+}
 
-    out.bytes.assign((std::size_t{plan.totalSectors} + 1) * ss, '\0');
-    writeTable(out.bytes, out, plan.fat, out.fatSectors);
-    writeTable(out.bytes, out, plan.miniFat, out.miniFatSectors);
-    writeHeader(out);
-    writeDirectory(out, plan);
+void CompoundFileBuilder::writeContents(BuiltCompoundFile& out, const Plan& plan) const {
     for (const auto& [path, placement] : out.streams) {
         const std::string& content = m_nodes[plan.entryNodes[placement.entry]].content;
-        const std::uint32_t unit = placement.inMiniStream ? 64 : ss;
+        const std::uint32_t unit = placement.inMiniStream ? 64 : out.sectorSize;
         for (std::size_t i = 0; i < placement.units.size(); ++i) {
             const std::uint64_t at = placement.inMiniStream ? out.miniSectorOffset(placement.units[i])
                                                             : out.sectorOffset(placement.units[i]);
@@ -261,7 +278,6 @@ BuiltCompoundFile CompoundFileBuilder::build() const {
                               content.substr(i * unit, unit));
         }
     }
-    return out;
 }
 
 void CompoundFileBuilder::writeHeader(BuiltCompoundFile& out) const {

@@ -60,7 +60,11 @@ private:
     };
     struct Plan;
     std::size_t nodeFor(const std::string& path, bool isStream);
+    void planTree(BuiltCompoundFile& out, Plan& plan) const;
+    void planSectors(BuiltCompoundFile& out, Plan& plan) const;
+    void planTables(const BuiltCompoundFile& out, Plan& plan) const;
     void writeHeader(BuiltCompoundFile& out) const;
+    void writeContents(BuiltCompoundFile& out, const Plan& plan) const;
     void writeDirectory(BuiltCompoundFile& out, const Plan& plan) const;
 
     int m_majorVersion;

@@ -125,5 +125,53 @@ TEST_P(CompoundFileHostile, RefusesWithTheDamagedStructure) {
 INSTANTIATE_TEST_SUITE_P(Rows, CompoundFileHostile, ::testing::ValuesIn(kHostileCases),
                          [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
 
+struct HostileUpdateCase {
+    const char* name;
+    std::function<void(BuiltCompoundFile&)> damage;
+    std::string stream;
+    std::size_t newSize;
+    std::string reason; // after "the compound file's"
+};
+
+const std::vector<HostileUpdateCase> kHostileUpdateCases = {
+    {"ChainRunsIntoAnotherStream",
+     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, unitOf(f, "Storage/Inner", 2)); },
+     "WordDocument", 9000, "sector chain of stream \"WordDocument\" overlaps another part of the file"},
+    {"ChainRunsIntoTheDirectory",
+     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, f.directorySectors[0]); }, "WordDocument",
+     9000, "sector chain of stream \"WordDocument\" overlaps another part of the file"},
+    {"MiniChainRunsIntoAnotherStream",
+     [](BuiltCompoundFile& f) { setMiniFatLink(f, "Data", 1, unitOf(f, "1Table", 5)); }, "Data", 200,
+     "mini sector chain of stream \"Data\" overlaps another part of the file"},
+    {"GrownStreamLoops",
+     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, unitOf(f, "WordDocument", 0)); },
+     "WordDocument", 9000, "sector chain of stream \"WordDocument\" loops"},
+    {"MovedStreamsMiniChainLoops",
+     [](BuiltCompoundFile& f) { setMiniFatLink(f, "Data", 1, unitOf(f, "Data", 0)); }, "Data", 5000,
+     "mini sector chain of stream \"Data\" loops"},
+};
+
+class CompoundFileHostileUpdate : public ::testing::TestWithParam<HostileUpdateCase> {};
+
+// A chain that is damaged past the stream's end, or that shares sectors, reads well but must not be written.
+TEST_P(CompoundFileHostileUpdate, RefusesToWriteThroughDamage) {
+    const HostileUpdateCase& row = GetParam();
+    BuiltCompoundFile file = wordLikeFile(1);
+    row.damage(file);
+    const CompoundFile parsed = CompoundFile::parse(file.bytes);
+
+    try {
+        parsed.withStreams({{row.stream, std::string(row.newSize, 'n')}});
+        ADD_FAILURE() << "the damaged file was updated";
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.what(), messages::damaged("the compound file's " + row.reason));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CompoundFileHostileUpdate, ::testing::ValuesIn(kHostileUpdateCases),
+                         [](const ::testing::TestParamInfo<HostileUpdateCase>& info) {
+                             return info.param.name;
+                         });
+
 } // namespace
 } // namespace glyphmere::docengine

@@ -188,6 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
         GrowthCase{"AppendsSectorsV4", 4, kWordFile, {{"WordDocument", 40000}}},
         GrowthCase{"EmptyStreams", 3, kWordFile, {{"Empty", 10}}},
         GrowthCase{"EmptyStreamToRegular", 3, kWordFile, {{"Empty", 5000}}},
+        GrowthCase{"FirstMiniStream", 3, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 700}}},
+        GrowthCase{"FirstMiniStreamV4", 4, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 4095}}},
         GrowthCase{
             "SeveralAtOnce",
             3,
@@ -241,6 +243,20 @@ TEST(CompoundFile, UnreadDamagedStreamDoesNotStopAnUpdate) {
 
     EXPECT_EQ(CompoundFile::parse(saved).readStream("WordDocument"), patterned(8000, 3));
     EXPECT_THROW(file.readStream("Data"), EngineError);
+}
+
+TEST(CompoundFile, FatSectorMarkedEndOfChainStillReadsAndGrows) {
+    Streams contents;
+    BuiltCompoundFile built = builderWith(3, {{"WordDocument", 5000}, {"1Table", 300}}, contents).build();
+    built.set32(built.fatEntryOffset(built.fatSectors[0]), 0xFFFFFFFE);
+    contents["WordDocument"] = patterned(70000, 5);
+
+    const std::string saved =
+        CompoundFile::parse(built.bytes).withStreams({{"WordDocument", contents["WordDocument"]}});
+
+    EXPECT_EQ(readAll(CompoundFile::parse(saved)), contents);
+    EXPECT_EQ(built.bytes.substr(built.fatEntryOffset(built.fatSectors[0]), 4),
+              saved.substr(built.fatEntryOffset(built.fatSectors[0]), 4));
 }
 
 TEST(CompoundFile, RefusesWhatAnInPlaceUpdateCannotDo) {

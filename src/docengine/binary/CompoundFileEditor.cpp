@@ -26,7 +26,34 @@ void appendToChain(std::vector<std::uint32_t>& links, std::vector<std::uint32_t>
 CompoundFileEditor::CompoundFileEditor(std::string paddedBytes, std::uint64_t fileSize, CompoundLayout layout)
     : m_bytes(std::move(paddedBytes)), m_fileSize(fileSize), m_layout(std::move(layout)),
       m_originalFatSectors(m_layout.fatSectors.size()), m_originalDifatSectors(m_layout.difatSectors.size()),
-      m_nextSector(m_layout.sectorCount) {}
+      m_nextSector(m_layout.sectorCount), m_claims(m_layout.sectorCount) {
+    claimSectors();
+}
+
+// Marks whose each sector is: the tables, the directory and the mini stream, and each regular stream's chain.
+void CompoundFileEditor::claimSectors() {
+    for (const auto* structure : {&m_layout.fatSectors, &m_layout.difatSectors, &m_layout.directorySectors}) {
+        for (const std::uint32_t sector : *structure)
+            m_claims.claim(sector, SectorClaims::kStructure);
+    }
+    m_claims.claimChain(m_layout.fat, readLe32(m_bytes, kMiniFatStartAt), SectorClaims::kStructure);
+    if (m_layout.entries[0].size > 0)
+        m_claims.claimChain(m_layout.fat, m_layout.entries[0].start, SectorClaims::kStructure);
+    for (std::uint32_t number = 1; number < m_layout.entries.size(); ++number) {
+        const DirectoryEntry& entry = m_layout.entries[number];
+        if (entry.type == kStreamEntry && entry.size >= kMiniStreamCutoff)
+            m_claims.claimChain(m_layout.fat, entry.start, number);
+    }
+}
+
+void CompoundFileEditor::claimMiniSectors() {
+    m_miniClaims = SectorClaims(m_nextMiniSector);
+    for (std::uint32_t number = 1; number < m_layout.entries.size(); ++number) {
+        const DirectoryEntry& entry = m_layout.entries[number];
+        if (entry.type == kStreamEntry && entry.size > 0 && entry.size < kMiniStreamCutoff)
+            m_miniClaims.claimChain(m_mini->miniFat, entry.start, number);
+    }
+}
 
 void CompoundFileEditor::replaceStream(std::uint32_t number, const std::string& owner,
                                        std::string_view content) {
@@ -34,19 +61,36 @@ void CompoundFileEditor::replaceStream(std::uint32_t number, const std::string& 
     if (content.size() < entry.size)
         throw EngineError("the compound file's " + owner +
                           " would shrink, which an in-place update does not do");
+    std::vector<std::uint32_t> chain = ownChain(number, owner);
     if (content.size() < kMiniStreamCutoff) {
-        writeMini(entry, owner, content);
-    } else if (entry.size < kMiniStreamCutoff) {
-        freeMiniChain(entry, owner);
-        writeRegular(entry, {}, content);
+        writeMini(entry, std::move(chain), content);
     } else {
-        writeRegular(
-            entry,
-            chainHolding(m_layout.fatTable(), entry.start, entry.size, m_layout.sectorSize(), owner, true),
-            content);
+        if (entry.size < kMiniStreamCutoff) {
+            for (const std::uint32_t unit : chain)
+                mini().miniFat[unit] = kFreeSector;
+            chain.clear();
+        }
+        writeRegular(entry, std::move(chain), content);
     }
     entry.size = content.size();
     m_changedEntries.push_back(number);
+}
+
+// The stream's present chain, which only it may use: an update writes into every sector of it.
+std::vector<std::uint32_t> CompoundFileEditor::ownChain(std::uint32_t number, const std::string& owner) {
+    const DirectoryEntry& entry = m_layout.entries[number];
+    if (entry.size == 0)
+        return {};
+    const bool inMiniStream = entry.size < kMiniStreamCutoff;
+    const ChainTable table = inMiniStream ? mini().table() : m_layout.fatTable();
+    std::vector<std::uint32_t> chain = chainHolding(
+        table, entry.start, entry.size, inMiniStream ? kMiniSectorSize : m_layout.sectorSize(), owner, true);
+    const SectorClaims& claims = inMiniStream ? m_miniClaims : m_claims;
+    for (const std::uint32_t unit : chain) {
+        if (!claims.ownedBy(unit, number))
+            failDamaged(std::string(table.chainName) + " of " + owner + " overlaps another part of the file");
+    }
+    return chain;
 }
 
 std::string CompoundFileEditor::finish() {
@@ -71,11 +115,9 @@ void CompoundFileEditor::writeRegular(DirectoryEntry& entry, std::vector<std::ui
         writeBytes(m_layout.sectorOffset(chain[i]), content.substr(i * sectorSize, sectorSize));
 }
 
-void CompoundFileEditor::writeMini(DirectoryEntry& entry, const std::string& owner,
+void CompoundFileEditor::writeMini(DirectoryEntry& entry, std::vector<std::uint32_t> chain,
                                    std::string_view content) {
     MiniStream& stream = mini();
-    std::vector<std::uint32_t> chain =
-        chainHolding(stream.table(), entry.start, entry.size, kMiniSectorSize, owner, true);
     while (chain.size() * kMiniSectorSize < content.size()) {
         const std::uint32_t unit = takeMiniSector();
         appendToChain(stream.miniFat, chain, entry.start, unit);
@@ -83,15 +125,6 @@ void CompoundFileEditor::writeMini(DirectoryEntry& entry, const std::string& own
     for (std::size_t i = 0; i * kMiniSectorSize < content.size(); ++i)
         writeBytes(stream.fileOffset(m_layout, chain[i]),
                    content.substr(i * kMiniSectorSize, kMiniSectorSize));
-}
-
-void CompoundFileEditor::freeMiniChain(const DirectoryEntry& entry, const std::string& owner) {
-    if (entry.size == 0)
-        return;
-    MiniStream& stream = mini();
-    for (const std::uint32_t unit :
-         chainHolding(stream.table(), entry.start, entry.size, kMiniSectorSize, owner, true))
-        stream.miniFat[unit] = kFreeSector;
 }
 
 std::uint32_t CompoundFileEditor::takeSector(std::uint32_t mark) {
@@ -155,6 +188,7 @@ MiniStream& CompoundFileEditor::mini() {
         m_originalMiniFatSectors = m_mini->miniFatSectors.size();
         m_miniFatStart = readLe32(m_bytes, kMiniFatStartAt);
         m_nextMiniSector = unitsFor(m_mini->size, kMiniSectorSize);
+        claimMiniSectors();
     }
     return *m_mini;
 }

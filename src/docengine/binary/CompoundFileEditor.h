@@ -3,6 +3,7 @@
 #include "docengine/binary/CompoundFileFormat.h"
 #include "docengine/binary/CompoundLayout.h"
 #include "docengine/binary/MiniStream.h"
+#include "docengine/binary/SectorClaims.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,8 +28,10 @@ public:
 
 private:
     void writeRegular(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content);
-    void writeMini(DirectoryEntry& entry, const std::string& owner, std::string_view content);
-    void freeMiniChain(const DirectoryEntry& entry, const std::string& owner);
+    void claimSectors();
+    void claimMiniSectors();
+    std::vector<std::uint32_t> ownChain(std::uint32_t number, const std::string& owner);
+    void writeMini(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content);
     std::uint32_t takeSector(std::uint32_t mark);
     void coverInFat(std::uint32_t sector);
     std::uint32_t takeMiniSector();
@@ -50,6 +53,8 @@ private:
     const std::size_t m_originalFatSectors;
     const std::size_t m_originalDifatSectors;
     std::uint64_t m_nextSector;
+    SectorClaims m_claims;
+    SectorClaims m_miniClaims;
     std::optional<MiniStream> m_mini;
     std::size_t m_originalMiniFatSectors = 0;
     std::uint32_t m_miniFatStart = kEndOfChain;

@@ -1,4 +1,5 @@
-"""Writes the flat ODT sources of the Word 97-2003 fixtures into the folder given, one file per feature;
+"""Writes the flat ODT sources of the Word 97-2003 fixtures into the folder given, one file per feature
+(and one with enough runs to need several character-property pages);
 scripts/make-doc-fixtures.sh converts them with LibreOffice. Each source is small on purpose."""
 import base64
 import pathlib
@@ -181,6 +182,8 @@ def fixtures():
     yield "textbox", document(
         paragraph("A text box follows." + frame("Box", "<draw:text-box>" + paragraph("Text inside the box.")
                                                 + "</draw:text-box>")) + body_text(2, "text boxes"))
+    yield "many-runs", document(heading + body_text(70, "character pages"),
+                                master("Standard", header="Header over many runs", footer="Footer"))
     yield "template", document(
         paragraph("Template heading", "Heading") + body_text(2, "templates"),
         master("Standard", header="Template header", footer="Template footer"))
