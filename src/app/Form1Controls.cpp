@@ -3,6 +3,7 @@
 
 #include "app/ButtonPictures.h"
 #include "app/Controls.h"
+#include "app/PointerImageFolder.h"
 #include "doclist/DocumentListView.h"
 #include "doclist/FolderScan.h"
 #include "platform/qt/Twips.h"
@@ -80,10 +81,13 @@ void Form1::createControls()
     setTabOrder();
 }
 
-// The list follows the window's pointer setting and finds its drag image in the program's folder.
+// The list follows the window's pointer setting and finds its drag image in the program's folder, or
+// else in the data folder of an installed program.
 doclist::DocumentListView* Form1::createListView1()
 {
-    return new doclist::DocumentListView(*this, m_platform.windowSystem.programFolder(), this);
+    const std::string imageFolder =
+        pointerImageFolder(m_platform.fileSystem, m_platform.windowSystem.programFolder(), kDragImageFile);
+    return new doclist::DocumentListView(*this, imageFolder, this);
 }
 
 void Form1::createButtons()

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "app/Globals.h"
+#include "app/PointerImageFolder.h"
 #include "doclist/DocumentListView.h"
 #include "platform/PathSeparator.h"
 #include "platform/qt/PointerImage.h"
@@ -16,13 +17,13 @@ using platform::MousePointer::Custom;
 using platform::MousePointer::Default;
 using platform::MousePointer::Hourglass;
 
-constexpr const char* kHandCursorFile = "HAND-M.CUR";
-
 } // namespace
 
 void Form1::loadMouseIcon()
 {
-    const std::string path = m_platform.windowSystem.programFolder() + platform::kPathSeparator + kHandCursorFile;
+    const std::string folder =
+        pointerImageFolder(m_platform.fileSystem, m_platform.windowSystem.programFolder(), kHandCursorFile);
+    const std::string path = folder + platform::kPathSeparator + kHandCursorFile;
     // A file that exists but is no readable cursor counts as missing: the hand then shows the
     // ordinary pointer.
     if (FileExists(m_platform.fileSystem, path))

@@ -47,29 +47,41 @@ std::optional<std::string> copyFile(const std::string& path, const std::string& 
 
 BackupCopies::BackupCopies(std::string folder) : m_folder(std::move(folder)) {}
 
-std::string BackupCopies::copyPathFor(const std::string& path) const
+std::string BackupCopies::copyPathFor(const std::string& realPath) const
 {
-    const fs::path full = fs::absolute(path).lexically_normal();
+    const fs::path full = fs::absolute(realPath).lexically_normal();
     const fs::path current = fs::current_path().lexically_normal();
     const fs::path kept = isBelow(full, current) ? full.lexically_relative(current) : full.relative_path();
     return (fs::path(m_folder) / kept).string();
 }
 
-std::optional<std::string> BackupCopies::keepOriginal(const std::string& path)
+std::optional<std::string> BackupCopies::claim(const std::string& realPath)
 {
     std::string copyPath;
     try {
-        copyPath = copyPathFor(path);
+        copyPath = copyPathFor(realPath);
     } catch (const fs::filesystem_error& error) {
         return "the backup copy could not be placed (" + error.code().message() + ")";
     }
+    const std::lock_guard lock(m_mutex);
+    const auto [owner, claimed] = m_owners.emplace(copyPath, realPath);
+    if (!claimed && owner->second != realPath)
+        return "its backup copy would go to " + copyPath + ", where the copy of " + owner->second + " goes";
+    return std::nullopt;
+}
+
+std::optional<std::string> BackupCopies::keepOriginal(const std::string& realPath)
+{
+    if (std::optional<std::string> refusal = claim(realPath))
+        return refusal;
+    const std::string copyPath = copyPathFor(realPath);
     {
         const std::lock_guard lock(m_mutex);
         if (m_made.count(copyPath))
             return std::nullopt;
     }
-    // Two jobs never hold the same document, so they never write the same copy at once.
-    std::optional<std::string> failure = copyFile(path, copyPath);
+    // Only the job holding this document writes its copy: no other document owns the place.
+    std::optional<std::string> failure = copyFile(realPath, copyPath);
     if (!failure) {
         const std::lock_guard lock(m_mutex);
         m_made.insert(copyPath);

@@ -8,12 +8,25 @@
 
 namespace glyphmere::batch {
 
-enum class Command { Restyle, ListFonts, Help };
+enum class Command { Restyle, ListFonts, Help, Version };
 
-// One thing to restyle, as given: a document, or a folder whose matching documents are added.
+// Where a run's documents come from: a document, a folder whose matching documents are added, a list of
+// paths (--files-from, "-" for standard input), or the documents a previous report left undone.
+enum class InputKind { File, Folder, PathList, RetryReport };
+
+// One thing to restyle, as given.
 struct BatchInput {
     std::string path;
-    bool isFolder = false;
+    InputKind kind = InputKind::File;
+};
+
+enum class ReportFormat { Json, JsonLines };
+
+// --shard as written: "K/N", "auto" (both from a job runner's variables) or "auto/N" (the index from
+// them, the count given).
+struct ShardRequest {
+    std::optional<unsigned long> index; // none: from the environment
+    std::optional<unsigned long> count; // none: from the environment
 };
 
 // The command line, read. error is empty when the arguments make sense; otherwise it says what is wrong.
@@ -30,7 +43,11 @@ struct BatchArguments {
     std::optional<unsigned> jobs; // the number of cores when not given
     std::optional<std::string> extension;
     std::string reportPath;
+    std::optional<ReportFormat> reportFormat; // Json when not given
     std::string backupFolder;
+    bool nullSeparated = false; // the --files-from lists end each path with NUL, not a newline
+    bool quiet = false;         // no notes on the error output
+    std::optional<ShardRequest> shard;
     std::vector<BatchInput> inputs; // in the order given
     std::string error;
 
@@ -49,7 +66,7 @@ inline constexpr unsigned kMaxJobs = 256;
 // attached with "=" (--font=Arial); after "--" every argument is a file.
 BatchArguments parseArguments(const std::vector<std::string>& arguments);
 
-// The usage text printed by --help and after a usage error.
+// The text printed by --help.
 std::string usageText();
 
 } // namespace glyphmere::batch

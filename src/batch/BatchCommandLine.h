@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchArguments.h"
+#include "batch/ShardSplit.h"
 #include "platform/Automation.h"
 
 #include <atomic>
@@ -24,14 +25,17 @@ struct BatchEnvironment {
     const std::atomic<bool>& stop; // set: start no other document
     bool errIsTerminal = false;    // show the progress line on err
     unsigned defaultJobs = 1;      // --jobs when not given: the number of cores
+    std::istream* in = nullptr;    // read by --files-from -
+    VariableLookup variable = {};  // read by --shard auto; the process environment when empty
 };
 
 // Runs glyphmere-batch with the arguments that follow the program's name. Restyles the documents with
 // up to --jobs at a time, printing "changed: FILE", "failed: FILE: REASON" (or, in a dry run, "would
 // change: FILE: ...") for each to out, in input order; --list-fonts prints one font name per line.
-// Usage errors, the progress line and what an interrupted run did go to err. Returns the exit status:
-// 0 when every file was changed, 1 when any failed (or the report could not be written), 2 on a usage
-// error, 130 when stop was set before every document was started.
+// Usage errors, notes, the progress line and what an interrupted run did go to err. Returns the exit
+// status: 0 when every file was changed, 1 when any failed (or the report could not be written), 2 on a
+// usage error or a list or report that cannot be read, 130 when stop was set before every document was
+// started.
 int runCommandLine(const std::vector<std::string>& arguments, const BatchEnvironment& environment);
 
 // The same with one job by default, never stopped, without a progress line.

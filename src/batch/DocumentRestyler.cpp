@@ -17,22 +17,30 @@ DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Au
         m_backups.emplace(arguments.backupFolder);
 }
 
-Outcome DocumentRestyler::restyle(const BatchItem& item)
+void DocumentRestyler::claimBackupPlaces(const std::vector<std::string>& realPaths)
+{
+    if (!m_backups)
+        return;
+    for (const std::string& realPath : realPaths)
+        m_backups->claim(realPath); // a refusal is reported when that document's turn comes
+}
+
+Outcome DocumentRestyler::restyle(const BatchItem& item, const std::string& realPath)
 {
     if (!item.refusal.empty())
         return {OutcomeStatus::Failed, item.refusal, 0, {}};
     const auto start = std::chrono::steady_clock::now();
-    Outcome outcome = restyleFile(fullPath(item.path));
+    Outcome outcome = restyleFile(fullPath(item.path), realPath);
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
 
-Outcome DocumentRestyler::restyleFile(const std::string& path)
+Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string& realPath)
 {
     if (const auto refusal = word::refusalBeforeOpening(path))
         return {OutcomeStatus::Failed, *refusal, 0, {}};
     if (m_backups) {
-        if (const auto failure = m_backups->keepOriginal(path))
+        if (const auto failure = m_backups->keepOriginal(realPath))
             return {OutcomeStatus::Failed, *failure, 0, {}};
     }
     if (!m_engineRequest) {

@@ -19,10 +19,15 @@ class DocumentRestyler {
 public:
     DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation);
 
-    Outcome restyle(const BatchItem& item);
+    // Gives the backup places to the documents in this order (realPaths: each item's exclusion key), so
+    // that of two documents whose copies would share a place, the first keeps it and the later one fails.
+    void claimBackupPlaces(const std::vector<std::string>& realPaths);
+
+    // Restyles the item; realPath is its exclusion key, under which the backup copy is kept.
+    Outcome restyle(const BatchItem& item, const std::string& realPath);
 
 private:
-    Outcome restyleFile(const std::string& fullPath);
+    Outcome restyleFile(const std::string& fullPath, const std::string& realPath);
 
     platform::Automation& m_automation;
     word::FixedOptions m_options;

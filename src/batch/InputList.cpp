@@ -1,7 +1,15 @@
 #include "batch/InputList.h"
 
+#include "batch/ReportReader.h"
+#include "batch/SafeWrite.h"
+#include "batch/ShardSplit.h"
 #include "doclist/AddFolder.h"
 #include "platform/posix/PosixFileSystem.h"
+
+#include <algorithm>
+#include <istream>
+#include <iterator>
+#include <stdexcept>
 
 namespace glyphmere::batch {
 namespace {
@@ -9,6 +17,11 @@ namespace {
 constexpr const char* kUnreadable = "it could not be read, so no document below it was added";
 
 struct ScanInterrupted {};
+
+// A list or report that cannot be read: the run does not start.
+struct UnreadableInput {
+    std::string message;
+};
 
 // The walk's window-system services without a window: between two steps it only looks whether a stop
 // was requested, and leaves the walk when it was.
@@ -29,35 +42,116 @@ private:
     const std::atomic<bool>& m_stop;
 };
 
-void appendFolder(InputList& list, const std::string& folder, const std::string& extension,
-                  platform::FileSystem& fileSystem, HeadlessWalk& walk)
-{
-    doclist::AddFolder::ScanResult scan = doclist::AddFolder::scanFolderTree(fileSystem, walk, folder, extension);
-    for (std::string& skipped : scan.skipped)
-        list.items.push_back({std::move(skipped), kUnreadable});
-    for (std::string& path : scan.paths)
-        list.items.push_back({std::move(path), ""});
-}
+class InputReader {
+public:
+    InputReader(const InputSources& sources, const std::atomic<bool>& stop) : m_sources(sources), m_walk(stop) {}
+
+    void append(const BatchInput& input, std::vector<BatchItem>& items)
+    {
+        switch (input.kind) {
+        case InputKind::File:
+            items.push_back({input.path, "", shardKey(input.path)});
+            break;
+        case InputKind::Folder:
+            appendFolder(input.path, items);
+            break;
+        case InputKind::PathList:
+            for (const std::string& path : pathsInList(contentOf(input.path, "list"), m_sources.nullSeparated))
+                items.push_back({path, "", shardKey(path)});
+            break;
+        case InputKind::RetryReport:
+            appendRetried(input.path, items);
+            break;
+        }
+    }
+
+private:
+    void appendFolder(const std::string& folder, std::vector<BatchItem>& items)
+    {
+        doclist::AddFolder::ScanResult scan =
+            doclist::AddFolder::scanFolderTree(m_fileSystem, m_walk, folder, m_sources.extension);
+        // The scan puts each path after the folder and one separator.
+        const std::size_t prefix = folder.size() + (folder.ends_with('/') ? 0 : 1);
+        const auto relative = [prefix](const std::string& path) {
+            return shardKey(path.substr(std::min(prefix, path.size())));
+        };
+        for (const std::string& skipped : scan.skipped)
+            items.push_back({skipped, kUnreadable, relative(skipped)});
+        for (const std::string& path : scan.paths)
+            items.push_back({path, "", relative(path)});
+    }
+
+    void appendRetried(const std::string& report, std::vector<BatchItem>& items)
+    {
+        std::vector<std::string> paths;
+        try {
+            paths = undoneDocuments(contentOf(report, "report"));
+        } catch (const std::runtime_error& error) {
+            throw UnreadableInput{"the report " + report + " could not be read: " + error.what()};
+        }
+        for (const std::string& path : paths) {
+            // A folder that could not be read before is scanned again.
+            const auto attributes = m_fileSystem.attributes(path);
+            if (attributes && (*attributes & platform::FileAttribute::Directory))
+                appendFolder(path, items);
+            else
+                items.push_back({path, "", shardKey(path)});
+        }
+    }
+
+    std::string contentOf(const std::string& path, const char* what)
+    {
+        if (path != "-") {
+            try {
+                return readWholeFile(path);
+            } catch (const std::runtime_error& error) {
+                throw UnreadableInput{std::string("the ") + what + " " + path + " could not be read: " + error.what()};
+            }
+        }
+        if (!m_sources.standardInput)
+            throw UnreadableInput{std::string("the ") + what + " could not be read: there is no standard input"};
+        std::istream& in = *m_sources.standardInput;
+        std::string text(std::istreambuf_iterator<char>(in), {});
+        if (in.bad())
+            throw UnreadableInput{std::string("the ") + what + " could not be read from standard input"};
+        return text;
+    }
+
+    const InputSources& m_sources;
+    platform::posix::PosixFileSystem m_fileSystem;
+    HeadlessWalk m_walk;
+};
 
 } // namespace
 
-InputList listInputs(const std::vector<BatchInput>& inputs, const std::string& extension,
+InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& sources,
                      const std::atomic<bool>& stop)
 {
     InputList list;
-    platform::posix::PosixFileSystem fileSystem;
-    HeadlessWalk walk(stop);
+    InputReader reader(sources, stop);
     try {
-        for (const BatchInput& input : inputs) {
-            if (input.isFolder)
-                appendFolder(list, input.path, extension, fileSystem, walk);
-            else
-                list.items.push_back({input.path, ""});
-        }
+        for (const BatchInput& input : inputs)
+            reader.append(input, list.items);
     } catch (const ScanInterrupted&) {
         list.interrupted = true;
+    } catch (const UnreadableInput& unreadable) {
+        list.error = unreadable.message;
+        list.items.clear();
     }
     return list;
+}
+
+std::vector<std::string> pathsInList(std::string_view text, bool nullSeparated)
+{
+    const char separator = nullSeparated ? '\0' : '\n';
+    std::vector<std::string> paths;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find(separator, start), text.size());
+        if (end > start)
+            paths.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return paths;
 }
 
 } // namespace glyphmere::batch

@@ -107,6 +107,11 @@ std::string jsonString(std::string_view text)
     return json + "\"";
 }
 
+std::string reportLine(const std::string& path, const Outcome& outcome)
+{
+    return documentJson(path, outcome) + "\n";
+}
+
 std::string reportJson(const std::vector<std::string>& paths, const std::vector<Outcome>& outcomes,
                        bool interrupted)
 {

@@ -42,6 +42,7 @@ int main(int argc, char* argv[])
     glyphmere::docengine::EngineAutomation automation;
     const glyphmere::batch::BatchEnvironment environment{automation, std::cout, std::cerr, stopRequested,
                                                          isatty(STDERR_FILENO) == 1,
-                                                         std::max(1u, std::thread::hardware_concurrency())};
+                                                         std::max(1u, std::thread::hardware_concurrency()),
+                                                         &std::cin};
     return glyphmere::batch::runCommandLine(arguments, environment);
 }

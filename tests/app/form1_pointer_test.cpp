@@ -1,12 +1,15 @@
 #include "Form1Fixture.h"
 
 #include "app/Controls.h"
+#include "app/PointerImageFolder.h"
 #include "support/TestDocuments.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QTest>
 #include <QWindow>
+
+#include <filesystem>
 
 namespace glyphmere::app::testing {
 namespace {
@@ -98,6 +101,19 @@ TEST_F(PointerTest, UnreadableCursorFile_CountsAsMissingWithoutAMessage)
 
     EXPECT_FALSE(form.hasMouseIcon());
     EXPECT_TRUE(dialogs.log.empty());
+}
+
+TEST_F(PointerTest, InstalledProgram_FindsTheHandInItsDataFolder)
+{
+    const testing_support::TemporaryFolder installation;
+    windowSystem.folder = installation.file("bin");
+    const std::string hand = dataFolder(windowSystem.folder) + "/HAND-M.CUR";
+    std::filesystem::create_directories(installation.file("bin"));
+    std::filesystem::create_directories(installation.file("share/glyphmere"));
+    std::filesystem::copy_file(GLYPHMERE_RESOURCES "/HAND-M.CUR", installation.file("share/glyphmere/HAND-M.CUR"));
+    fileSystem.files.insert(hand);
+
+    EXPECT_TRUE(showWindow().hasMouseIcon());
 }
 
 TEST_F(PointerTest, NothingReplacesTheHourglass)

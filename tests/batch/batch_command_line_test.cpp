@@ -1,4 +1,5 @@
 #include "batch/BatchCommandLine.h"
+#include "batch/FontNameNote.h"
 
 #include "fakes/RecordingAutomation.h"
 #include "support/TestDocuments.h"
@@ -76,11 +77,20 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
         {{"--font", std::string(32, 'x'), "--size", "12", file}, "--font: the font name is longer than 31 characters"},
         {{"--font", "Arial", "--size", "12", "--east-asian-font", "a\tb", file},
          "--east-asian-font: the font name contains characters that cannot be stored"},
+        {{"--font", "Arial", "--size", "12", "--null", file}, "--null applies only to lists given with --files-from"},
+        {{"--font", "Arial", "--size", "12", "--files-from", "-", "--files-from=-"},
+         "--files-from - is given more than once; standard input can be read only once"},
+        {{"--font", "Arial", "--size", "12", "--files-from="}, "--files-from needs a value"},
+        {{"--font", "Arial", "--size", "12", "--report", "r", "--report-format", "xml", file},
+         "--report-format needs json or jsonl, not \"xml\""},
+        {{"--font", "Arial", "--size", "12", "--report-format", "jsonl", file},
+         "--report-format applies only with --report FILE"},
+        {{"--list-fonts", "--quiet"}, "--list-fonts takes no other arguments"},
     };
     for (const auto& [arguments, error] : cases) {
         err.str("");
         EXPECT_EQ(run(arguments), kExitUsageError) << error;
-        EXPECT_THAT(err.str(), StartsWith("glyphmere-batch: " + error + "\n\nUsage: glyphmere-batch"));
+        EXPECT_EQ(err.str(), "glyphmere-batch: " + error + "\nTry 'glyphmere-batch --help' for more information.\n");
     }
     EXPECT_TRUE(out.str().empty());
     EXPECT_TRUE(word.transcript.empty());
@@ -99,7 +109,7 @@ TEST_F(BatchCommandLineTest, AttachedValuesAndFilesAfterDoubleDashAreRead)
     EXPECT_TRUE(parsed.headersAndFooters);
     std::vector<std::string> files;
     for (const BatchInput& input : parsed.inputs)
-        files.push_back(input.path + (input.isFolder ? " (folder)" : ""));
+        files.push_back(input.path + (input.kind == InputKind::Folder ? " (folder)" : ""));
     EXPECT_THAT(files, ElementsAre("a.docx", "-b.docx", "--help"));
 }
 
@@ -166,6 +176,60 @@ TEST_F(BatchCommandLineTest, FontListUnreadable_SaysWhyAndExitsWithOne)
     EXPECT_EQ(err.str(), "glyphmere-batch: the font list could not be read: no fonts available\n");
     EXPECT_TRUE(out.str().empty());
     EXPECT_EQ(word.liveInstances(), 0);
+}
+
+TEST_F(BatchCommandLineTest, FontNamesNotInstalled_AreNotedOnceBeforeTheRunThatStillAppliesThem)
+{
+    word.collections["FontNames"] = {"Arial", "Calibri", "Cambria", "Carlito"};
+    const std::string a = document("a.docx");
+    const std::string b = document("b.docx");
+
+    EXPECT_EQ(run({"--font", "Calbri", "--size", "12", a, b}), kExitAllChanged);
+
+    EXPECT_EQ(err.str(), "glyphmere-batch: note: --font \"Calbri\" is not an installed font family (closest "
+                         "installed: \"Calibri\", \"Cambria\"); it is applied as given.\n");
+    EXPECT_THAT(word.transcript, Contains("put Selection.Font.name = \"Calbri\""));
+    EXPECT_EQ(out.str(), "changed: " + a + "\nchanged: " + b + "\n");
+    EXPECT_EQ(word.liveInstances(), 0);
+
+    err.str("");
+    EXPECT_EQ(run({"--font", "CALIBRI", "--size", "12", a}), kExitAllChanged);
+    EXPECT_EQ(err.str(), "") << "compared as the font list compares, without regard to case";
+
+    word.transcript.clear();
+    EXPECT_EQ(run({"--font", "Calbri", "--size", "12", "--quiet", a}), kExitAllChanged);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_THAT(word.transcript, Not(Contains("enumerate FontNames"))) << "a quiet run does not ask for the fonts";
+}
+
+TEST_F(BatchCommandLineTest, FontListUnreadableBeforeARun_IsNotedAndTheRunGoesOn)
+{
+    word.failures["enumerate FontNames"] = "no fonts available";
+    const std::string a = document("a.docx");
+
+    EXPECT_EQ(run({"--font", "Arial", "--size", "12", a}), kExitAllChanged);
+
+    EXPECT_EQ(err.str(), "glyphmere-batch: note: the installed fonts could not be listed, so the font names were "
+                         "not checked: no fonts available\n");
+    EXPECT_EQ(out.str(), "changed: " + a + "\n");
+    EXPECT_EQ(word.liveInstances(), 0);
+}
+
+TEST(ClosestFontNames, RankTypingSlipsFirstThenNamesThatBeginWithTheText)
+{
+    const std::vector<std::string> installed = {"Arial", "Arial Black", "Calibri", "Cambria", "Candara",
+                                                "Liberation Sans", "Liberation Serif", "Times New Roman"};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"Calbri", {"Calibri", "Cambria"}},
+        {"CALIBIR", {"Calibri"}},
+        {"Ariel", {"Arial"}},
+        {"Liberation", {"Liberation Sans", "Liberation Serif"}},
+        {"Liberaton Serf", {"Liberation Serif", "Liberation Sans"}},
+        {"Times", {"Times New Roman"}},
+        {"Wingdings", {}},
+    };
+    for (const auto& [name, closest] : cases)
+        EXPECT_EQ(closestFontNames(name, installed), closest) << name;
 }
 
 TEST_F(BatchCommandLineTest, Help_PrintsUsageAndExitsWithZero)

@@ -1,5 +1,6 @@
 #include "batch/BackupCopies.h"
 #include "batch/BatchCommandLine.h"
+#include "batch/ReportReader.h"
 
 #include "BatchDocuments.h"
 #include "docengine/session/EngineAutomation.h"
@@ -23,7 +24,8 @@ using testing_support::readFile;
 using testing_support::TemporaryFolder;
 using Arguments = std::vector<std::string>;
 
-const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13"};
+// Quiet: what the runs print does not depend on the fonts installed.
+const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13", "--quiet"};
 
 std::vector<std::string> linesOf(const std::string& text)
 {
@@ -134,6 +136,37 @@ TEST_F(BatchRunTest, Backup_KeepsByteIdenticalOriginalsAndNeverOverwritesAnOlder
     EXPECT_TRUE(readFile("docs/c.docx") == newOriginal) << "docs/c.docx";
 }
 
+TEST_F(BatchRunTest, TwoDocumentsWhoseCopiesWouldShareAPlace_TheLaterOneIsRefusedAndLeftAlone)
+{
+    // From FOLDER/work, FOLDER/x.docx and FOLDER/work/<FOLDER without its "/">/x.docx both go to
+    // saved/<FOLDER without its "/">/x.docx.
+    const std::string outside = folder.file("x.docx");
+    const std::string inside = "work/" + fs::path(outside).relative_path().string();
+    const std::string outsideBytes = readFile(document(outside));
+    const std::string insideBytes = readFile(document(inside));
+    fs::current_path("work");
+    const std::string insideHere = fs::path(inside).lexically_relative("work").string();
+
+    EXPECT_EQ(run({"--backup", "saved", outside, insideHere}), kExitSomeFailed);
+
+    const std::string place = "saved/" + insideHere;
+    EXPECT_EQ(out.str(), "changed: " + outside + "\nfailed: " + insideHere + ": its backup copy would go to " + place +
+                             ", where the copy of " + outside + " goes\n");
+    EXPECT_TRUE(readFile(place) == outsideBytes) << place;
+    EXPECT_TRUE(readFile(insideHere) == insideBytes) << insideHere;
+}
+
+TEST_F(BatchRunTest, OneDocumentReachedThroughALink_IsCopiedOnceAsItsOriginal)
+{
+    const std::string original = readFile(document("docs/a.docx"));
+    fs::create_directory_symlink("docs", "alias");
+
+    EXPECT_EQ(run({"--backup", "saved", "--jobs", "2", "docs/a.docx", "alias/a.docx"}), kExitAllChanged);
+
+    EXPECT_TRUE(readFile("saved/docs/a.docx") == original) << "saved/docs/a.docx";
+    EXPECT_FALSE(fs::exists("saved/alias")) << "a restyled document was kept as an original";
+}
+
 TEST_F(BatchRunTest, BackupPlaces_FollowTheCurrentFolderOrTheFullPath)
 {
     const BackupCopies backups("/kept");
@@ -156,6 +189,23 @@ TEST_F(BatchRunTest, Report_NamesEveryDocumentWithItsStatusAndReason)
     EXPECT_THAT(report, HasSubstr(R"({"path": "a \"quoted\".docx", "status": "changed", "reason": "", "seconds": )"));
     EXPECT_THAT(report, HasSubstr(R"({"path": "notes.docx", "status": "failed", "reason": "not a Word document", )"));
     EXPECT_THAT(report, HasSubstr(R"({"interrupted": false, )"));
+}
+
+TEST_F(BatchRunTest, RetryFailed_TakesWhatTheReportLeftUndoneAndScansAFolderThatWasUnreadable)
+{
+    document("a.docx");
+    testing_support::writeFile("b.docx", "plain text");
+    EXPECT_EQ(run({"--report", "run.json", "a.docx", "b.docx", "--recursive", "later"}), kExitSomeFailed);
+    writeDocument("b.docx");
+    document("later/c.docx");
+    const std::string a = readFile("a.docx");
+
+    out.str("");
+    EXPECT_EQ(run({"--retry-failed", "run.json", "--report", "run.json"}), kExitAllChanged);
+
+    EXPECT_EQ(out.str(), "changed: b.docx\nchanged: later/c.docx\n");
+    EXPECT_TRUE(readFile("a.docx") == a) << "a.docx is not restyled again";
+    EXPECT_EQ(undoneDocuments(readFile("run.json")), std::vector<std::string>{});
 }
 
 TEST_F(BatchRunTest, ReportThatCannotBeWritten_IsNamedWithItsReason)

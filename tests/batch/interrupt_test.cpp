@@ -1,64 +1,33 @@
 #include "BatchDocuments.h"
+#include "ProgramRun.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 namespace glyphmere::batch {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Child;
+using testing::readLine;
+using testing::startProgram;
 using testing_support::readFile;
 
 constexpr int kDocuments = 200;
 constexpr int kLinesBeforeSignal = 20;
 
-// The program, started with its output on a pipe and its error output in a file.
-struct Child {
-    pid_t pid = -1;
-    FILE* out = nullptr;
-};
-
-Child startProgram(const std::vector<std::string>& arguments, const std::string& errorFile)
+// kDocuments documents in folder/documents, with their bytes.
+std::map<std::string, std::string> writeDocuments(const testing_support::TemporaryFolder& folder)
 {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeEnds[1], STDOUT_FILENO);
-        const int err = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(err, STDERR_FILENO);
-        ::close(pipeEnds[0]);
-        std::vector<char*> argv{const_cast<char*>(GLYPHMERE_BATCH_PROGRAM)};
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(pipeEnds[1]);
-    return {pid, ::fdopen(pipeEnds[0], "r")};
-}
-
-std::string readLine(FILE* in)
-{
-    std::string line;
-    for (int c = std::fgetc(in); c != EOF && c != '\n'; c = std::fgetc(in))
-        line += static_cast<char>(c);
-    return line;
-}
-
-TEST(Interrupt, SignalMidBatch_LeavesEveryDocumentOriginalOrFullyRestyledAndExitsWith130)
-{
-    testing_support::TemporaryFolder folder;
     const std::string documents = folder.file("documents");
     fs::create_directory(documents);
     std::map<std::string, std::string> originals;
@@ -67,38 +36,115 @@ TEST(Interrupt, SignalMidBatch_LeavesEveryDocumentOriginalOrFullyRestyledAndExit
         testing::writeDocument(path, 20);
         originals[path] = readFile(path);
     }
+    return originals;
+}
 
-    Child child = startProgram({"--font", "Liberation Serif", "--size", "13", "--jobs", "2", "--recursive", documents},
-                               folder.file("errors.txt"));
-    ASSERT_GT(child.pid, 0);
-    ASSERT_NE(child.out, nullptr);
+// Runs the program over the documents and sends SIGINT once it has printed kLinesBeforeSignal lines;
+// returns every line it printed. reportLinesAtSignal: the lines the report held when the signal went.
+std::vector<std::string> runInterrupted(const std::vector<std::string>& arguments, const std::string& errorFile,
+                                        int& exitStatus, const std::string& report = "",
+                                        std::size_t* reportLinesAtSignal = nullptr)
+{
+    Child child = startProgram(arguments, errorFile);
+    if (child.pid <= 0 || !child.out)
+        return {};
     std::vector<std::string> lines;
     for (std::string line = readLine(child.out); !line.empty(); line = readLine(child.out)) {
         lines.push_back(line);
-        if (lines.size() == kLinesBeforeSignal)
-            ::kill(child.pid, SIGINT);
+        if (lines.size() != kLinesBeforeSignal)
+            continue;
+        if (reportLinesAtSignal) {
+            const std::string written = readFile(report);
+            *reportLinesAtSignal = static_cast<std::size_t>(std::count(written.begin(), written.end(), '\n'));
+        }
+        ::kill(child.pid, SIGINT);
     }
     std::fclose(child.out);
     int status = 0;
-    ASSERT_EQ(::waitpid(child.pid, &status, 0), child.pid);
+    exitStatus = ::waitpid(child.pid, &status, 0) == child.pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return lines;
+}
 
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
+std::string pathOf(const std::string& line)
+{
+    return line.substr(line.find(": ") + 2);
+}
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_ino;
+}
+
+TEST(Interrupt, SignalMidBatch_LeavesEveryDocumentOriginalOrFullyRestyledAndExitsWith130)
+{
+    testing_support::TemporaryFolder folder;
+    const std::map<std::string, std::string> originals = writeDocuments(folder);
+    const std::string documents = folder.file("documents");
+
+    int status = 0;
+    const std::vector<std::string> lines = runInterrupted(
+        {"--font", "Liberation Serif", "--size", "13", "--jobs", "2", "--recursive", documents},
+        folder.file("errors.txt"), status);
+
+    EXPECT_EQ(status, 130);
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kDocuments)) << "one line for every document";
     int notStarted = 0;
     for (const std::string& line : lines) {
         const bool changed = line.starts_with("changed: ");
         notStarted += line.starts_with("not started: ") ? 1 : 0;
-        const std::string path = line.substr(line.find(": ") + 2);
         if (changed)
-            EXPECT_TRUE(testing::isRestyledWith(path, "Liberation Serif")) << line;
+            EXPECT_TRUE(testing::isRestyledWith(pathOf(line), "Liberation Serif")) << line;
         else
-            EXPECT_TRUE(readFile(path) == originals.at(path)) << line;
+            EXPECT_TRUE(readFile(pathOf(line)) == originals.at(pathOf(line))) << line;
     }
     EXPECT_GT(notStarted, 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(documents), fs::directory_iterator()), kDocuments)
         << "no temporary file is left";
     EXPECT_NE(readFile(folder.file("errors.txt")).find("glyphmere-batch: interrupted: "), std::string::npos);
+}
+
+TEST(Interrupt, RetryOfAnInterruptedRun_RestylesExactlyTheDocumentsNotStarted)
+{
+    testing_support::TemporaryFolder folder;
+    writeDocuments(folder);
+    const std::string report = folder.file("run.jsonl");
+    const std::vector<std::string> restyle = {"--font", "Liberation Serif", "--size", "13", "--quiet"};
+    std::vector<std::string> first = restyle;
+    first.insert(first.end(), {"--jobs", "2", "--report-format", "jsonl", "--report", report, "--recursive",
+                               folder.file("documents")});
+    int status = 0;
+    std::size_t reportLinesAtSignal = 0;
+    const std::vector<std::string> lines =
+        runInterrupted(first, folder.file("errors.txt"), status, report, &reportLinesAtSignal);
+    ASSERT_EQ(status, 130);
+    EXPECT_GE(reportLinesAtSignal, static_cast<std::size_t>(kLinesBeforeSignal)) << "each line is written at once";
+    std::vector<std::string> rest;
+    std::map<std::string, ino_t> done;
+    for (const std::string& line : lines) {
+        if (line.starts_with("not started: "))
+            rest.push_back("changed: " + pathOf(line));
+        else
+            done[pathOf(line)] = inodeOf(pathOf(line));
+    }
+    ASSERT_FALSE(rest.empty());
+
+    std::vector<std::string> retry = restyle;
+    retry.insert(retry.end(), {"--retry-failed", report});
+    const testing::Finished retried = testing::runProgram(retry, folder.path());
+
+    EXPECT_EQ(retried.exitStatus, 0) << retried.err;
+    EXPECT_EQ(retried.err, "");
+    std::vector<std::string> retriedLines;
+    std::istringstream out(retried.out);
+    for (std::string line; std::getline(out, line);)
+        retriedLines.push_back(line);
+    EXPECT_EQ(retriedLines, rest);
+    for (const auto& [path, inode] : done)
+        EXPECT_EQ(inodeOf(path), inode) << path << " was written again";
+    for (const std::string& line : rest)
+        EXPECT_TRUE(testing::isRestyledWith(pathOf(line), "Liberation Serif")) << line;
 }
 
 } // namespace

@@ -1,6 +1,9 @@
+#include "batch/InputList.h"
 #include "batch/JsonReport.h"
 #include "batch/ProgressLine.h"
+#include "batch/ReportReader.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -41,6 +44,56 @@ TEST(ReportJson, HoldsOneObjectPerDocumentInOrder)
                     "\"stories\": [{\"part\": \"word/document.xml\", \"story\": \"main text\", \"runs\": 3, "
                     "\"paragraphMarks\": 2}]}\n"
                     "]}\n");
+}
+
+TEST(UndoneDocuments, AreReadFromEitherReportFormatWithEveryPathByteKept)
+{
+    const Outcome changed{OutcomeStatus::Changed, "", 1, {}};
+    const Outcome failed{OutcomeStatus::Failed, "the document is read-only", 0, {}};
+    const Outcome notStarted{};
+    const std::string odd = "caf\xE9 \"x\"\n\xF0\x9F\x98\x80.docx";
+    const std::string whole =
+        reportJson({"a.docx", odd, "c.docx", "d.docx"}, {changed, failed, changed, notStarted}, true);
+    const std::string lines = reportLine("e.docx", failed) + reportLine("f.docx", changed) + "\n" +
+                              reportLine("g.docx", notStarted);
+
+    EXPECT_EQ(undoneDocuments(whole), (std::vector<std::string>{odd, "d.docx"}));
+    EXPECT_EQ(undoneDocuments(lines), (std::vector<std::string>{"e.docx", "g.docx"}));
+    EXPECT_EQ(undoneDocuments(lines + whole), (std::vector<std::string>{"e.docx", "g.docx", odd, "d.docx"}));
+    EXPECT_EQ(undoneDocuments(""), std::vector<std::string>{});
+    EXPECT_EQ(undoneDocuments(R"({"path": "\u00e9\ud83d\ude00\/", "status": "failed", "extra": [1, -2.5e3, null]})"),
+              std::vector<std::string>{"\xC3\xA9\xF0\x9F\x98\x80/"});
+}
+
+TEST(UndoneDocuments, TextThatIsNoReport_IsRefusedWithWhatIsWrong)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"documents": [{"path": "a", "status": "failed"})", "\",\" was expected at byte 48"},
+        {R"({"path": "a"})", "a document has no path or status"},
+        {R"([1, 2])", "a document has no path or status"},
+        {R"({"path": "a\q", "status": "failed"})", "an unknown escape"},
+        {R"({"path": "\udc41", "status": "failed"})", "a lone surrogate stands for no byte"},
+        {R"({"path": "\ud800x", "status": "failed"})", "a lone surrogate stands for no byte"},
+        {R"({"path": "a", "status": failed})", "a value was expected"},
+        {"{\"path\": \"a", "a string is not ended"},
+        {std::string(100, '['), "it nests too deeply"},
+    };
+    for (const auto& [text, reason] : cases) {
+        try {
+            undoneDocuments(text);
+            ADD_FAILURE() << text << " was read";
+        } catch (const std::runtime_error& error) {
+            EXPECT_THAT(error.what(), ::testing::HasSubstr(reason)) << text;
+        }
+    }
+}
+
+TEST(PathsInList, SplitOnNewlineOrNulKeepingEveryOtherByte)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(pathsInList("a b.docx\n\nc\rd\xE9.docx\n", false),
+              (std::vector<std::string>{"a b.docx", "c\rd\xE9.docx"}));
+    EXPECT_EQ(pathsInList("x y\n.docx\0\0z.docx"s, true), (std::vector<std::string>{"x y\n.docx", "z.docx"}));
 }
 
 TEST(ProgressText, ShowsRateAndTimeLeftOnceSomethingIsDone)

@@ -4,12 +4,24 @@
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/qt/StandardRandom.h"
 
+#include "glyphmere/Version.h"
+
 #include <QApplication>
+
+#include <cstring>
+#include <iostream>
 
 using namespace glyphmere;
 
 int main(int argc, char** argv)
 {
+    // Answered before Qt starts, so that it needs no display and opens no window.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "glyphmere " << kVersion << std::endl;
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
 
     const app::SystemServices system = app::makeSystemServices();
