@@ -10,14 +10,16 @@
 
 namespace glyphmere::docengine::binary_testing {
 
-FontDescription FixedFonts::describe(const std::string& family) const {
+FontDescription FixedFonts::describe(const std::string& family) const
+{
     FontDescription font;
     font.ffid = 0x26;
     font.name = family;
     return font;
 }
 
-std::vector<std::string> propertiesByCp(const std::string& fileBytes) {
+std::vector<std::string> propertiesByCp(const std::string& fileBytes)
+{
     const CompoundFile file = CompoundFile::parse(fileBytes);
     const std::string wordDocument = *file.readStream("WordDocument");
     const Fib fib = Fib::parse(wordDocument);
@@ -31,9 +33,8 @@ std::vector<std::string> propertiesByCp(const std::string& fileBytes) {
     std::vector<std::string> result;
     for (std::uint32_t cp = 0; cp < length; ++cp) {
         const std::uint32_t fc = pieces.fcIntervals(cp, cp + 1).at(0).start;
-        const auto after =
-            std::upper_bound(runs.begin(), runs.end(), fc,
-                             [](std::uint32_t at, const CharacterRun& run) { return at < run.fcStart; });
+        const auto after = std::upper_bound(runs.begin(), runs.end(), fc,
+                                            [](std::uint32_t at, const CharacterRun& run) { return at < run.fcStart; });
         const bool covered = after != runs.begin() && fc < std::prev(after)->fcEnd;
         result.push_back(covered ? std::prev(after)->grpprl.value_or("-") : "?");
     }

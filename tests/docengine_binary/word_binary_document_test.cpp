@@ -27,7 +27,8 @@ const binary_testing::FixedFonts kFonts;
 const std::string kNewFontSprms = prl16(0x4A4F, 3) + prl16(0x4A51, 3);
 
 std::string compoundFile(const WordTestStreams& streams,
-                         const std::function<void(binary_testing::CompoundFileBuilder&)>& extra = {}) {
+                         const std::function<void(binary_testing::CompoundFileBuilder&)>& extra = {})
+{
     binary_testing::CompoundFileBuilder builder;
     builder.stream("WordDocument", streams.wordDocument)
         .stream("1Table", streams.table)
@@ -37,11 +38,10 @@ std::string compoundFile(const WordTestStreams& streams,
     return builder.build().bytes;
 }
 
-std::string docFile(const WordTestDocument& document) {
-    return compoundFile(buildWordStreams(document));
-}
+std::string docFile(const WordTestDocument& document) { return compoundFile(buildWordStreams(document)); }
 
-std::string refusal(const std::string& fileBytes) {
+std::string refusal(const std::string& fileBytes)
+{
     try {
         WordBinaryDocument document(fileBytes, kFonts);
     } catch (const EngineError& error) {
@@ -58,7 +58,8 @@ struct RefusalCase {
     std::string reason;
 };
 
-TEST(WordBinaryDocument, RefusesWhatItMustNotChangeWithTheReason) {
+TEST(WordBinaryDocument, RefusesWhatItMustNotChangeWithTheReason)
+{
     const auto dopByte = [](std::size_t offset, char bits) {
         return [=](WordTestDocument& d) { d.dop[offset] = bits; };
     };
@@ -68,28 +69,12 @@ TEST(WordBinaryDocument, RefusesWhatItMustNotChangeWithTheReason) {
          [](WordTestStreams& s) { patchU16(s.wordDocument, 2, 0x0068); },
          {},
          messages::kOldWordVersion},
-        {"encrypted",
-         [](WordTestDocument& d) { d.fibFlags |= 0x0100; },
-         {},
-         {},
-         messages::kPasswordProtected},
-        {"obfuscated",
-         [](WordTestDocument& d) { d.fibFlags |= 0x8100; },
-         {},
-         {},
-         messages::kPasswordProtected},
-        {"rights-managed",
-         {},
-         {},
-         [](auto& b) { b.stream("\006DataSpaces/Version", "v"); },
-         messages::kRightsManaged},
+        {"encrypted", [](WordTestDocument& d) { d.fibFlags |= 0x0100; }, {}, {}, messages::kPasswordProtected},
+        {"obfuscated", [](WordTestDocument& d) { d.fibFlags |= 0x8100; }, {}, {}, messages::kPasswordProtected},
+        {"rights-managed", {}, {}, [](auto& b) { b.stream("\006DataSpaces/Version", "v"); }, messages::kRightsManaged},
         {"AutoText only", [](WordTestDocument& d) { d.fibFlags |= 0x0002; }, {}, {}, messages::kAutoTextOnly},
         {"signed", {}, {}, [](auto& b) { b.stream("_signatures", "sig"); }, messages::kDigitallySigned},
-        {"signed as XML",
-         {},
-         {},
-         [](auto& b) { b.stream("_xmlsignatures/sig1", "sig"); },
-         messages::kDigitallySigned},
+        {"signed as XML", {}, {}, [](auto& b) { b.stream("_xmlsignatures/sig1", "sig"); }, messages::kDigitallySigned},
         {"form protection", dopByte(7, 0x02), {}, {}, messages::kProtectedAgainstEditing},
         {"tracked changes", dopByte(5, char(0x80)), {}, {}, messages::kTracksChanges},
         {"piece resets to plain",
@@ -136,13 +121,15 @@ TEST(WordBinaryDocument, RefusesWhatItMustNotChangeWithTheReason) {
     }
 }
 
-TEST(WordBinaryDocument, ACompoundFileWithoutAWordStreamIsNotAWordDocument) {
+TEST(WordBinaryDocument, ACompoundFileWithoutAWordStreamIsNotAWordDocument)
+{
     binary_testing::CompoundFileBuilder builder;
     builder.stream("Workbook", std::string(5000, 'x'));
     EXPECT_EQ(refusal(builder.build().bytes), messages::kNotAWordDocument);
 }
 
-WordTestDocument storiesDocument() {
+WordTestDocument storiesDocument()
+{
     WordTestDocument document;
     document.mainText = u"Body one\rBody two\r"; // CPs 0-17
     document.footnotes = u"Note\r";              // 18-22
@@ -152,7 +139,8 @@ WordTestDocument storiesDocument() {
     return document;
 }
 
-TEST(WordBinaryDocument, RestylesTheMainTextOnlyAndSplitsRunsAtItsEdge) {
+TEST(WordBinaryDocument, RestylesTheMainTextOnlyAndSplitsRunsAtItsEdge)
+{
     const std::vector<std::pair<const char*, std::vector<WordTestPiece>>> layouts = {
         {"one compressed piece", {}},
         {"uncompressed", {{37, false}}},
@@ -180,8 +168,7 @@ TEST(WordBinaryDocument, RestylesTheMainTextOnlyAndSplitsRunsAtItsEdge) {
             for (std::size_t cp = 0; cp < after.size(); ++cp) {
                 if (cp < 18) {
                     const std::string kept = before[cp] == "-" ? "" : before[cp];
-                    const std::string expected =
-                        cp < 3 ? added : kept + added; // the size sprm of CPs 0-2 is replaced
+                    const std::string expected = cp < 3 ? added : kept + added; // the size sprm of CPs 0-2 is replaced
                     EXPECT_EQ(after[cp], expected) << name << " CP " << cp;
                 } else {
                     EXPECT_EQ(after[cp], before[cp]) << name << " CP " << cp;
@@ -191,7 +178,8 @@ TEST(WordBinaryDocument, RestylesTheMainTextOnlyAndSplitsRunsAtItsEdge) {
     }
 }
 
-TEST(WordBinaryDocument, ChoosesPageOneHeaderAndListsEveryOtherStory) {
+TEST(WordBinaryDocument, ChoosesPageOneHeaderAndListsEveryOtherStory)
+{
     WordTestDocument described = storiesDocument();
     described.comments = u"Remark\r";
     WordBinaryDocument document(docFile(described), kFonts);
@@ -204,7 +192,8 @@ TEST(WordBinaryDocument, ChoosesPageOneHeaderAndListsEveryOtherStory) {
     EXPECT_EQ(document.savedViewType(), 3);
 }
 
-TEST(WordBinaryDocument, AppendsAMissingFontOnceAndReusesAnyCase) {
+TEST(WordBinaryDocument, AppendsAMissingFontOnceAndReusesAnyCase)
+{
     WordBinaryDocument document(docFile({}), kFonts);
     const auto main = document.story(BinaryStory::MainText);
     FontChange arial;
@@ -227,7 +216,8 @@ TEST(WordBinaryDocument, AppendsAMissingFontOnceAndReusesAnyCase) {
     EXPECT_EQ(parsed.name(3), "Glyph Test Serif");
 }
 
-TEST(WordBinaryDocument, GivesRunsToTextNoRunCovered) {
+TEST(WordBinaryDocument, GivesRunsToTextNoRunCovered)
+{
     WordTestDocument described;
     described.mainText = u"abcdefghij\r";
     described.runs = {{3, 6, prl16(0x4A43, 30)}};
@@ -241,7 +231,8 @@ TEST(WordBinaryDocument, GivesRunsToTextNoRunCovered) {
 }
 
 // The saved FIB differs from the original only in the fields a restyle moves.
-TEST(WordBinaryDocument, UpdatesOnlyTheMovedFibFieldsAndKeepsOtherStreams) {
+TEST(WordBinaryDocument, UpdatesOnlyTheMovedFibFieldsAndKeepsOtherStreams)
+{
     WordTestDocument described = storiesDocument();
     described.autoTextDocument = true;
     const WordTestStreams streams = buildWordStreams(described);
@@ -279,7 +270,8 @@ TEST(WordBinaryDocument, UpdatesOnlyTheMovedFibFieldsAndKeepsOtherStreams) {
     EXPECT_EQ(fieldU32(wordDocument, 0x70, "test"), (streams.wordDocument.size() + 511) / 512);
 }
 
-TEST(WordBinaryDocument, UnchangedDocumentSavesItsOriginalBytes) {
+TEST(WordBinaryDocument, UnchangedDocumentSavesItsOriginalBytes)
+{
     const std::string original = docFile(storiesDocument());
     WordBinaryDocument document(original, kFonts);
     EXPECT_EQ(document.restyle(document.story(BinaryStory::CurrentPageHeader), {}).runs, 0);
@@ -288,7 +280,8 @@ TEST(WordBinaryDocument, UnchangedDocumentSavesItsOriginalBytes) {
 }
 
 // Damage anywhere in the two Word streams ends in a restyle or in a reason, never in another failure.
-TEST(WordBinaryDocument, RandomDamageEndsInARestyleOrAReason) {
+TEST(WordBinaryDocument, RandomDamageEndsInARestyleOrAReason)
+{
     const WordTestStreams pristine = buildWordStreams(storiesDocument());
     std::mt19937 random(20261207);
     for (int round = 0; round < 400; ++round) {

@@ -13,19 +13,21 @@
 namespace glyphmere::docengine {
 namespace {
 
-std::string fileBytes(const std::filesystem::path& path) {
+std::string fileBytes(const std::filesystem::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+bool endsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::string sizeSprms(std::uint16_t halfPoints) {
+std::string sizeSprms(std::uint16_t halfPoints)
+{
     std::string bytes;
     for (const std::uint16_t sprm : {sprm::kCHps, sprm::kCHpsBi}) {
         appendU16(bytes, sprm);
@@ -36,7 +38,8 @@ std::string sizeSprms(std::uint16_t halfPoints) {
 
 // Every fixture LibreOffice wrote: the main text and page 1's header and footer take the new size as the last
 // word of their properties, and every other character keeps its properties exactly.
-TEST(WordBinaryFixtures, RestyleTheChosenStoriesAndNothingElse) {
+TEST(WordBinaryFixtures, RestyleTheChosenStoriesAndNothingElse)
+{
     const binary_testing::FixedFonts fonts;
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(GLYPHMERE_TEST_DATA "/doc")) {

@@ -20,18 +20,20 @@ namespace {
 using testing::HasSubstr;
 using namespace testing_support;
 
-std::string_view tableSlice(const WordTestStreams& streams, FibPair which) {
+std::string_view tableSlice(const WordTestStreams& streams, FibPair which)
+{
     const FcLcb pair = Fib::parse(streams.wordDocument).pair(which);
     return fieldSlice(streams.table, pair.fc, pair.lcb, "a table stream structure");
 }
 
-PieceTable pieceTableOf(const WordTestStreams& streams) {
+PieceTable pieceTableOf(const WordTestStreams& streams)
+{
     const Fib fib = Fib::parse(streams.wordDocument);
-    return PieceTable::parse(tableSlice(streams, FibPair::Clx), streams.wordDocument.size(),
-                             fib.parts.total());
+    return PieceTable::parse(tableSlice(streams, FibPair::Clx), streams.wordDocument.size(), fib.parts.total());
 }
 
-std::string refusal(const std::function<void()>& action) {
+std::string refusal(const std::function<void()>& action)
+{
     try {
         action();
     } catch (const EngineError& error) {
@@ -46,15 +48,15 @@ struct FibCase {
     std::string reason;
 };
 
-TEST(Fib, RefusesOldVersionsEncryptionAndDamageWithTheirReasons) {
+TEST(Fib, RefusesOldVersionsEncryptionAndDamageWithTheirReasons)
+{
     const std::string oldVersion = messages::kOldWordVersion;
     const FibCase cases[] = {
         {"Word 6", [](std::string& s) { patchU16(s, 2, 0x0065); }, oldVersion},
         {"Word 95 export signature", [](std::string& s) { patchU16(s, 0, 0xA5DC); }, oldVersion},
         {"short count", [](std::string& s) { patchU16(s, 0x20, 0x000D); }, oldVersion},
         {"few pairs", [](std::string& s) { patchU16(s, 0x98, 0x0020); }, oldVersion},
-        {"encrypted", [](std::string& s) { patchU16(s, kFibFlags, 0x1000 | 0x0100); },
-         messages::kPasswordProtected},
+        {"encrypted", [](std::string& s) { patchU16(s, kFibFlags, 0x1000 | 0x0100); }, messages::kPasswordProtected},
         {"obfuscated", [](std::string& s) { patchU16(s, kFibFlags, 0x1000 | 0x0100 | 0x8000); },
          messages::kPasswordProtected},
         {"no signature", [](std::string& s) { patchU16(s, 0, 0x1234); }, "does not start with"},
@@ -70,7 +72,8 @@ TEST(Fib, RefusesOldVersionsEncryptionAndDamageWithTheirReasons) {
     }
 }
 
-TEST(PieceTable, MapsCompressedAndUncompressedPiecesStoredOutOfOrder) {
+TEST(PieceTable, MapsCompressedAndUncompressedPiecesStoredOutOfOrder)
+{
     WordTestDocument document;
     document.mainText = u"abcdefgh\r";
     document.pieces = {{3, true}, {6, false}, {9, true}};
@@ -90,7 +93,8 @@ TEST(PieceTable, MapsCompressedAndUncompressedPiecesStoredOutOfOrder) {
     EXPECT_GT(pieces[0].fc, pieces[2].fc);
 }
 
-TEST(PieceTable, RefusesHostileTables) {
+TEST(PieceTable, RefusesHostileTables)
+{
     const std::size_t clxPair = fibPairOffset(33);
     const std::vector<std::pair<std::function<void(WordTestStreams&)>, std::string>> cases = {
         {[](WordTestStreams& s) { s.table[8] = 0x05; }, "unknown entry"},
@@ -100,10 +104,8 @@ TEST(PieceTable, RefusesHostileTables) {
         // the second piece starts where the first one does
         {[](WordTestStreams& s) { patchU32(s.table, 8 + 5 + 4, 0); }, "not in ascending order"},
         // the second piece's text placed over the first's
-        {[](WordTestStreams& s) { patchU32(s.table, 8 + 5 + 12 + 8 + 2, 0x400 * 2 | 0x40000000); },
-         "overlaps itself"},
-        {[](WordTestStreams& s) { patchU32(s.table, 8 + 5 + 12 + 2, 0x3FFFFFF0); },
-         "outside the WordDocument"},
+        {[](WordTestStreams& s) { patchU32(s.table, 8 + 5 + 12 + 8 + 2, 0x400 * 2 | 0x40000000); }, "overlaps itself"},
+        {[](WordTestStreams& s) { patchU32(s.table, 8 + 5 + 12 + 2, 0x3FFFFFF0); }, "outside the WordDocument"},
         {[](WordTestStreams& s) { patchU32(s.table, 8 + 5 + 8, 5); }, "does not cover"},
         {[](WordTestStreams& s) { patchU16(s.table, 8 + 5 + 12 + 6, 0x0021); }, "property list"},
     };
@@ -124,7 +126,8 @@ struct HeaderCase {
     std::u16string header, footer;
 };
 
-TEST(HeaderStories, PageOneShowsTheStoryTheFirstSectionChooses) {
+TEST(HeaderStories, PageOneShowsTheStoryTheFirstSectionChooses)
+{
     const std::string titlePage = prl(0x300A, std::string(1, '\1'));
     const std::string restart = prl(0x3011, std::string(1, '\1'));
     const HeaderCase cases[] = {
@@ -138,8 +141,7 @@ TEST(HeaderStories, PageOneShowsTheStoryTheFirstSectionChooses) {
         {"restart at 0 without facing pages", restart, false, u"Odd\r", u"OddF\r"},
     };
     // six empty separators, then even header, odd header, even footer, odd footer, first header, first footer
-    const std::u16string stories[] = {u"Even\r\r", u"Odd\r\r",   u"EvenF\r\r",
-                                      u"OddF\r\r", u"First\r\r", u"FirstF\r\r"};
+    const std::u16string stories[] = {u"Even\r\r", u"Odd\r\r", u"EvenF\r\r", u"OddF\r\r", u"First\r\r", u"FirstF\r\r"};
     WordTestDocument document;
     document.headerStoryStarts.assign(7, 0);
     for (const std::u16string& story : stories) {
@@ -152,43 +154,43 @@ TEST(HeaderStories, PageOneShowsTheStoryTheFirstSectionChooses) {
         const WordTestStreams streams = buildWordStreams(document);
         const Fib fib = Fib::parse(streams.wordDocument);
         const std::uint32_t start = fib.parts.text + fib.parts.footnotes;
-        const auto headers =
-            HeaderStories::parse(tableSlice(streams, FibPair::PlcfHdd), start, fib.parts.headers);
+        const auto headers = HeaderStories::parse(tableSlice(streams, FibPair::PlcfHdd), start, fib.parts.headers);
         const auto section = FirstSection::parse(tableSlice(streams, FibPair::PlcfSed), streams.wordDocument);
         const PieceTable pieces = pieceTableOf(streams);
         for (const bool footer : {false, true}) {
             const auto range = headers.pageOneStory(section, c.facingPages, footer);
             ASSERT_TRUE(range) << c.name;
-            EXPECT_EQ(pieces.text(streams.wordDocument, range->start, range->end),
-                      footer ? c.footer : c.header)
+            EXPECT_EQ(pieces.text(streams.wordDocument, range->start, range->end), footer ? c.footer : c.header)
                 << c.name;
         }
         EXPECT_EQ(headers.sectionStories().size(), 6u);
     }
 }
 
-TEST(HeaderStories, AnEmptyStoryMeansNone) {
+TEST(HeaderStories, AnEmptyStoryMeansNone)
+{
     WordTestDocument document;
     document.headers = u"Odd\r\r\r";
     document.headerStoryStarts = {0, 0, 0, 0, 0, 0, 0, 0, 5, 5, 5, 5, 5};
     const WordTestStreams streams = buildWordStreams(document);
     const Fib fib = Fib::parse(streams.wordDocument);
-    const auto headers =
-        HeaderStories::parse(tableSlice(streams, FibPair::PlcfHdd), fib.parts.text, fib.parts.headers);
+    const auto headers = HeaderStories::parse(tableSlice(streams, FibPair::PlcfHdd), fib.parts.text, fib.parts.headers);
     EXPECT_TRUE(headers.pageOneStory({}, false, false));
     EXPECT_FALSE(headers.pageOneStory({}, false, true));
     EXPECT_FALSE(headers.pageOneStory({true, false}, false, false));
     EXPECT_EQ(headers.sectionStories().size(), 1u);
 }
 
-TEST(HeaderStories, RefusesPositionsOutOfOrderOrPastTheHeaderText) {
+TEST(HeaderStories, RefusesPositionsOutOfOrderOrPastTheHeaderText)
+{
     const std::string plex = std::string("\0\0\0\0\x09\0\0\0\x03\0\0\0\x04\0\0\0", 16);
     EXPECT_THAT(refusal([&] { HeaderStories::parse(plex, 10, 20); }), HasSubstr("out of order"));
     EXPECT_THAT(refusal([&] { HeaderStories::parse(plex.substr(0, 12), 10, 5); }), HasSubstr("outside"));
     EXPECT_THAT(refusal([&] { HeaderStories::parse(plex.substr(0, 6), 10, 5); }), HasSubstr("size"));
 }
 
-TEST(DocumentProperties, RefusesProtectionAndTrackedChanges) {
+TEST(DocumentProperties, RefusesProtectionAndTrackedChanges)
+{
     const std::string protectedText = messages::kProtectedAgainstEditing;
     const std::vector<std::tuple<std::size_t, char, std::string>> cases = {
         {7, 0x02, protectedText},          // fProtEnabled
@@ -211,7 +213,8 @@ TEST(DocumentProperties, RefusesProtectionAndTrackedChanges) {
     EXPECT_THAT(refusal([&] { DocumentProperties::parse(shortDop.substr(0, 40)); }), HasSubstr("shorter"));
 }
 
-TEST(DocumentProperties, ReadsTheSavedView) {
+TEST(DocumentProperties, ReadsTheSavedView)
+{
     const std::pair<char, int> views[] = {{0, 3}, {1, 3}, {2, 5}, {3, 5}, {4, 1}, {5, 6}, {7, 3}};
     for (const auto& [saved, type] : views) {
         std::string dop(500, '\0');

@@ -16,17 +16,20 @@ constexpr std::size_t kPairCount = 0x5D;
 
 enum Pair : std::size_t { Sed = 6, Hdd = 11, BteChpx = 12, Ffn = 15, Dop = 31, Clx = 33 };
 
-void appendU16(std::string& bytes, std::uint16_t value) {
+void appendU16(std::string& bytes, std::uint16_t value)
+{
     bytes.push_back(static_cast<char>(value & 0xFF));
     bytes.push_back(static_cast<char>(value >> 8));
 }
 
-void appendU32(std::string& bytes, std::uint32_t value) {
+void appendU32(std::string& bytes, std::uint32_t value)
+{
     appendU16(bytes, static_cast<std::uint16_t>(value & 0xFFFF));
     appendU16(bytes, static_cast<std::uint16_t>(value >> 16));
 }
 
-void padTo(std::string& bytes, std::size_t multiple) {
+void padTo(std::string& bytes, std::size_t multiple)
+{
     bytes.resize((bytes.size() + multiple - 1) / multiple * multiple, '\0');
 }
 
@@ -40,7 +43,8 @@ struct FcRun {
     std::string grpprl;
 };
 
-std::u16string fullText(const WordTestDocument& d) {
+std::u16string fullText(const WordTestDocument& d)
+{
     std::u16string text =
         d.mainText + d.footnotes + d.headers + d.comments + d.endnotes + d.textBoxes + d.headerTextBoxes;
     if (text.size() > d.mainText.size())
@@ -48,8 +52,8 @@ std::u16string fullText(const WordTestDocument& d) {
     return text;
 }
 
-std::vector<StoredPiece> storeText(const WordTestDocument& d, const std::u16string& text,
-                                   std::string& stream) {
+std::vector<StoredPiece> storeText(const WordTestDocument& d, const std::u16string& text, std::string& stream)
+{
     std::vector<WordTestPiece> specs = d.pieces;
     if (specs.empty())
         specs.push_back({static_cast<std::uint32_t>(text.size()), true, 0});
@@ -80,7 +84,8 @@ std::vector<StoredPiece> storeText(const WordTestDocument& d, const std::u16stri
 }
 
 // Runs in stream order: characters next to each other in the stream that share a test run form one run.
-std::vector<FcRun> storedRuns(const WordTestDocument& d, std::vector<StoredPiece> pieces) {
+std::vector<FcRun> storedRuns(const WordTestDocument& d, std::vector<StoredPiece> pieces)
+{
     std::sort(pieces.begin(), pieces.end(), [](auto& a, auto& b) { return a.fc < b.fc; });
     std::vector<FcRun> runs;
     std::optional<std::size_t> previousRun;
@@ -105,7 +110,8 @@ std::vector<FcRun> storedRuns(const WordTestDocument& d, std::vector<StoredPiece
     return runs;
 }
 
-std::string characterPage(const std::vector<FcRun>& runs) {
+std::string characterPage(const std::vector<FcRun>& runs)
+{
     std::string page(kPageSize, '\0');
     const std::size_t count = runs.size();
     std::size_t propertiesAt = kPageSize - 1;
@@ -128,7 +134,8 @@ std::string characterPage(const std::vector<FcRun>& runs) {
 }
 
 // Pages of at most ten runs each, a new page wherever the runs leave a gap; returns the bin table.
-std::string storeCharacterPages(const std::vector<FcRun>& runs, std::string& stream) {
+std::string storeCharacterPages(const std::vector<FcRun>& runs, std::string& stream)
+{
     std::vector<std::vector<FcRun>> pages;
     for (const FcRun& run : runs) {
         const bool gap = !pages.empty() && pages.back().back().fcEnd != run.fcStart;
@@ -147,7 +154,8 @@ std::string storeCharacterPages(const std::vector<FcRun>& runs, std::string& str
     return fcs + pns;
 }
 
-std::string fontTable(const std::vector<std::string>& names) {
+std::string fontTable(const std::vector<std::string>& names)
+{
     std::string table;
     appendU16(table, static_cast<std::uint16_t>(names.size()));
     appendU16(table, 0);
@@ -165,7 +173,8 @@ std::string fontTable(const std::vector<std::string>& names) {
     return table;
 }
 
-std::string clx(const WordTestDocument& d, const std::vector<StoredPiece>& pieces) {
+std::string clx(const WordTestDocument& d, const std::vector<StoredPiece>& pieces)
+{
     std::string result;
     for (const std::string& list : d.pieceProperties) {
         result.push_back(0x01);
@@ -189,12 +198,14 @@ std::string clx(const WordTestDocument& d, const std::vector<StoredPiece>& piece
 class FibWriter {
 public:
     explicit FibWriter(std::string& stream) : m_stream(stream) {}
-    void pair(std::size_t index, std::size_t fc, std::size_t lcb) {
+    void pair(std::size_t index, std::size_t fc, std::size_t lcb)
+    {
         patchU32(m_stream, fibPairOffset(index), static_cast<std::uint32_t>(fc));
         patchU32(m_stream, fibPairOffset(index) + 4, static_cast<std::uint32_t>(lcb));
     }
     // Appends `bytes` to the table stream and points the pair at them.
-    void table(std::string& tableStream, std::size_t index, const std::string& bytes) {
+    void table(std::string& tableStream, std::size_t index, const std::string& bytes)
+    {
         pair(index, tableStream.size(), bytes.size());
         tableStream += bytes;
     }
@@ -203,7 +214,8 @@ private:
     std::string& m_stream;
 };
 
-void writeFibBase(const WordTestDocument& d, std::string& stream) {
+void writeFibBase(const WordTestDocument& d, std::string& stream)
+{
     patchU16(stream, 0x00, 0xA5EC);
     patchU16(stream, 0x02, d.nFib);
     patchU16(stream, kFibFlags, d.fibFlags | (d.autoTextDocument ? 0x0001 : 0));
@@ -220,7 +232,8 @@ void writeFibBase(const WordTestDocument& d, std::string& stream) {
     patchU16(stream, 0x98, kPairCount);
 }
 
-std::string sectionTable(const WordTestDocument& d, std::string& stream) {
+std::string sectionTable(const WordTestDocument& d, std::string& stream)
+{
     padTo(stream, 2);
     const auto sepxAt = static_cast<std::uint32_t>(stream.size());
     appendU16(stream, static_cast<std::uint16_t>(d.firstSectionProperties.size()));
@@ -237,7 +250,8 @@ std::string sectionTable(const WordTestDocument& d, std::string& stream) {
 
 } // namespace
 
-WordTestStreams buildWordStreams(const WordTestDocument& d) {
+WordTestStreams buildWordStreams(const WordTestDocument& d)
+{
     WordTestStreams streams;
     std::string& stream = streams.wordDocument;
     stream.assign(kTextStart, '\0');
@@ -278,24 +292,28 @@ WordTestStreams buildWordStreams(const WordTestDocument& d) {
     return streams;
 }
 
-void patchU16(std::string& bytes, std::size_t offset, std::uint16_t value) {
+void patchU16(std::string& bytes, std::size_t offset, std::uint16_t value)
+{
     bytes.at(offset + 1);
     bytes[offset] = static_cast<char>(value & 0xFF);
     bytes[offset + 1] = static_cast<char>(value >> 8);
 }
 
-void patchU32(std::string& bytes, std::size_t offset, std::uint32_t value) {
+void patchU32(std::string& bytes, std::size_t offset, std::uint32_t value)
+{
     patchU16(bytes, offset, static_cast<std::uint16_t>(value & 0xFFFF));
     patchU16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-std::string prl(std::uint16_t sprm, const std::string& operand) {
+std::string prl(std::uint16_t sprm, const std::string& operand)
+{
     std::string bytes;
     appendU16(bytes, sprm);
     return bytes + operand;
 }
 
-std::string prl16(std::uint16_t sprm, std::uint16_t value) {
+std::string prl16(std::uint16_t sprm, std::uint16_t value)
+{
     std::string operand;
     appendU16(operand, value);
     return prl(sprm, operand);

@@ -53,9 +53,7 @@ void patchU32(std::string& bytes, std::size_t offset, std::uint32_t value);
 // FIB offsets the tests patch.
 inline constexpr std::size_t kFibFlags = 0x0A;
 inline constexpr std::size_t kFibPairs = 0x9A;
-inline constexpr std::size_t fibPairOffset(std::size_t index) {
-    return kFibPairs + index * 8;
-}
+inline constexpr std::size_t fibPairOffset(std::size_t index) { return kFibPairs + index * 8; }
 
 // A Prl: a sprm followed by its operand bytes.
 std::string prl(std::uint16_t sprm, const std::string& operand);

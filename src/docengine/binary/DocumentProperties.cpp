@@ -13,7 +13,8 @@ constexpr std::size_t kBaseSize = 84;
 constexpr std::size_t kStyleLockByte = 594;
 constexpr std::size_t kEnforcementByte = 598;
 
-bool isProtected(std::string_view dop) {
+bool isProtected(std::string_view dop)
+{
     const std::uint8_t locks = fieldU8(dop, 6, kWhat);
     const std::uint8_t protection = fieldU8(dop, 7, kWhat);
     const bool lockComments = locks & 0x10;
@@ -33,7 +34,8 @@ bool isProtected(std::string_view dop) {
     return false;
 }
 
-int viewTypeOf(std::uint16_t viewFlags) {
+int viewTypeOf(std::uint16_t viewFlags)
+{
     switch (viewFlags & 0x07) {
     case 2: // outline
     case 3: // master pages
@@ -49,7 +51,8 @@ int viewTypeOf(std::uint16_t viewFlags) {
 
 } // namespace
 
-DocumentProperties DocumentProperties::parse(std::string_view dop) {
+DocumentProperties DocumentProperties::parse(std::string_view dop)
+{
     if (dop.size() < kBaseSize)
         refuseDamaged("the document properties are shorter than their fixed part");
     const bool tracksChanges = fieldU8(dop, 5, kWhat) & 0x80;

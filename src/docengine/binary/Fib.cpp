@@ -23,18 +23,21 @@ constexpr std::size_t kFirstCharacterPageOffset = 0x70;
 constexpr std::size_t kCharacterPageCountOffset = 0x74;
 
 // Signatures of the FIBs of Word 1, Word 2 and LibreOffice's Word 6 export.
-bool isOlderWordSignature(std::uint16_t signature) {
+bool isOlderWordSignature(std::uint16_t signature)
+{
     return signature == 0xA59B || signature == 0xA59C || signature == 0xA5DB || signature == 0xA5DC;
 }
 
-std::uint32_t partLength(std::string_view bytes, std::size_t offset) {
+std::uint32_t partLength(std::string_view bytes, std::size_t offset)
+{
     const std::uint32_t value = fieldU32(bytes, offset, kWhat);
     if (value > 0x7FFFFFFF)
         refuseDamaged("the file information block gives a negative text length");
     return value;
 }
 
-PartLengths readPartLengths(std::string_view fib) {
+PartLengths readPartLengths(std::string_view fib)
+{
     PartLengths parts;
     std::uint32_t* fields[] = {&parts.text,     &parts.footnotes, &parts.headers,   &parts.macros,
                                &parts.comments, &parts.endnotes,  &parts.textBoxes, &parts.headerTextBoxes};
@@ -48,12 +51,13 @@ PartLengths readPartLengths(std::string_view fib) {
 
 } // namespace
 
-std::uint64_t PartLengths::total() const {
-    return std::uint64_t{text} + footnotes + headers + macros + comments + endnotes + textBoxes +
-           headerTextBoxes;
+std::uint64_t PartLengths::total() const
+{
+    return std::uint64_t{text} + footnotes + headers + macros + comments + endnotes + textBoxes + headerTextBoxes;
 }
 
-Fib Fib::parse(std::string_view wordDocument, std::size_t offset) {
+Fib Fib::parse(std::string_view wordDocument, std::size_t offset)
+{
     if (offset > wordDocument.size())
         refuseDamaged("the AutoText document's file information block lies outside the WordDocument stream");
     const std::string_view fib = wordDocument.substr(offset);
@@ -65,8 +69,7 @@ Fib Fib::parse(std::string_view wordDocument, std::size_t offset) {
         refuseDamaged("the WordDocument stream does not start with a file information block");
     const std::uint16_t flags = fieldU16(fib, kFlagsOffset, kWhat);
     const bool extendedCharacters = flags & 0x1000;
-    if (fieldU16(fib, 0x20, kWhat) != kShortCount || fieldU16(fib, 0x3E, kWhat) != kLongCount ||
-        !extendedCharacters)
+    if (fieldU16(fib, 0x20, kWhat) != kShortCount || fieldU16(fib, 0x3E, kWhat) != kLongCount || !extendedCharacters)
         throw EngineError(messages::kOldWordVersion);
 
     Fib result;
@@ -93,23 +96,27 @@ Fib Fib::parse(std::string_view wordDocument, std::size_t offset) {
     return result;
 }
 
-FcLcb Fib::pair(FibPair which) const {
+FcLcb Fib::pair(FibPair which) const
+{
     const std::size_t offset = static_cast<std::size_t>(which) * 8;
     return {fieldU32(m_pairs, offset, kWhat), fieldU32(m_pairs, offset + 4, kWhat)};
 }
 
-void Fib::writePair(std::string& wordDocument, std::size_t offset, FibPair which, FcLcb value) {
+void Fib::writePair(std::string& wordDocument, std::size_t offset, FibPair which, FcLcb value)
+{
     const std::size_t at = offset + kPairsOffset + static_cast<std::size_t>(which) * 8;
     putFieldU32(wordDocument, at, value.fc);
     putFieldU32(wordDocument, at + 4, value.lcb);
 }
 
-void Fib::writeCbMac(std::string& wordDocument, std::size_t offset, std::uint32_t cbMac) {
+void Fib::writeCbMac(std::string& wordDocument, std::size_t offset, std::uint32_t cbMac)
+{
     putFieldU32(wordDocument, offset + kCbMacOffset, cbMac);
 }
 
 void Fib::writeCharacterPages(std::string& wordDocument, std::size_t offset, std::uint32_t firstPage,
-                              std::uint32_t pageCount) {
+                              std::uint32_t pageCount)
+{
     putFieldU32(wordDocument, offset + kFirstCharacterPageOffset, firstPage);
     putFieldU32(wordDocument, offset + kCharacterPageCountOffset, pageCount);
 }

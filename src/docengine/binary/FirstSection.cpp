@@ -19,7 +19,8 @@ constexpr std::uint16_t kStartNumber32 = 0x7044;
 
 } // namespace
 
-FirstSection FirstSection::parse(std::string_view plcfSed, std::string_view wordDocument) {
+FirstSection FirstSection::parse(std::string_view plcfSed, std::string_view wordDocument)
+{
     FirstSection section;
     if (plcfSed.empty())
         return section;
@@ -29,13 +30,11 @@ FirstSection FirstSection::parse(std::string_view plcfSed, std::string_view word
     const std::uint32_t sepxAt = fieldU32(plcfSed, (count + 1) * 4 + 2, kWhat);
     if (sepxAt == kNoSectionProperties)
         return section;
-    const auto size =
-        static_cast<std::int16_t>(fieldU16(wordDocument, sepxAt, "the first section's properties"));
+    const auto size = static_cast<std::int16_t>(fieldU16(wordDocument, sepxAt, "the first section's properties"));
     if (size < 0)
         refuseDamaged("the first section's properties have a negative size");
-    const std::string_view grpprl =
-        fieldSlice(wordDocument, std::uint64_t{sepxAt} + 2, static_cast<std::uint64_t>(size),
-                   "the first section's properties");
+    const std::string_view grpprl = fieldSlice(wordDocument, std::uint64_t{sepxAt} + 2,
+                                               static_cast<std::uint64_t>(size), "the first section's properties");
     bool restart = false;
     std::uint32_t startNumber = 0;
     for (const Prl& prl : splitGrpprl(grpprl)) {

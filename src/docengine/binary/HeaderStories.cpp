@@ -16,7 +16,8 @@ constexpr std::size_t kFirstFooter = 5;
 
 } // namespace
 
-HeaderStories HeaderStories::parse(std::string_view plcfHdd, std::uint32_t start, std::uint32_t length) {
+HeaderStories HeaderStories::parse(std::string_view plcfHdd, std::uint32_t start, std::uint32_t length)
+{
     HeaderStories stories;
     stories.m_start = start;
     if (length == 0)
@@ -34,7 +35,8 @@ HeaderStories HeaderStories::parse(std::string_view plcfHdd, std::uint32_t start
     return stories;
 }
 
-std::optional<CpRange> HeaderStories::story(std::size_t index) const {
+std::optional<CpRange> HeaderStories::story(std::size_t index) const
+{
     if (index + 1 >= m_positions.size())
         return std::nullopt;
     const std::uint32_t from = m_positions[index];
@@ -44,7 +46,8 @@ std::optional<CpRange> HeaderStories::story(std::size_t index) const {
     return CpRange{m_start + from, m_start + to - 1};
 }
 
-std::vector<HeaderStories::SectionStory> HeaderStories::sectionStories() const {
+std::vector<HeaderStories::SectionStory> HeaderStories::sectionStories() const
+{
     std::vector<SectionStory> result;
     for (std::size_t index = kSeparatorStories; index + 1 < m_positions.size(); ++index) {
         const std::size_t kind = (index - kSeparatorStories) % kStoriesPerSection;
@@ -54,8 +57,8 @@ std::vector<HeaderStories::SectionStory> HeaderStories::sectionStories() const {
     return result;
 }
 
-std::optional<CpRange> HeaderStories::pageOneStory(const FirstSection& section, bool facingPages,
-                                                   bool footer) const {
+std::optional<CpRange> HeaderStories::pageOneStory(const FirstSection& section, bool facingPages, bool footer) const
+{
     std::size_t kind = kOddHeader;
     if (section.titlePage)
         kind = kFirstHeader;

@@ -14,7 +14,8 @@ constexpr std::uint8_t kPieceTableTag = 0x02;
 constexpr std::int16_t kLongestPropertyList = 0x3FA2;
 constexpr std::uint32_t kCompressedFlag = 0x40000000;
 
-std::vector<Piece> readPieces(std::string_view plcPcd) {
+std::vector<Piece> readPieces(std::string_view plcPcd)
+{
     if (plcPcd.size() < 16 || (plcPcd.size() - 4) % 12 != 0)
         refuseDamaged("the piece table has a size that does not fit its entries");
     const std::size_t count = (plcPcd.size() - 4) / 12;
@@ -34,7 +35,8 @@ std::vector<Piece> readPieces(std::string_view plcPcd) {
     return pieces;
 }
 
-void checkPlacement(const std::vector<Piece>& pieces, std::uint64_t streamSize, std::uint64_t cpCount) {
+void checkPlacement(const std::vector<Piece>& pieces, std::uint64_t streamSize, std::uint64_t cpCount)
+{
     if (pieces.front().cpStart != 0 || pieces.back().cpEnd < cpCount)
         refuseDamaged("the piece table does not cover the document's text");
     std::vector<FcInterval> stored;
@@ -52,7 +54,8 @@ void checkPlacement(const std::vector<Piece>& pieces, std::uint64_t streamSize, 
 
 } // namespace
 
-PieceTable PieceTable::parse(std::string_view clx, std::uint64_t streamSize, std::uint64_t cpCount) {
+PieceTable PieceTable::parse(std::string_view clx, std::uint64_t streamSize, std::uint64_t cpCount)
+{
     PieceTable table;
     std::size_t at = 0;
     while (fieldU8(clx, at, kWhat) == kPropertyListTag) {
@@ -74,13 +77,15 @@ PieceTable PieceTable::parse(std::string_view clx, std::uint64_t streamSize, std
     return table;
 }
 
-std::optional<std::string_view> PieceTable::pieceProperties(const Piece& piece) const {
+std::optional<std::string_view> PieceTable::pieceProperties(const Piece& piece) const
+{
     if (!(piece.prm & 1))
         return std::nullopt;
     return m_propertyLists.at(piece.prm >> 1);
 }
 
-std::vector<FcInterval> PieceTable::fcIntervals(std::uint32_t start, std::uint32_t end) const {
+std::vector<FcInterval> PieceTable::fcIntervals(std::uint32_t start, std::uint32_t end) const
+{
     std::vector<FcInterval> intervals;
     for (const Piece& piece : m_pieces) {
         const std::uint32_t from = std::max(start, piece.cpStart);
@@ -88,13 +93,13 @@ std::vector<FcInterval> PieceTable::fcIntervals(std::uint32_t start, std::uint32
         if (from >= to)
             continue;
         const std::uint32_t width = piece.bytesPerCharacter();
-        intervals.push_back(
-            {piece.fc + (from - piece.cpStart) * width, piece.fc + (to - piece.cpStart) * width});
+        intervals.push_back({piece.fc + (from - piece.cpStart) * width, piece.fc + (to - piece.cpStart) * width});
     }
     return intervals;
 }
 
-std::u16string PieceTable::text(std::string_view wordDocument, std::uint32_t start, std::uint32_t end) const {
+std::u16string PieceTable::text(std::string_view wordDocument, std::uint32_t start, std::uint32_t end) const
+{
     std::u16string characters;
     for (const Piece& piece : m_pieces) {
         const std::uint32_t from = std::max(start, piece.cpStart);

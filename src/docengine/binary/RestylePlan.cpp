@@ -10,7 +10,8 @@ namespace glyphmere::docengine {
 namespace {
 
 // Sorted, with touching and overlapping intervals joined, empty ones dropped.
-std::vector<FcInterval> merged(std::vector<FcInterval> intervals) {
+std::vector<FcInterval> merged(std::vector<FcInterval> intervals)
+{
     std::erase_if(intervals, [](const FcInterval& interval) { return interval.start >= interval.end; });
     std::sort(intervals.begin(), intervals.end(), [](auto a, auto b) { return a.start < b.start; });
     std::vector<FcInterval> result;
@@ -23,7 +24,8 @@ std::vector<FcInterval> merged(std::vector<FcInterval> intervals) {
     return result;
 }
 
-bool intersect(const std::vector<FcInterval>& a, const std::vector<FcInterval>& b) {
+bool intersect(const std::vector<FcInterval>& a, const std::vector<FcInterval>& b)
+{
     std::size_t j = 0;
     for (const FcInterval& interval : a) {
         while (j < b.size() && b[j].end <= interval.start)
@@ -36,7 +38,8 @@ bool intersect(const std::vector<FcInterval>& a, const std::vector<FcInterval>& 
 
 // The runs with a run without properties added for every target byte that no run covers.
 std::vector<CharacterRun> withTargetsCovered(const std::vector<CharacterRun>& runs,
-                                             const std::vector<FcInterval>& targets) {
+                                             const std::vector<FcInterval>& targets)
+{
     std::vector<CharacterRun> all = runs;
     std::size_t next = 0;
     for (const FcInterval& target : targets) {
@@ -58,7 +61,8 @@ std::vector<CharacterRun> withTargetsCovered(const std::vector<CharacterRun>& ru
 } // namespace
 
 RestylePlan planRestyle(const std::vector<CharacterRun>& runs, std::vector<FcInterval> targets,
-                        std::vector<FcInterval> others, const PropertyEditor& edit) {
+                        std::vector<FcInterval> others, const PropertyEditor& edit)
+{
     for (std::size_t i = 0; i < runs.size(); ++i) {
         if (runs[i].fcStart >= runs[i].fcEnd || (i > 0 && runs[i].fcStart < runs[i - 1].fcEnd))
             refuseDamaged("the character property pages overlap or run backwards");

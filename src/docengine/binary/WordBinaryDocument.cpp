@@ -20,7 +20,8 @@ constexpr std::size_t kPageSize = kFkpPageSize;
 constexpr std::uint64_t kLargestStream = 0x7FFFFFFF;
 constexpr const char* kWordDocumentStream = "WordDocument";
 
-CompoundFile openContainer(const std::string& bytes) {
+CompoundFile openContainer(const std::string& bytes)
+{
     CompoundFile file = CompoundFile::parse(bytes);
     if (file.hasEntry("\x06"
                       "DataSpaces"))
@@ -34,36 +35,40 @@ CompoundFile openContainer(const std::string& bytes) {
     return file;
 }
 
-std::string requiredStream(const CompoundFile& file, std::string_view name) {
+std::string requiredStream(const CompoundFile& file, std::string_view name)
+{
     std::optional<std::string> stream = file.readStream(name);
     if (!stream)
         refuseDamaged("the document has no \"" + std::string(name) + "\" stream");
     return std::move(*stream);
 }
 
-Fib documentFib(std::string_view wordDocument) {
+Fib documentFib(std::string_view wordDocument)
+{
     Fib fib = Fib::parse(wordDocument);
     if (fib.isAutoTextOnly)
         throw EngineError(messages::kAutoTextOnly);
     return fib;
 }
 
-std::string_view tableStructure(std::string_view table, const Fib& fib, FibPair which, const char* what) {
+std::string_view tableStructure(std::string_view table, const Fib& fib, FibPair which, const char* what)
+{
     const FcLcb pair = fib.pair(which);
     return fieldSlice(table, pair.fc, pair.lcb, what);
 }
 
-void refuseOverridingPieces(const PieceTable& pieces) {
+void refuseOverridingPieces(const PieceTable& pieces)
+{
     for (const Piece& piece : pieces.pieces()) {
         const std::optional<std::string_view> properties = pieces.pieceProperties(piece);
-        const bool overrides =
-            properties ? overridesFontOrSize(*properties) : prm0OverridesFontOrSize(piece.prm);
+        const bool overrides = properties ? overridesFontOrSize(*properties) : prm0OverridesFontOrSize(piece.prm);
         if (overrides)
             throw EngineError(messages::kPieceFormatting);
     }
 }
 
-void append(std::vector<FcInterval>& to, const std::vector<FcInterval>& intervals) {
+void append(std::vector<FcInterval>& to, const std::vector<FcInterval>& intervals)
+{
     to.insert(to.end(), intervals.begin(), intervals.end());
 }
 
@@ -77,19 +82,19 @@ WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescribe
     : m_originalBytes(std::move(fileBytes)), m_file(openContainer(m_originalBytes)), m_fonts(fonts),
       m_wordDocument(requiredStream(m_file, kWordDocumentStream)), m_fib(documentFib(m_wordDocument)),
       m_table(requiredStream(m_file, m_fib.tableStreamName())),
-      m_properties(
-          DocumentProperties::parse(tableStructure(m_table, m_fib, FibPair::Dop, "the document properties"))),
-      m_pieces(PieceTable::parse(tableStructure(m_table, m_fib, FibPair::Clx, "the piece table"),
-                                 m_wordDocument.size(), textLength())),
+      m_properties(DocumentProperties::parse(tableStructure(m_table, m_fib, FibPair::Dop, "the document properties"))),
+      m_pieces(PieceTable::parse(tableStructure(m_table, m_fib, FibPair::Clx, "the piece table"), m_wordDocument.size(),
+                                 textLength())),
       m_headers(HeaderStories::parse(tableStructure(m_table, m_fib, FibPair::PlcfHdd, "the header table"),
                                      partStarts().headers, m_fib.parts.headers)),
-      m_firstSection(FirstSection::parse(
-          tableStructure(m_table, m_fib, FibPair::PlcfSed, "the section table"), m_wordDocument)),
-      m_fontTable(FontTable::parse(tableStructure(m_table, m_fib, FibPair::SttbfFfn, "the font table"))) {
+      m_firstSection(
+          FirstSection::parse(tableStructure(m_table, m_fib, FibPair::PlcfSed, "the section table"), m_wordDocument)),
+      m_fontTable(FontTable::parse(tableStructure(m_table, m_fib, FibPair::SttbfFfn, "the font table")))
+{
     refuseOverridingPieces(m_pieces);
     m_originalFontCount = m_fontTable.size();
-    m_runs = readCharacterRuns(m_wordDocument, tableStructure(m_table, m_fib, FibPair::PlcfBteChpx,
-                                                              "the character property bin table"));
+    m_runs = readCharacterRuns(
+        m_wordDocument, tableStructure(m_table, m_fib, FibPair::PlcfBteChpx, "the character property bin table"));
     if (const auto offset = autoTextFibOffset()) {
         const Fib autoText = Fib::parse(m_wordDocument, *offset);
         const FcLcb own = m_fib.pair(FibPair::PlcfBteChpx);
@@ -99,7 +104,8 @@ WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescribe
     }
 }
 
-WordBinaryDocument::PartStarts WordBinaryDocument::partStarts() const {
+WordBinaryDocument::PartStarts WordBinaryDocument::partStarts() const
+{
     const PartLengths& parts = m_fib.parts;
     PartStarts starts{};
     starts.footnotes = parts.text;
@@ -111,32 +117,36 @@ WordBinaryDocument::PartStarts WordBinaryDocument::partStarts() const {
     return starts;
 }
 
-std::uint32_t WordBinaryDocument::textLength() const {
+std::uint32_t WordBinaryDocument::textLength() const
+{
     // Beyond the last non-empty part lies one more paragraph mark when any part besides the main text has
     // text; Fib::parse keeps the total below 2^31.
     const auto total = static_cast<std::uint32_t>(m_fib.parts.total());
     return total > m_fib.parts.text ? total + 1 : total;
 }
 
-std::optional<std::size_t> WordBinaryDocument::autoTextFibOffset() const {
+std::optional<std::size_t> WordBinaryDocument::autoTextFibOffset() const
+{
     if (!m_fib.isTemplate || m_fib.glossaryPage == 0)
         return std::nullopt;
     return std::size_t{m_fib.glossaryPage} * kPageSize;
 }
 
-std::vector<CpRange> WordBinaryDocument::story(BinaryStory which) const {
+std::vector<CpRange> WordBinaryDocument::story(BinaryStory which) const
+{
     std::optional<CpRange> range;
     if (which == BinaryStory::MainText && m_fib.parts.text > 0)
         range = CpRange{0, m_fib.parts.text};
     else if (which != BinaryStory::MainText)
-        range = m_headers.pageOneStory(m_firstSection, m_properties.facingPages(),
-                                       which == BinaryStory::CurrentPageFooter);
+        range =
+            m_headers.pageOneStory(m_firstSection, m_properties.facingPages(), which == BinaryStory::CurrentPageFooter);
     if (!range)
         return {};
     return {*range};
 }
 
-std::vector<WordBinaryDocument::NamedStory> WordBinaryDocument::allStories() const {
+std::vector<WordBinaryDocument::NamedStory> WordBinaryDocument::allStories() const
+{
     std::vector<NamedStory> stories;
     for (const HeaderStories::SectionStory& story : m_headers.sectionStories())
         stories.push_back({story.footer ? "footer" : "header", {story.range}});
@@ -156,7 +166,8 @@ std::vector<WordBinaryDocument::NamedStory> WordBinaryDocument::allStories() con
     return stories;
 }
 
-CharacterFormatEdit WordBinaryDocument::formatEdit(const FontChange& change, FontTable& fonts) const {
+CharacterFormatEdit WordBinaryDocument::formatEdit(const FontChange& change, FontTable& fonts) const
+{
     const auto indexOf = [&](const std::string& name) {
         std::optional<std::size_t> index = fonts.find(name);
         if (!index) {
@@ -178,7 +189,8 @@ CharacterFormatEdit WordBinaryDocument::formatEdit(const FontChange& change, Fon
     return edit;
 }
 
-int WordBinaryDocument::paragraphMarks(const std::vector<CpRange>& ranges) const {
+int WordBinaryDocument::paragraphMarks(const std::vector<CpRange>& ranges) const
+{
     int count = 0;
     for (const CpRange& range : ranges) {
         const std::u16string text = m_pieces.text(m_wordDocument, range.start, range.end);
@@ -188,7 +200,8 @@ int WordBinaryDocument::paragraphMarks(const std::vector<CpRange>& ranges) const
     return count;
 }
 
-BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges, const FontChange& change) {
+BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges, const FontChange& change)
+{
     if (!change.name && !change.halfPoints && !change.eastAsianName && !change.complexScriptName)
         return {};
     std::vector<CpRange> sorted = ranges;
@@ -207,9 +220,8 @@ BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges
 
     FontTable fonts = m_fontTable;
     const CharacterFormatEdit edit = formatEdit(change, fonts);
-    RestylePlan plan = planRestyle(m_runs, std::move(targets), std::move(others), [&](const auto& grpprl) {
-        return editedGrpprl(grpprl.value_or(""), edit);
-    });
+    RestylePlan plan = planRestyle(m_runs, std::move(targets), std::move(others),
+                                   [&](const auto& grpprl) { return editedGrpprl(grpprl.value_or(""), edit); });
     const BinaryStoryCounts counts{plan.editedRuns, paragraphMarks(sorted)};
     m_runs = std::move(plan.runs);
     m_fontTable = std::move(fonts);
@@ -217,7 +229,8 @@ BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges
     return counts;
 }
 
-std::string WordBinaryDocument::savedBytes() const {
+std::string WordBinaryDocument::savedBytes() const
+{
     if (!m_changed)
         return m_originalBytes;
     std::string wordDocument = m_wordDocument;
@@ -234,8 +247,7 @@ std::string WordBinaryDocument::savedBytes() const {
     std::optional<FcLcb> fontTable;
     if (m_fontTable.size() != m_originalFontCount) {
         const std::string serialized = m_fontTable.serialize();
-        fontTable =
-            FcLcb{static_cast<std::uint32_t>(table.size()), static_cast<std::uint32_t>(serialized.size())};
+        fontTable = FcLcb{static_cast<std::uint32_t>(table.size()), static_cast<std::uint32_t>(serialized.size())};
         table += serialized;
     }
     if (wordDocument.size() > kLargestStream || table.size() > kLargestStream)
@@ -253,8 +265,8 @@ std::string WordBinaryDocument::savedBytes() const {
     }
     if (fontTable)
         Fib::writePair(wordDocument, 0, FibPair::SttbfFfn, *fontTable);
-    return m_file.withStreams({{kWordDocumentStream, std::move(wordDocument)},
-                               {std::string(m_fib.tableStreamName()), std::move(table)}});
+    return m_file.withStreams(
+        {{kWordDocumentStream, std::move(wordDocument)}, {std::string(m_fib.tableStreamName()), std::move(table)}});
 }
 
 } // namespace glyphmere::docengine
