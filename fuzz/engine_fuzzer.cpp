@@ -1,6 +1,7 @@
 // libFuzzer target for the built-in document engine. Each input becomes a document file in a private
-// temporary folder and goes through the batch's whole sequence: open, font pass on the main text, save;
-// then again with the current page's header and footer passes. Refusals are fine; what must hold:
+// temporary folder and goes through the program's own restyle (word::RestyleDocument over the engine, as
+// the window and the batch run it): open, font pass on the main text, save; then again with the current
+// page's header and footer passes. Refusals are fine; what must hold:
 //   - a refused or failed document is byte-identical to what it was before the attempt;
 //   - a saved document opens again;
 //   - nothing but the document is left in the folder (no temporary files).

@@ -1,5 +1,6 @@
 #include "app/OptionSettings.h"
 
+#include "common/AsciiCase.h"
 #include "platform/NumberText.h"
 
 namespace glyphmere::app {
@@ -13,7 +14,7 @@ int headersAndFootersValue(std::string_view storedText)
 {
     if (const auto number = platform::parseNumberText(storedText))
         return *number != 0 ? 1 : 0;
-    if (platform::equalsIgnoringCase(storedText, "False"))
+    if (common::equalsIgnoringCase(storedText, "False"))
         return 0;
     return 1; // "True", and any text this program never writes
 }

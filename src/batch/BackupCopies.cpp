@@ -1,6 +1,6 @@
 #include "batch/BackupCopies.h"
 
-#include "batch/SafeWrite.h"
+#include "common/SafeReplace.h"
 
 #include <sys/stat.h>
 
@@ -25,16 +25,16 @@ std::optional<std::string> copyFile(const std::string& path, const std::string& 
 {
     struct stat status {};
     try {
-        const std::string bytes = readWholeFile(path);
+        const std::string bytes = common::readWholeFile(path);
         if (::stat(path.c_str(), &status) != 0)
             throw std::runtime_error("the document cannot be examined");
         if (fs::exists(copyPath)) {
-            if (readWholeFile(copyPath) == bytes)
+            if (common::readWholeFile(copyPath) == bytes)
                 return std::nullopt;
             return "a different backup copy is already at " + copyPath + ", and it is kept";
         }
         fs::create_directories(fs::path(copyPath).parent_path());
-        writeFileSafely(copyPath, bytes, status.st_mode & kPermissionBits);
+        common::writeFileSafely(copyPath, bytes, {status.st_mode & kPermissionBits});
     } catch (const fs::filesystem_error& error) {
         return "the backup copy could not be made at " + copyPath + " (" + error.code().message() + ")";
     } catch (const std::exception& error) {

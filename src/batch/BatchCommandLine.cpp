@@ -7,7 +7,7 @@
 #include "batch/JsonReport.h"
 #include "batch/ParallelRun.h"
 #include "batch/ProgressLine.h"
-#include "batch/SafeWrite.h"
+#include "common/SafeReplace.h"
 #include "glyphmere/Version.h"
 #include "word/WordContract.h"
 
@@ -99,7 +99,7 @@ bool writeReport(const std::string& reportPath, const std::vector<BatchItem>& it
     for (const BatchItem& item : items)
         paths.push_back(item.path);
     try {
-        writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
+        common::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), {kReportMode});
         return true;
     } catch (const std::exception& error) {
         reportUnwritable(reportPath, error.what(), err);

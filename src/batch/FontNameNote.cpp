@@ -1,25 +1,15 @@
 #include "batch/FontNameNote.h"
 
+#include "common/AsciiCase.h"
+
 #include <algorithm>
 #include <numeric>
 
 namespace glyphmere::batch {
 namespace {
 
-char foldedAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool sameLetter(char a, char b) {
-    return foldedAscii(a) == foldedAscii(b);
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter);
-}
-
-bool beginsWith(const std::string& text, const std::string& start) {
-    return text.size() >= start.size() && std::equal(start.begin(), start.end(), text.begin(), sameLetter);
+    return common::toLowerAscii(a) == common::toLowerAscii(b);
 }
 
 // Letters to add, drop, change, or swap with their neighbour, to turn a into b.
@@ -60,7 +50,7 @@ std::vector<std::string> closestFontNames(const std::string& name, const std::ve
         const std::size_t distance = typingDistance(name, installed[index]);
         if (distance <= allowed)
             ranked.emplace_back(distance, index);
-        else if (beginsWith(installed[index], name))
+        else if (common::startsWithIgnoringCase(installed[index], name))
             ranked.emplace_back(allowed + 1, index);
     }
     std::stable_sort(ranked.begin(), ranked.end());
@@ -72,7 +62,7 @@ std::vector<std::string> closestFontNames(const std::string& name, const std::ve
 
 std::optional<std::string> fontNameNote(const std::string& option, const std::string& name,
                                         const std::vector<std::string>& installed) {
-    const auto isName = [&name](const std::string& each) { return equalIgnoringCase(each, name); };
+    const auto isName = [&name](const std::string& each) { return common::equalsIgnoringCase(each, name); };
     if (std::any_of(installed.begin(), installed.end(), isName))
         return std::nullopt;
     const std::vector<std::string> closest = closestFontNames(name, installed);

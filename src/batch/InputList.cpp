@@ -1,8 +1,8 @@
 #include "batch/InputList.h"
 
 #include "batch/ReportReader.h"
-#include "batch/SafeWrite.h"
 #include "batch/ShardSplit.h"
+#include "common/SafeReplace.h"
 #include "doclist/AddFolder.h"
 #include "platform/posix/PosixFileSystem.h"
 
@@ -103,7 +103,7 @@ private:
     {
         if (path != "-") {
             try {
-                return readWholeFile(path);
+                return common::readWholeFile(path);
             } catch (const std::runtime_error& error) {
                 throw UnreadableInput{std::string("the ") + what + " " + path + " could not be read: " + error.what()};
             }

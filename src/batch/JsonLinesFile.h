@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/files/UniqueFd.h"
+#include "common/UniqueFd.h"
 
 #include <string>
 
@@ -21,7 +21,7 @@ public:
     const std::string& failure() const { return m_failure; }
 
 private:
-    docengine::UniqueFd m_fd;
+    common::UniqueFd m_fd;
     std::string m_failure;
 };
 

@@ -1,42 +1,13 @@
 #include "batch/JsonReport.h"
 
+#include "common/Utf8.h"
+
 #include <cstdio>
 #include <iomanip>
 #include <sstream>
 
 namespace glyphmere::batch {
 namespace {
-
-// The length of the valid UTF-8 sequence at the start of text (no overlong forms, no surrogates, nothing
-// above U+10FFFF), or 0.
-std::size_t validSequenceLength(std::string_view text)
-{
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    }
-    return length;
-}
 
 std::string unicodeEscape(unsigned value)
 {
@@ -95,7 +66,7 @@ std::string jsonString(std::string_view text)
 {
     std::string json = "\"";
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = validSequenceLength(text.substr(i));
+        const std::size_t length = common::validUtf8Length(text.substr(i));
         if (length == 0) {
             json += unicodeEscape(0xDC00 + static_cast<unsigned char>(text[i]));
             ++i;

@@ -1,5 +1,7 @@
 #include "batch/ReportReader.h"
 
+#include "common/Utf8.h"
+
 #include <charconv>
 #include <optional>
 #include <stdexcept>
@@ -24,18 +26,6 @@ struct JsonValue {
         return nullptr;
     }
 };
-
-void appendUtf8(std::string& text, unsigned code) {
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-        return;
-    }
-    const int tail = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-    text += static_cast<char>(kLead[tail] | (code >> (6 * tail)));
-    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
-        text += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
-}
 
 class JsonReader {
 public:
@@ -162,11 +152,11 @@ private:
             const unsigned low = hexQuad();
             if (low < 0xDC00 || low > 0xDFFF)
                 fail("a surrogate pair is broken");
-            appendUtf8(text, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+            common::appendUtf8(text, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
         } else if (code >= 0xD800 && code <= 0xDFFF) {
             fail("a lone surrogate stands for no byte");
         } else {
-            appendUtf8(text, code);
+            common::appendUtf8(text, code);
         }
     }
 

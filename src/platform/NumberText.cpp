@@ -28,8 +28,6 @@ std::size_t takeDigits(std::string_view text, std::size_t& pos, std::string& out
     return pos - start;
 }
 
-char toLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 } // namespace
 
 std::optional<double> parseNumberText(std::string_view text)
@@ -66,17 +64,6 @@ std::optional<double> parseNumberText(std::string_view text)
     if (error != std::errc() || end != canonical.data() + canonical.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (toLowerAscii(a[i]) != toLowerAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 } // namespace glyphmere::platform

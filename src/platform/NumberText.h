@@ -12,7 +12,4 @@ std::optional<double> parseNumberText(std::string_view text);
 
 inline bool isNumeric(std::string_view text) { return parseNumberText(text).has_value(); }
 
-// ASCII letters compared without regard to case; every other byte compared as is.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-
 } // namespace glyphmere::platform

@@ -3,6 +3,8 @@
 #include "platform/Automation.h"
 #include "platform/NumberText.h"
 
+#include "common/AsciiCase.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -92,9 +94,9 @@ bool Variant::toBool() const
 {
     if (kind() == Kind::Text) {
         const std::string& text = std::get<std::string>(m_value);
-        if (equalsIgnoringCase(text, "True"))
+        if (common::equalsIgnoringCase(text, "True"))
             return true;
-        if (equalsIgnoringCase(text, "False"))
+        if (common::equalsIgnoringCase(text, "False"))
             return false;
     }
     return toDouble() != 0;

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "docengine/ooxml/DocumentFile.h"
 #include "docengine/files/EngineError.h"
+#include "docengine/ooxml/DocumentFile.h"
+#include "docengine/session/OoxmlDocument.h"
 #include "support/TestDocuments.h"
 
 #include <map>
@@ -65,11 +66,11 @@ private:
 // Opens the given entries under any path except "missing.docx", which fails as a missing file does.
 inline DocumentOpener inMemoryOpener(std::vector<testing_support::PackageEntry> entries, std::shared_ptr<SaveLog> log)
 {
-    return [entries, log](const std::string& path) -> std::unique_ptr<DocumentFile> {
+    return ooxmlOpener([entries, log](const std::string& path) -> std::unique_ptr<DocumentFile> {
         if (path.ends_with("missing.docx"))
             throw EngineError("the document does not exist");
         return std::make_unique<InMemoryFile>(path, entries, log);
-    };
+    });
 }
 
 // The main part's markup around a body, binding w:, r:, m:, mc: and wps: as Word does.

@@ -233,5 +233,22 @@ TEST_F(RestyleRequestTest, RefusedValues_FailBeforeTheFileIsTouched)
     EXPECT_EQ(readFile(path), before);
 }
 
+// Bytes that are no UTF-8 by the strict rule must never reach the markup, where Word would call the
+// document corrupt.
+TEST_F(RestyleRequestTest, FontNameThatIsNoValidUtf8_IsRefusedBeforeTheFileIsTouched)
+{
+    writePackage(path, documentWithEveryStory());
+    const std::string before = readFile(path);
+    for (const std::string name : {"Ari\xE0\x80\xA1l", "Ari\xED\xA0\x80l", "Ari\xF4\x90\x80\x80l", "Arial\xC3"}) {
+        try {
+            restyleDocumentFile(path, {.fontName = name, .fontSize = "12"});
+            ADD_FAILURE() << ::testing::PrintToString(name);
+        } catch (const std::exception& error) {
+            EXPECT_STREQ(error.what(), "the font name contains characters that cannot be stored");
+        }
+    }
+    EXPECT_EQ(readFile(path), before);
+}
+
 } // namespace
 } // namespace glyphmere::docengine

@@ -1,10 +1,8 @@
 #include "round_trip_support.h"
 
+#include "EngineRestyle.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
-
-#include "docengine/session/EngineAutomation.h"
-#include "word/RestyleDocument.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -163,11 +161,10 @@ void expectProperties(pugi::xml_node properties, const std::string& fontName, in
 std::string restyle(const std::string& path, const std::string& fontName, const std::string& fontSize,
                     bool headersAndFooters)
 {
-    EngineAutomation automation;
-    const word::FixedOptions options(fontName, fontSize, headersAndFooters);
-    const word::RestyleResult result = word::RestyleDocument(automation, options, path);
-    EXPECT_EQ(automation.liveInstanceCount(), 0u) << "the instance was not ended";
-    return result.ok ? "" : result.reason;
+    std::size_t instancesLeft = 0;
+    std::string reason = hostile::restyleWithEngine(path, headersAndFooters, fontName, fontSize, &instancesLeft);
+    EXPECT_EQ(instancesLeft, 0u) << "the instance was not ended";
+    return reason;
 }
 
 std::vector<std::string> changedEntries(const std::string& originalPath, const std::string& savedPath)

@@ -7,8 +7,9 @@
 
 namespace glyphmere::docengine::round_trip {
 
-// Restyles the document at path the way the batch run does (word::RestyleDocument over the real
-// engine) and returns the failure's reason, or "" when the document was changed and saved.
+// Restyles the document at path the way the batch run does (hostile::restyleWithEngine) and returns the
+// failure's reason, or "" when the document was changed and saved; fails the running test when an engine
+// instance was left running.
 std::string restyle(const std::string& path, const std::string& fontName, const std::string& fontSize,
                     bool headersAndFooters = false);
 

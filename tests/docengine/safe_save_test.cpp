@@ -1,7 +1,8 @@
+#include "common/SafeReplace.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/ooxml/Package.h"
+#include "docengine/session/RestyleRequest.h"
 #include "docengine/files/PackageMessages.h"
-#include "docengine/files/SafeSave.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
@@ -23,6 +24,7 @@ namespace {
 
 using namespace glyphmere::testing_support;
 using namespace glyphmere::docengine::package_testing;
+using common::FileOperations;
 
 constexpr std::time_t kOldTime = 981172800; // 2001-02-03
 const std::string kNewDocument = "<w:document>changed</w:document>";
@@ -266,6 +268,58 @@ TEST(SafeSave, FullDiskLeavesTheOriginalAndNoTemporaryFile)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: saved anyway, 2: another reason, 3: no limit";
     EXPECT_EQ(readFile(path), original);
     EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
+}
+
+// Reports through a pipe when the new package is written, and then never returns: a save stopped at the
+// flush, to be killed there.
+class StoppingOperations final : public FileOperations {
+public:
+    explicit StoppingOperations(int reportWritten) : m_reportWritten(reportWritten) {}
+    int syncFile(int) const override
+    {
+        const char byte = 'w';
+        if (::write(m_reportWritten, &byte, 1) == 1) {
+            for (;;)
+                ::pause();
+        }
+        return -1;
+    }
+
+private:
+    int m_reportWritten;
+};
+
+// The hidden files of a run killed in the middle of a save are removed by the next restyle in the folder.
+TEST(SafeSave, SaveKilledMidWay_LeavesHiddenFilesThatTheNextRestyleRemoves)
+{
+    TemporaryFolder folder;
+    const std::string killedPath = folder.file("killed.docx");
+    const std::string nextPath = folder.file("next.docx");
+    writeMixedPackage(killedPath);
+    writeMixedPackage(nextPath);
+    const std::string original = readFile(killedPath);
+    int written[2];
+    ASSERT_EQ(::pipe(written), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const StoppingOperations operations(written[1]);
+        Package::open(killedPath, operations)->saveReplacing({{"word/document.xml", kNewDocument}});
+        ::_exit(2);
+    }
+    ::close(written[1]);
+    char byte = 0;
+    const bool reachedFlush = ::read(written[0], &byte, 1) == 1;
+    ::close(written[0]);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(reachedFlush);
+    ASSERT_EQ(folderListing(folder.path()).size(), 4u) << "the killed save left its owner and content files";
+
+    restyleDocumentFile(nextPath, {.fontName = "Arial", .fontSize = "12"});
+
+    EXPECT_EQ(folderListing(folder.path()), (std::vector<std::string>{"killed.docx", "next.docx"}));
+    EXPECT_EQ(readFile(killedPath), original);
 }
 
 } // namespace

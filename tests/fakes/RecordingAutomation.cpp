@@ -1,6 +1,6 @@
 #include "fakes/RecordingAutomation.h"
 
-#include "platform/NumberText.h"
+#include "common/AsciiCase.h"
 
 namespace glyphmere::fakes {
 namespace {
@@ -43,7 +43,7 @@ public:
             line += (i ? ", " : "") + transcriptText(args[i]);
         line += ")";
         m_owner.record(line, "call " + path);
-        if (m_isApplication && platform::equalsIgnoringCase(member, "Quit") && !m_ended) {
+        if (m_isApplication && common::equalsIgnoringCase(member, "Quit") && !m_ended) {
             m_ended = true;
             m_owner.instanceEnded();
         }

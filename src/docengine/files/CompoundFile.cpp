@@ -1,9 +1,10 @@
 #include "docengine/files/CompoundFile.h"
 
+#include "common/AsciiCase.h"
+
 #include <unistd.h>
 
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <optional>
 #include <vector>
@@ -115,7 +116,7 @@ bool entryHasName(const std::uint8_t* entry, std::string_view asciiName)
         return false;
     for (std::size_t i = 0; i < asciiName.size(); ++i) {
         const std::uint16_t unit = littleEndian16(entry + i * 2);
-        if (unit > 0x7F || std::tolower(unit) != std::tolower(static_cast<unsigned char>(asciiName[i])))
+        if (unit > 0x7F || common::toLowerAscii(static_cast<char>(unit)) != common::toLowerAscii(asciiName[i]))
             return false;
     }
     return true;

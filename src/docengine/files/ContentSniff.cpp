@@ -1,9 +1,9 @@
 #include "docengine/files/ContentSniff.h"
 
+#include "common/SystemErrorText.h"
 #include "docengine/files/CompoundFile.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
-#include "docengine/files/SystemErrorText.h"
 
 #include <unistd.h>
 
@@ -35,7 +35,7 @@ FileContent sniffContent(int fd, std::uint64_t fileSize)
         got = ::pread(fd, head.data(), head.size(), 0);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
-        throw EngineError(messages::cannotOpen(systemErrorText(errno)));
+        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
     const auto headSize = static_cast<std::size_t>(got);
 
     if (startsWith(head, headSize, kZipLocalHeader))

@@ -15,4 +15,10 @@ struct FontChange {
     std::optional<std::string> complexScriptName{};
 };
 
+// How many run properties (of runs and content controls) and paragraph marks a change reached.
+struct StoryCounts {
+    int runs = 0;
+    int paragraphMarks = 0;
+};
+
 } // namespace glyphmere::docengine

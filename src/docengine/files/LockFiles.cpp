@@ -1,28 +1,25 @@
 #include "docengine/files/LockFiles.h"
 
+#include "common/Utf8.h"
+
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <string_view>
 
 namespace glyphmere::docengine {
 
 namespace {
 
-bool isUtf8Continuation(char byte)
-{
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
-
-// The byte length of the UTF-8 character that starts at from.
+// The byte length of the character that starts at from; a byte that starts no valid UTF-8 sequence (a
+// name may hold any bytes) counts as a character of its own.
 std::size_t firstCharacterBytes(const std::string& text, std::size_t from)
 {
-    std::size_t end = from + 1;
-    while (end < text.size() && isUtf8Continuation(text[end]))
-        ++end;
-    return end - from;
+    return std::max<std::size_t>(common::validUtf8Length(std::string_view(text).substr(from)), 1);
 }
 
-// Word counts the name in UTF-16 units; a character of four UTF-8 bytes takes two of them.
+// Word counts the name in UTF-16 units; a character above U+FFFF takes two of them.
 std::size_t utf16Length(const std::string& text)
 {
     std::size_t units = 0;

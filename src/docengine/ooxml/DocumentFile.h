@@ -9,7 +9,9 @@
 
 namespace glyphmere::docengine {
 
-// A document file opened by the engine: where its parts come from and how it is written back.
+class DocumentFileAccess;
+
+// A package file opened by the engine: where its parts come from and how it is written back.
 class DocumentFile {
 public:
     virtual ~DocumentFile() = default;
@@ -19,10 +21,10 @@ public:
     virtual void saveReplacing(const std::map<std::string, std::string>& replaced) = 0;
 };
 
-// Opens a document file; EngineError with the reason when it cannot be opened.
-using DocumentOpener = std::function<std::unique_ptr<DocumentFile>(const std::string& path)>;
+// Opens a package file; EngineError with the reason when it cannot be opened.
+using DocumentFileOpener = std::function<std::unique_ptr<DocumentFile>(const std::string& path)>;
 
-// Opens packages on disk (Package::open).
-DocumentOpener packageOpener();
+// The zip package in a file opened with every file-level check (Package::open).
+std::unique_ptr<DocumentFile> packageFile(DocumentFileAccess access);
 
 } // namespace glyphmere::docengine

@@ -8,12 +8,6 @@ namespace glyphmere::docengine {
 
 class XmlPart;
 
-// How many run properties (of runs and content controls) and paragraph marks a pass changed.
-struct StoryCounts {
-    int runs = 0;
-    int paragraphMarks = 0;
-};
-
 // The places of one story that a font change reaches, collected once in document order: the run
 // properties of every run and content control, and every paragraph mark's properties. A story is walked
 // once however many changes follow (Font.Name, then Font.Size); properties that are missing are created

@@ -7,21 +7,26 @@
 #include <string_view>
 #include <vector>
 
+namespace glyphmere::common {
+class FileOperations;
+}
+
 namespace glyphmere::docengine {
 
-class FileOperations;
+class DocumentFileAccess;
 
 // An Office Open XML package opened from a file, and its safe replacement on disk.
-// open() makes every file-level check before anything is read: a regular file (opened without
-// blocking), a zip package by content (an OLE file is told apart as password-protected or as a Word
-// 97-2003 document), not read-only, not held open by another program (lock files), no duplicate or
-// unsafe entry names, no encrypted entries. Failures are EngineErrors with the reason.
+// open() makes every file-level check before anything is read (DocumentFileAccess: a regular file, a
+// zip package by content, not read-only, not held open by another program), then the archive's: no
+// duplicate or unsafe entry names, no encrypted entries. Failures are EngineErrors with the reason.
 class Package {
 public:
     static std::unique_ptr<Package> open(const std::string& path);
     // The same, with the safe save's system calls made through fileOperations (which must outlive the
     // package): how tests make a rename or a flush fail.
-    static std::unique_ptr<Package> open(const std::string& path, const FileOperations& fileOperations);
+    static std::unique_ptr<Package> open(const std::string& path, const common::FileOperations& fileOperations);
+    // The package in a file opened with every file-level check; a Word 97-2003 document is refused.
+    static std::unique_ptr<Package> open(DocumentFileAccess access);
     ~Package();
 
     const std::string& path() const;

@@ -1,5 +1,6 @@
 #include "docengine/ooxml/DocumentFile.h"
 
+#include "docengine/files/DocumentFileAccess.h"
 #include "docengine/ooxml/Package.h"
 
 namespace glyphmere::docengine {
@@ -26,11 +27,9 @@ private:
 
 } // namespace
 
-DocumentOpener packageOpener()
+std::unique_ptr<DocumentFile> packageFile(DocumentFileAccess access)
 {
-    return [](const std::string& path) -> std::unique_ptr<DocumentFile> {
-        return std::make_unique<PackageDocumentFile>(Package::open(path));
-    };
+    return std::make_unique<PackageDocumentFile>(Package::open(std::move(access)));
 }
 
 } // namespace glyphmere::docengine

@@ -4,7 +4,7 @@
 #include "docengine/files/EngineError.h"
 #include "docengine/ooxml/XmlNames.h"
 
-#include "platform/NumberText.h"
+#include "common/AsciiCase.h"
 
 #include <algorithm>
 #include <array>
@@ -24,11 +24,6 @@ constexpr std::array<std::string_view, 4> kMainContentTypes{
     "application/vnd.ms-word.template.macroEnabledTemplate.main+xml",
 };
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && platform::equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::string_view extensionOf(std::string_view entry)
 {
     const auto dot = entry.rfind('.');
@@ -45,10 +40,10 @@ std::string contentTypeOf(const XmlPart& contentTypes, std::string_view entry)
     std::string byExtension;
     for (pugi::xml_node node : contentTypes.root().children()) {
         const std::string_view name = node.name();
-        if (name.ends_with("Override") && platform::equalsIgnoringCase(node.attribute("PartName").value(), partName))
+        if (name.ends_with("Override") && common::equalsIgnoringCase(node.attribute("PartName").value(), partName))
             return node.attribute("ContentType").value();
         if (name.ends_with("Default") &&
-            platform::equalsIgnoringCase(node.attribute("Extension").value(), extensionOf(entry)))
+            common::equalsIgnoringCase(node.attribute("Extension").value(), extensionOf(entry)))
             byExtension = node.attribute("ContentType").value();
     }
     return byExtension;
@@ -75,7 +70,7 @@ WordDocument::WordDocument(const PartSource& source) : m_source(source)
 void WordDocument::refuseSigned() const
 {
     for (const std::string& entry : m_source.entryNames()) {
-        if (startsWithIgnoringCase(entry, kSignaturesFolder))
+        if (common::startsWithIgnoringCase(entry, kSignaturesFolder))
             throw EngineError("the document is digitally signed, and changing it would break its signatures");
     }
 }
@@ -120,7 +115,7 @@ XmlPart* WordDocument::settings()
 std::optional<std::string> WordDocument::findEntry(std::string_view entry) const
 {
     for (const std::string& name : m_source.entryNames()) {
-        if (platform::equalsIgnoringCase(name, entry))
+        if (common::equalsIgnoringCase(name, entry))
             return name;
     }
     return std::nullopt;
@@ -160,7 +155,7 @@ std::int64_t WordDocument::highestIdInPackage()
 {
     std::int64_t highest = 0;
     for (const std::string& entry : m_source.entryNames()) {
-        if (!platform::equalsIgnoringCase(extensionOf(entry), "xml") || entry == kContentTypesEntry)
+        if (!common::equalsIgnoringCase(extensionOf(entry), "xml") || entry == kContentTypesEntry)
             continue;
         const xml::Element root = xml::describeFromRoot(part(entry).root());
         const auto consider = [&highest](const xml::Element& element) {

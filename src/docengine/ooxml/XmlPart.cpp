@@ -1,9 +1,8 @@
 #include "docengine/ooxml/XmlPart.h"
 
+#include "common/AsciiCase.h"
 #include "docengine/files/EngineError.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -40,8 +39,7 @@ std::string declaredEncoding(const std::string& bytes)
         return {};
     const auto close = declaration.find(declaration[open], open + 1);
     std::string name(declaration.substr(open + 1, close - open - 1));
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    return name;
+    return common::toLowerAscii(name);
 }
 
 DetectedEncoding detectEncoding(const std::string& partName, const std::string& bytes)

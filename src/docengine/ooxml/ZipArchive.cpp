@@ -1,8 +1,8 @@
 #include "docengine/ooxml/ZipArchive.h"
 
+#include "common/SystemErrorText.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
-#include "docengine/files/SystemErrorText.h"
 #include "docengine/ooxml/ZipEntryRules.h"
 
 #include <fcntl.h>
@@ -70,8 +70,8 @@ bool inflateAtMost(zip_file_t* file, std::uint64_t limit, std::string& bytes)
 std::string zipErrorText(zip_error_t* error)
 {
     if (zip_error_system_type(error) == ZIP_ET_SYS)
-        return systemErrorText(zip_error_code_system(error));
-    return asClause(zip_error_strerror(error));
+        return common::systemErrorText(zip_error_code_system(error));
+    return common::asClause(zip_error_strerror(error));
 }
 
 std::string zipErrorCodeText(int code)
@@ -87,7 +87,7 @@ ZipArchivePtr openZipArchive(int fd)
 {
     const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (copy < 0)
-        throw EngineError(messages::cannotOpen(systemErrorText(errno)));
+        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
     int code = 0;
     zip_t* archive = zip_fdopen(copy, ZIP_RDONLY, &code);
     if (!archive) {

@@ -1,5 +1,7 @@
 #include "docengine/ooxml/ZipEntryRules.h"
 
+#include "common/AsciiCase.h"
+
 #include <cctype>
 
 namespace glyphmere::docengine {
@@ -48,12 +50,7 @@ std::string entryNameKey(std::string_view name)
 {
     while (!name.empty() && name.front() == '/')
         name.remove_prefix(1);
-    std::string key(name);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return key;
+    return common::toLowerAscii(name);
 }
 
 } // namespace glyphmere::docengine

@@ -1,6 +1,6 @@
 #include "docengine/session/DispatchObject.h"
 
-#include "platform/NumberText.h"
+#include "common/AsciiCase.h"
 
 namespace glyphmere::docengine {
 
@@ -15,7 +15,7 @@ const DispatchObject::Member& DispatchObject::find(std::string_view member) cons
 {
     m_session->checkRunning();
     for (const Member& candidate : m_members) {
-        if (platform::equalsIgnoringCase(candidate.name, member))
+        if (common::equalsIgnoringCase(candidate.name, member))
             return candidate;
     }
     fail(m_objectName + " has no member \"" + std::string(member) + "\"");

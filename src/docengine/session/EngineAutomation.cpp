@@ -2,8 +2,9 @@
 
 #include "docengine/session/EngineObjects.h"
 #include "docengine/session/FontNames.h"
+#include "docengine/session/OpenerByContent.h"
 
-#include "platform/NumberText.h"
+#include "common/AsciiCase.h"
 
 #include <cstdint>
 #include <map>
@@ -16,7 +17,7 @@ constexpr std::string_view kWordClass = "Word.Application";
 
 void requireWordClass(std::string_view className)
 {
-    if (!platform::equalsIgnoringCase(className, kWordClass))
+    if (!common::equalsIgnoringCase(className, kWordClass))
         throw platform::AutomationError("the class \"" + std::string(className) +
                                         "\" is not available: the built-in engine serves only \"Word.Application\"");
 }
@@ -72,7 +73,7 @@ EngineAutomation::~EngineAutomation() = default;
 platform::ObjectRef EngineAutomation::create(std::string_view className)
 {
     requireWordClass(className);
-    auto session = std::make_shared<EngineSession>(packageOpener());
+    auto session = std::make_shared<EngineSession>(openerByContent());
     const std::uint64_t id = m_table->reserveId();
     std::weak_ptr<Table> table = m_table;
     platform::ObjectRef instance = makeApplication(session, installedFontNames, [table, id] {

@@ -1,11 +1,7 @@
 #include "docengine/session/EngineSession.h"
 
-#include "docengine/ooxml/DocumentSettings.h"
 #include "docengine/files/EngineError.h"
-#include "docengine/ooxml/FontPass.h"
 #include "docengine/session/FontValues.h"
-#include "docengine/ooxml/HeaderFooter.h"
-#include "docengine/ooxml/RevisionClock.h"
 
 #include "platform/AutomationError.h"
 #include "platform/NumberText.h"
@@ -46,7 +42,7 @@ auto translatingEngineErrors(Action action)
 } // namespace
 
 EngineSession::EngineSession(DocumentOpener opener, Clock utcNow)
-    : m_opener(std::move(opener)), m_utcNow(utcNow ? std::move(utcNow) : Clock(currentUtcTime))
+    : m_opener(std::move(opener)), m_utcNow(std::move(utcNow))
 {
 }
 
@@ -68,12 +64,7 @@ void EngineSession::open(const std::string& path)
 {
     if (m_document)
         throw platform::AutomationError("the built-in engine keeps one document open per instance");
-    translatingEngineErrors([&] {
-        auto file = m_opener(path);
-        auto document = std::make_unique<WordDocument>(file->parts());
-        m_file = std::move(file);
-        m_document = std::move(document);
-    });
+    translatingEngineErrors([&] { m_document = m_opener(path, m_utcNow); });
     m_viewType.reset();
     m_seekView = Seek::MainDocument;
     clearSelection();
@@ -82,7 +73,7 @@ void EngineSession::open(const std::string& path)
 const std::string& EngineSession::documentPath() const
 {
     requireDocument();
-    return m_file->path();
+    return m_document->path();
 }
 
 void EngineSession::selectWholeStory()
@@ -109,53 +100,35 @@ void EngineSession::applyToSelection(const FontChange& change)
 {
     if (!m_wholeStorySelected)
         return;
-    translatingEngineErrors([&] {
-        StoryTargets& targets = selectedTargets();
-        if (!targets.hasStory())
-            return; // the current page has no such header or footer: nothing to change
-        std::optional<RevisionMark> revision;
-        if (m_document->tracksFormatting()) {
-            m_document->loadRevisionIds(); // may refuse: before any change
-            revision = RevisionMark{kRevisionAuthor, m_utcNow(), [this] { return m_document->newRevisionId(); }};
-        }
-        targets.apply(change, revision ? &*revision : nullptr);
-    });
+    // Without such a header or footer on the current page, the change is a no-op.
+    translatingEngineErrors([&] { selection().apply(change); });
 }
 
 // Collected on the first change rather than by WholeStory itself, so that a story that cannot be read
 // fails the change, as it always has.
-StoryTargets& EngineSession::selectedTargets()
+StorySelection& EngineSession::selection()
 {
-    if (!m_selectedTargets) {
-        const std::optional<std::string> entry = viewedEntry();
-        m_selectedTargets = entry ? StoryTargets::ofStory(m_document->part(*entry)) : StoryTargets();
+    if (!m_selection) {
+        ViewedStory story = ViewedStory::MainText;
+        if (m_seekView == Seek::CurrentPageHeader)
+            story = ViewedStory::CurrentPageHeader;
+        else if (m_seekView == Seek::CurrentPageFooter)
+            story = ViewedStory::CurrentPageFooter;
+        m_selection = m_document->select(story);
     }
-    return *m_selectedTargets;
+    return *m_selection;
 }
 
 void EngineSession::clearSelection()
 {
     m_wholeStorySelected = false;
-    m_selectedTargets.reset();
-}
-
-std::optional<std::string> EngineSession::viewedEntry()
-{
-    switch (m_seekView) {
-    case Seek::CurrentPageHeader:
-        return currentPageEntry(*m_document, PageRegion::Header);
-    case Seek::CurrentPageFooter:
-        return currentPageEntry(*m_document, PageRegion::Footer);
-    case Seek::MainDocument:
-        break;
-    }
-    return m_document->mainEntry();
+    m_selection.reset();
 }
 
 int EngineSession::viewType() const
 {
     requireDocument();
-    return m_viewType ? *m_viewType : translatingEngineErrors([&] { return savedViewType(m_document->settings()); });
+    return m_viewType ? *m_viewType : translatingEngineErrors([&] { return m_document->savedViewType(); });
 }
 
 void EngineSession::setViewType(const platform::Variant& value)
@@ -189,16 +162,15 @@ void EngineSession::saveAs(const std::string& path)
 {
     requireDocument();
     std::error_code ignored;
-    if (path != m_file->path() && !std::filesystem::equivalent(path, m_file->path(), ignored))
+    if (path != m_document->path() && !std::filesystem::equivalent(path, m_document->path(), ignored))
         throw platform::AutomationError("the built-in engine saves a document only over the file it was opened from");
-    translatingEngineErrors([&] { m_file->saveReplacing(m_document->changedParts()); });
+    translatingEngineErrors([&] { m_document->save(); });
 }
 
 void EngineSession::quit()
 {
     clearSelection();
     m_document.reset();
-    m_file.reset();
     m_quit = true;
 }
 

@@ -1,13 +1,9 @@
 #pragma once
 
-#include "docengine/ooxml/DocumentFile.h"
-#include "docengine/ooxml/FontPass.h"
-#include "docengine/ooxml/RunProperties.h"
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/session/EditableDocument.h"
 
 #include "platform/Variant.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,7 +15,7 @@ namespace glyphmere::docengine {
 // AutomationError with a readable description, and a refused call changes nothing.
 class EngineSession {
 public:
-    using Clock = std::function<std::string()>; // the current UTC time, ISO 8601
+    using Clock = UtcClock;
 
     explicit EngineSession(DocumentOpener opener, Clock utcNow = {});
     ~EngineSession();
@@ -52,19 +48,17 @@ private:
 
     void requireDocument() const;
     void applyToSelection(const FontChange& change);
-    StoryTargets& selectedTargets();
-    std::optional<std::string> viewedEntry();
+    StorySelection& selection();
     void clearSelection();
 
     DocumentOpener m_opener;
     Clock m_utcNow;
-    std::unique_ptr<DocumentFile> m_file;
-    std::unique_ptr<WordDocument> m_document;
+    std::unique_ptr<EditableDocument> m_document;
     std::optional<int> m_viewType; // kept in memory once written
     Seek m_seekView = Seek::MainDocument;
     bool m_wholeStorySelected = false;
-    // The whole story's targets, collected by the first change after WholeStory and kept for the next ones.
-    std::optional<StoryTargets> m_selectedTargets;
+    // The whole story, collected by the first change after WholeStory and kept for the next ones.
+    std::unique_ptr<StorySelection> m_selection;
     bool m_quit = false;
 };
 

@@ -2,6 +2,9 @@
 
 #include "docengine/session/FontValues.h"
 
+#include "common/AsciiCase.h"
+#include "common/Utf8.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -9,13 +12,6 @@
 
 namespace glyphmere::docengine {
 namespace {
-
-std::string lowerAscii(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
 
 bool isEnglish(const std::string& language) { return language == "en" || language.starts_with("en-"); }
 
@@ -50,9 +46,10 @@ std::vector<std::string> selectFontNames(const std::vector<std::vector<Localized
     std::vector<std::pair<std::string, std::string>> keyed; // lower-cased key, name
     for (const auto& families : fonts) {
         const std::string* name = preferredName(families);
-        if (!name || name->empty() || name->front() == '@' || utf16Length(*name) > kMaxFontNameLength)
+        const auto length = name ? common::utf16Length(*name) : std::nullopt;
+        if (!name || name->empty() || name->front() == '@' || !length || *length > kMaxFontNameLength)
             continue;
-        keyed.emplace_back(lowerAscii(*name), *name);
+        keyed.emplace_back(common::toLowerAscii(*name), *name);
     }
     // Sorted by key, then by name, so the name kept of a case-insensitive pair does not depend on order.
     std::sort(keyed.begin(), keyed.end());

@@ -17,9 +17,6 @@ inline constexpr const char* kFontNameNotText = "the font name contains characte
 inline constexpr const char* kFontSizeOutOfRange = "the font size must be between 1 and 1638";
 inline constexpr const char* kFontSizeNotNumber = "the font size is not a number";
 
-// The length of UTF-8 text in UTF-16 code units (as Word counts); SIZE_MAX for text that is not valid UTF-8.
-std::size_t utf16Length(std::string_view utf8);
-
 // The font name from an automation value; AutomationError when it is empty, too long, not valid UTF-8
 // or holds control characters (which the markup cannot carry).
 std::string checkedFontName(const platform::Variant& value);

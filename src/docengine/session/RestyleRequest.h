@@ -1,19 +1,12 @@
 #pragma once
 
-#include "docengine/ooxml/RunProperties.h"
+#include "docengine/session/EditableDocument.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace glyphmere::docengine {
-
-// Which stories a restyle reaches besides the main text.
-enum class StoryReach {
-    MainText,
-    CurrentPageHeaderFooter, // the header and footer of the first page, as the window's passes find them
-    AllStories,              // every header and footer, footnotes, endnotes, comments and every text box
-};
 
 // A restyle of one document file, with the options the engine offers beyond Word's object model.
 struct RestyleRequest {
@@ -24,15 +17,6 @@ struct RestyleRequest {
     std::optional<std::string> complexScriptFont{};
     bool styles = false; // the document defaults and every style's run properties too
     bool dryRun = false; // apply in memory only; nothing is written
-};
-
-// What a restyle changed (or, in a dry run, would change) in one story.
-struct StoryChanges {
-    std::string entry; // the part, "word/header1.xml"
-    std::string story; // "main text", "header", "footer", "footnotes", "endnotes", "comments",
-                       // "text boxes" or "styles"
-    int runs = 0;      // run properties; for "styles", the changed property sets
-    int paragraphMarks = 0;
 };
 
 // The font change that the request asks for; an AutomationError with the reason when a font name or the

@@ -2,8 +2,10 @@
 
 #include "platform/posix/WildcardMatch.h"
 
+#include "common/AsciiCase.h"
+#include "common/UniqueDirectory.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <memory>
 
@@ -14,11 +16,6 @@ namespace glyphmere::platform::posix {
 namespace {
 
 constexpr unsigned kSelectingAttributes = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
-
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 std::optional<struct stat> statFollowingLinks(const std::string& path)
 {
@@ -67,12 +64,9 @@ std::optional<mode_t> entryKind(int folderDescriptor, const dirent& entry)
 // never depends on the order of the directory's entries.
 bool listsBefore(const std::string& a, const std::string& b)
 {
-    const auto caseless = [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), caseless))
+    if (common::lessIgnoringCase(a, b))
         return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), caseless))
+    if (common::lessIgnoringCase(b, a))
         return false;
     return a < b;
 }
@@ -93,7 +87,7 @@ std::optional<std::vector<std::string>> PosixFileSystem::listDirectory(const std
                                                                        const std::string& pattern,
                                                                        unsigned attributeMask)
 {
-    const DirectoryHandle directory(opendir(folder.c_str()));
+    const common::UniqueDirectory directory(opendir(folder.c_str()));
     if (!directory)
         return std::nullopt;
     std::vector<std::string> names;

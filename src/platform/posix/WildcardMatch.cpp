@@ -1,13 +1,13 @@
 #include "platform/posix/WildcardMatch.h"
 
-#include <cctype>
+#include "common/AsciiCase.h"
 
 namespace glyphmere::platform::posix {
 namespace {
 
 bool sameLetter(char a, char b)
 {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return common::toLowerAscii(a) == common::toLowerAscii(b);
 }
 
 // Plain '*' and '?' matching; after a mismatch the last '*' takes one more character.

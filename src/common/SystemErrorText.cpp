@@ -1,10 +1,11 @@
-#include "docengine/files/SystemErrorText.h"
+#include "common/SystemErrorText.h"
 
-#include <cctype>
+#include "common/AsciiCase.h"
+
 #include <cerrno>
 #include <cstring>
 
-namespace glyphmere::docengine {
+namespace glyphmere::common {
 
 std::string systemErrorText(int error)
 {
@@ -36,12 +37,10 @@ std::string systemErrorText(int error)
 
 std::string asClause(std::string text)
 {
-    const auto isUpper = [&](std::size_t at) {
-        return at < text.size() && std::isupper(static_cast<unsigned char>(text[at]));
-    };
+    const auto isUpper = [&](std::size_t at) { return at < text.size() && text[at] >= 'A' && text[at] <= 'Z'; };
     if (isUpper(0) && !isUpper(1))
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        text[0] = toLowerAscii(text[0]);
     return text;
 }
 
-} // namespace glyphmere::docengine
+} // namespace glyphmere::common

@@ -1,6 +1,6 @@
-#include "docengine/files/FilePath.h"
+#include "common/FilePath.h"
 
-namespace glyphmere::docengine {
+namespace glyphmere::common {
 
 std::string folderOf(const std::string& path)
 {
@@ -16,4 +16,4 @@ std::string fileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-} // namespace glyphmere::docengine
+} // namespace glyphmere::common

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace glyphmere::docengine {
+namespace glyphmere::common {
 
 // An owned file descriptor, closed when the object goes.
 class UniqueFd {
@@ -35,4 +35,4 @@ private:
     int m_fd;
 };
 
-} // namespace glyphmere::docengine
+} // namespace glyphmere::common

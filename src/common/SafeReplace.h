@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/UniqueFd.h"
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace glyphmere::common {
+
+// The system calls of the safe replacement whose failure cannot be brought about on demand; a test passes
+// its own to make them fail.
+class FileOperations {
+public:
+    virtual ~FileOperations() = default;
+    virtual int renameFile(const std::string& from, const std::string& to) const;
+    virtual int syncFile(int fd) const;
+};
+
+// The operations as the system performs them.
+const FileOperations& systemFileOperations();
+
+// What the new file gets: permission bits, and an owner and group when they are to be set.
+struct NewFileAttributes {
+    mode_t mode = 0600;
+    std::optional<uid_t> owner{};
+    std::optional<gid_t> group{};
+};
+
+// The attributes of the file that status describes, to be kept by its replacement: its permission bits,
+// and, when we run as root (and so may give files away), its owner and group.
+NewFileAttributes attributesToKeep(const struct stat& status);
+
+// Replaces the file at targetPath (a resolved path, no link; it need not exist yet) with the file that
+// writeTemporary writes at the path it is given: a new, empty file beside the target, one of the hidden
+// files of TemporaryFiles, which stay locked meanwhile (and the first replacement in a folder removes
+// those that killed runs left). That file is given the attributes, flushed to disk, renamed over the
+// target in one step, and the folder is flushed. Returns a
+// read descriptor of the new file. On any failure the new file is removed and the target stays exactly as
+// it was; a failed system call throws SystemError, and whatever writeTemporary throws passes through.
+UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
+                           const std::function<void(const std::string&)>& writeTemporary,
+                           const FileOperations& operations = systemFileOperations());
+
+// The same with bytes as the new content.
+void writeFileSafely(const std::string& targetPath, const std::string& bytes, const NewFileAttributes& attributes);
+
+// Writes bytes as the whole content of the file at path (created when missing); SystemError on failure.
+void writeWholeFile(const std::string& path, const std::string& bytes);
+
+// Every byte that can be read from fd, from its offset on (a pipe too); SystemError when a read fails.
+std::string readAll(int fd);
+
+// The whole file at path (opened without blocking); SystemError when it cannot be read.
+std::string readWholeFile(const std::string& path);
+
+} // namespace glyphmere::common

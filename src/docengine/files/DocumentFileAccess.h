@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/SafeReplace.h"
+#include "common/UniqueFd.h"
+#include "docengine/files/ContentSniff.h"
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <string>
+
+namespace glyphmere::docengine {
+
+// A document file opened to be changed in place, whatever its format: every check that the file allows
+// it is made before anything is read, and its replacement is made safely and only while the file is as it
+// was when opened. Failures are EngineErrors with the reason.
+class DocumentFileAccess {
+public:
+    // Opens the file at path: a regular file (opened without blocking), holding a zip package or a Word
+    // 97-2003 document by its content (anything else is not a Word document; an encrypted package is
+    // password-protected), that the user may replace (not read-only, nor on a read-only file system, in a
+    // folder that allows it), and that no other program holds open (lock files beside the path as given
+    // and beside a link's target). The safe replacement's system calls go through fileOperations, which
+    // must outlive the access: how tests make a rename or a flush fail.
+    static DocumentFileAccess open(const std::string& path,
+                                   const common::FileOperations& fileOperations = common::systemFileOperations());
+
+    // The path as given.
+    const std::string& path() const { return m_path; }
+    FileContent content() const { return m_content; }
+    // The open file; it stays the caller's to read (duplicate it to hand it on).
+    int fd() const { return m_fd.get(); }
+    // The file's whole bytes.
+    std::string readAll() const;
+
+    // Replaces the file with the one that writeTemporary writes at the path it is given (see
+    // common::replaceFileSafely): refused when the file changed on disk since it was opened or is now
+    // read-only; the target of a link is replaced, never the link. Returns a read descriptor of the new
+    // file; the access itself still describes the old one until adopt(). On any failure the file is left
+    // exactly as it was.
+    common::UniqueFd replaceWith(const std::function<void(const std::string&)>& writeTemporary) const;
+    // Follows the written file from now on, so that a further save checks against it. False, with nothing
+    // changed, when it cannot be examined: a further save is then refused as a change on disk.
+    bool adopt(common::UniqueFd written);
+    // replaceWith() with bytes as the new content, then adopt().
+    void replaceWithBytes(const std::string& bytes);
+
+private:
+    DocumentFileAccess(std::string path, const common::FileOperations& fileOperations);
+
+    std::string m_path;
+    const common::FileOperations* m_fileOperations;
+    common::UniqueFd m_fd;
+    // The file as it was when opened (or last saved): a replacement is refused when it no longer matches.
+    struct stat m_status {};
+    FileContent m_content = FileContent::Other;
+};
+
+} // namespace glyphmere::docengine

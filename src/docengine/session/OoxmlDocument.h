@@ -1,0 +1,34 @@
+#pragma once
+
+#include "docengine/ooxml/DocumentFile.h"
+#include "docengine/ooxml/WordDocument.h"
+#include "docengine/session/EditableDocument.h"
+
+#include <memory>
+
+namespace glyphmere::docengine {
+
+// An Office Open XML document (.docx, .docm, .dotx, .dotm) as the engine edits it: the WordprocessingML
+// document over its package file. When the document tracks formatting, every change is recorded as a
+// revision, with the time from the clock.
+class OoxmlDocument final : public EditableDocument {
+public:
+    // Throws EngineError with the reason when the document is refused.
+    OoxmlDocument(std::unique_ptr<DocumentFile> file, UtcClock utcNow);
+
+    const std::string& path() const override { return m_file->path(); }
+    int savedViewType() override;
+    std::unique_ptr<StorySelection> select(ViewedStory story) override;
+    std::vector<StoryChanges> restyle(StoryReach reach, bool styles, const FontChange& change) override;
+    void save() override;
+
+private:
+    std::unique_ptr<DocumentFile> m_file;
+    WordDocument m_document;
+    UtcClock m_utcNow;
+};
+
+// Opens document files as Office Open XML documents: how tests give the engine packages held in memory.
+DocumentOpener ooxmlOpener(DocumentFileOpener files);
+
+} // namespace glyphmere::docengine

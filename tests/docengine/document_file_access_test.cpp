@@ -1,0 +1,57 @@
+#include "docengine/files/DocumentFileAccess.h"
+
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+#include "package_test_support.h"
+#include "support/TestDocuments.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace glyphmere::docengine {
+namespace {
+
+using namespace glyphmere::testing_support;
+using package_testing::compoundFile;
+using package_testing::folderListing;
+
+std::string replaceRefusal(DocumentFileAccess& access, const std::string& bytes)
+{
+    try {
+        access.replaceWithBytes(bytes);
+    } catch (const EngineError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// What the Word 97-2003 layer relies on: the whole file in memory, and new bytes saved with every check.
+TEST(DocumentFileAccess, WholeBytesReadAndReplacedWithModeKeptAndChangesOnDiskRefused)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("old.doc");
+    const std::string original = compoundFile({}) + std::string(5000, '\x01');
+    writeFile(path, original);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+
+    DocumentFileAccess access = DocumentFileAccess::open(path);
+    EXPECT_EQ(access.content(), FileContent::WordBinaryDocument);
+    EXPECT_EQ(access.readAll(), original);
+
+    EXPECT_EQ(replaceRefusal(access, original + "grown"), "");
+    EXPECT_EQ(replaceRefusal(access, original + "grown twice"), "") << "the first save is the new baseline";
+    EXPECT_EQ(readFile(path), original + "grown twice");
+    EXPECT_EQ(access.readAll(), original + "grown twice");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+
+    writeFile(path, "changed by another program");
+    EXPECT_EQ(replaceRefusal(access, original), messages::kChangedOnDisk);
+    EXPECT_EQ(readFile(path), "changed by another program");
+    EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"old.doc"});
+}
+
+} // namespace
+} // namespace glyphmere::docengine
