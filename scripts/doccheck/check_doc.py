@@ -356,7 +356,7 @@ class Document:
         if not data or self.ccp["hdd"] <= 0:
             return []
         cps = struct.unpack_from(f"<{len(data) // 4}I", data)[:-1]
-        if any(a > b for a, b in zip(cps, cps[1:])) or cps[-1] != self.ccp["hdd"] - 1:
+        if not cps or any(a > b for a, b in zip(cps, cps[1:])) or cps[-1] != self.ccp["hdd"] - 1:
             return []
         base = self.ccp["text"] + self.ccp["ftn"]
         return [base + cp for cp in cps]
@@ -474,7 +474,6 @@ def check_invariants(doc, findings, full_coverage=True):
         shifted = [doc.word[glossary + at:glossary + at + size] for at, size in same]
         if [doc.word[at:at + size] for at, size in same] != shifted:
             error("glossary FIB: cbMac or the bin-table pointers differ from the main FIB's")
-    return text
 
 
 def check_glossary_coverage(doc, findings, full_coverage):

@@ -1,8 +1,9 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Classifies every soak document after the runs: changed (a sound package carrying the new font, every
-other entry and all text as before; for a .doc, what scripts/doccheck/check_doc.py checks), refused (a reason was printed and the file is byte-identical to what
-it was, or gone because the soak removed it), or damaged (anything else, including stray files and
-documents the batch never reported). Prints the counts; the last line is "damaged N"."""
+other entry and all text as before; for a .doc, what scripts/doccheck/check_doc.py checks), refused (a
+reason was printed and the file is byte-identical to what it was, or gone because the soak removed it), or
+damaged (anything else, including stray files and documents the batch never reported). Prints the counts;
+the last line is "damaged N"."""
 import collections
 import pathlib
 import re

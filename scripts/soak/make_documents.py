@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes COUNT small, varied Word packages as d/NNNNN.docx under the folder given, with every tenth a Word
-97-2003 document d/NNNNN.doc (and a copy of each in o/), plus DISK_FULL larger ones as f/NNN.docx (copies in o/f/) for the full-disk batch. A few templates
-vary in text, header and footer, tracked changes, strict namespaces, UTF-16 and refusals by design."""
+97-2003 document d/NNNNN.doc (and a copy of each in o/), plus DISK_FULL larger ones as f/NNN.docx (copies
+in o/f/) for the full-disk batch. A few templates vary in text, header and footer, tracked changes, strict
+namespaces, UTF-16 and refusals by design."""
 import os
 import pathlib
 import random

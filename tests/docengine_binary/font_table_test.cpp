@@ -105,9 +105,10 @@ TEST(FontTable, NamesUpToTheEntryLimitFit) {
 }
 
 TEST(FontTable, FullTable_RefusesAnotherFont) {
+    const std::string entry = ffnEntry(u"F");
     std::string entries;
     for (int i = 0; i < 0x7FF0; ++i)
-        entries += ffnEntry(u"F");
+        entries += entry;
     FontTable table = FontTable::parse(sttbf(0x7FF0, entries));
     try {
         table.append(sampleFont("Another"));

@@ -11,14 +11,25 @@
 namespace glyphmere::docengine {
 namespace {
 
-// Sprms that set, reset or scale the font or size: the current ones, the style resets (sprmCIstd,
-// sprmCIstdPermute, sprmCPlain, sprmCMajority) and the obsolete ones Word 97 still applies
-// (sprmCFtcDefault, sprmCSizePos, sprmCHpsInc, sprmCHpsPosAdj, sprmCHpsNew50, sprmCHpsInc1,
-// sprmCMajority50, sprmCHpsMul, sprmCDefault, sprmCFFtcAsciSymb).
+// Sprms that set, reset or scale the font or size: the current ones, the style resets and the obsolete
+// ones Word 97 still applies.
 constexpr std::array<std::uint16_t, 20> kFontOrSizeSprms = {
-    sprm::kCRgFtc0, sprm::kCRgFtc1, sprm::kCRgFtc2, sprm::kCFtcBi, sprm::kCHps, sprm::kCHpsBi, 0x4A30,
-    0xCA31,         0x2A33,         0xCA47,         0x4A3D,        0xEA3F,      0x2A44,        0x2A46,
-    0xCA49,         0xCA4A,         0xCA4C,         0x4A4D,        0x2A32,      0x2A10};
+    sprm::kCRgFtc0, sprm::kCRgFtc1, sprm::kCRgFtc2, sprm::kCFtcBi, sprm::kCHps, sprm::kCHpsBi,
+    0x4A30, // sprmCIstd
+    0xCA31, // sprmCIstdPermute
+    0x2A33, // sprmCPlain
+    0xCA47, // sprmCMajority
+    0x4A3D, // sprmCFtcDefault
+    0xEA3F, // sprmCSizePos
+    0x2A44, // sprmCHpsInc
+    0x2A46, // sprmCHpsPosAdj
+    0xCA49, // sprmCHpsNew50
+    0xCA4A, // sprmCHpsInc1
+    0xCA4C, // sprmCMajority50
+    0x4A4D, // sprmCHpsMul
+    0x2A32, // sprmCDefault
+    0x2A10, // sprmCFFtcAsciSymb
+};
 
 struct NewSprm {
     std::uint16_t opcode;

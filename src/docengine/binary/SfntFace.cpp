@@ -11,7 +11,7 @@ constexpr std::uint32_t tag(const char (&name)[5]) {
            static_cast<std::uint32_t>(name[2]) << 8 | static_cast<std::uint32_t>(name[3]);
 }
 
-constexpr std::size_t kOs2UnicodeRangesEnd = 58;  // version 0 tables as short as Apple's end here
+constexpr std::size_t kOs2UnicodeRangesEnd = 58;  // the shortest (Apple's version 0) tables end here
 constexpr std::size_t kOs2CodePageRangesEnd = 86; // version 1 and later
 constexpr std::size_t kPostFixedPitchEnd = 16;
 
