@@ -1,7 +1,7 @@
 #include "docengine/binary/WordBinaryDocument.h"
 
 #include "CompoundFileBuilder.h"
-#include "SavedProperties.h"
+#include "support/SavedProperties.h"
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/files/EngineError.h"

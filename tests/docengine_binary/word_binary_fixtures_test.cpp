@@ -1,6 +1,6 @@
 #include "docengine/binary/WordBinaryDocument.h"
 
-#include "SavedProperties.h"
+#include "support/SavedProperties.h"
 #include "docengine/binary/LittleEndian.h"
 #include "docengine/binary/Sprm.h"
 

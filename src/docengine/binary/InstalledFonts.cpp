@@ -1,6 +1,6 @@
 #include "docengine/binary/InstalledFonts.h"
 
-#include "docengine/files/UniqueFd.h"
+#include "common/UniqueFd.h"
 
 #include <fcntl.h>
 #include <fontconfig/fontconfig.h>
@@ -13,6 +13,8 @@
 #include <mutex>
 
 namespace glyphmere::docengine {
+
+using common::UniqueFd;
 namespace {
 
 // FFID: pitch in bits 0-1, TrueType in bit 2, family kind in bits 4-6.

@@ -7,8 +7,10 @@ namespace glyphmere::docengine::messages {
 // The reasons the package layer gives, as the user reads them after the document's path.
 inline constexpr const char* kNotAWordDocument = "not a Word document";
 inline constexpr const char* kPasswordProtected = "the document is password-protected";
-inline constexpr const char* kWordBinaryDocument =
-    "Word 97-2003 documents (.doc) are not supported by the built-in engine; save it as .docx first";
+inline constexpr const char* kNotAPackage = "not an Office Open XML package";
+inline constexpr const char* kWordBinaryStyles =
+    "the styles of Word 97-2003 documents (.doc) are not changed by the built-in engine; restyle it "
+    "without the styles option, or save it as .docx first";
 inline constexpr const char* kReadOnly = "the document is read-only";
 inline constexpr const char* kOldWordVersion =
     "Word 6/95 documents are not supported; save it in a newer format first";

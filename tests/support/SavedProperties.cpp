@@ -1,4 +1,4 @@
-#include "SavedProperties.h"
+#include "support/SavedProperties.h"
 
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/CharacterRuns.h"
