@@ -1,5 +1,3 @@
-#include "docengine/binary/LittleEndian.h"
-#include "docengine/binary/Sprm.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
 #include "docengine/session/EngineAutomation.h"
@@ -25,23 +23,6 @@ std::string copyOfFixture(const TemporaryFolder& folder, const std::string& name
     return path;
 }
 
-std::string sizeSprms(std::uint16_t halfPoints)
-{
-    std::string bytes;
-    for (const std::uint16_t sprm : {sprm::kCHps, sprm::kCHpsBi}) {
-        appendU16(bytes, sprm);
-        appendU16(bytes, halfPoints);
-    }
-    return bytes;
-}
-
-int endingWith(const std::vector<std::string>& properties, const std::string& suffix)
-{
-    return static_cast<int>(std::count_if(properties.begin(), properties.end(), [&](const std::string& list) {
-        return list.size() >= suffix.size() && list.compare(list.size() - suffix.size(), suffix.size(), suffix) == 0;
-    }));
-}
-
 // The window's sequence of Word calls (Open, WholeStory, Font.Name, Font.Size, View.Type, SeekView 9 and 10,
 // SaveAs, Quit) restyles a .doc in place: the main text and page 1's header and footer take the size, and
 // the text outside them keeps its properties.
@@ -58,7 +39,9 @@ TEST(BinaryDocument, WordCallsRestyleADocInPlace)
 
     const std::vector<std::string> after = binary_testing::propertiesByCp(readFile(path));
     ASSERT_EQ(after.size(), before.size());
-    const int restyled = endingWith(after, sizeSprms(26));
+    const int restyled = static_cast<int>(std::count_if(after.begin(), after.end(), [](const std::string& list) {
+        return binary_testing::endsWithSizeSprms(list, 26);
+    }));
     EXPECT_GT(restyled, 0);
     int kept = 0;
     for (std::size_t cp = 0; cp < after.size(); ++cp)

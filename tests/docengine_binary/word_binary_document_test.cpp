@@ -128,6 +128,13 @@ TEST(WordBinaryDocument, ACompoundFileWithoutAWordStreamIsNotAWordDocument)
     EXPECT_EQ(refusal(builder.build().bytes), messages::kNotAWordDocument);
 }
 
+TEST(WordBinaryDocument, IgnoresTheOffsetOfAnEmptyStructure)
+{
+    WordTestStreams streams = buildWordStreams({});
+    patchU32(streams.wordDocument, fibPairOffset(11), 0x7FFFFFF0); // the header plex, zero bytes long
+    EXPECT_EQ(refusal(compoundFile(streams)), "accepted");
+}
+
 WordTestDocument storiesDocument()
 {
     WordTestDocument document;

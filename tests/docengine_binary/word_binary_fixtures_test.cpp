@@ -1,8 +1,6 @@
 #include "docengine/binary/WordBinaryDocument.h"
 
 #include "support/SavedProperties.h"
-#include "docengine/binary/LittleEndian.h"
-#include "docengine/binary/Sprm.h"
 
 #include <gtest/gtest.h>
 
@@ -19,21 +17,6 @@ std::string fileBytes(const std::filesystem::path& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-bool endsWith(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::string sizeSprms(std::uint16_t halfPoints)
-{
-    std::string bytes;
-    for (const std::uint16_t sprm : {sprm::kCHps, sprm::kCHpsBi}) {
-        appendU16(bytes, sprm);
-        appendU16(bytes, halfPoints);
-    }
-    return bytes;
 }
 
 // Every fixture LibreOffice wrote: the main text and page 1's header and footer take the new size as the last
@@ -65,7 +48,7 @@ TEST(WordBinaryFixtures, RestyleTheChosenStoriesAndNothingElse)
             std::fill(isChosen.begin() + range.start, isChosen.begin() + range.end, true);
         for (std::size_t cp = 0; cp < before.size(); ++cp) {
             if (isChosen[cp]) {
-                ASSERT_TRUE(endsWith(after[cp], sizeSprms(27))) << entry.path() << " CP " << cp;
+                ASSERT_TRUE(binary_testing::endsWithSizeSprms(after[cp], 27)) << entry.path() << " CP " << cp;
             } else {
                 ASSERT_EQ(after[cp], before[cp]) << entry.path() << " CP " << cp;
             }

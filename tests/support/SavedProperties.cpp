@@ -4,7 +4,9 @@
 #include "docengine/binary/CharacterRuns.h"
 #include "docengine/binary/CompoundFile.h"
 #include "docengine/binary/Fib.h"
+#include "docengine/binary/LittleEndian.h"
 #include "docengine/binary/PieceTable.h"
+#include "docengine/binary/Sprm.h"
 
 #include <algorithm>
 
@@ -39,6 +41,22 @@ std::vector<std::string> propertiesByCp(const std::string& fileBytes)
         result.push_back(covered ? std::prev(after)->grpprl.value_or("-") : "?");
     }
     return result;
+}
+
+std::string sizeSprms(std::uint16_t halfPoints)
+{
+    std::string bytes;
+    for (const std::uint16_t sprm : {sprm::kCHps, sprm::kCHpsBi}) {
+        appendU16(bytes, sprm);
+        appendU16(bytes, halfPoints);
+    }
+    return bytes;
+}
+
+bool endsWithSizeSprms(const std::string& grpprl, std::uint16_t halfPoints)
+{
+    const std::string suffix = sizeSprms(halfPoints);
+    return grpprl.size() >= suffix.size() && grpprl.compare(grpprl.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 } // namespace glyphmere::docengine::binary_testing

@@ -2,6 +2,7 @@
 
 #include "docengine/binary/InstalledFonts.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,9 @@ public:
 // The direct character properties of every CP of a Word file, as a reader finds them through the piece
 // table and the bin table: the grpprl, "-" for text without properties, "?" for text no run covers.
 std::vector<std::string> propertiesByCp(const std::string& fileBytes);
+
+// The size sprms a restyle appends (sprmCHps and sprmCHpsBi), and whether a property list ends with them.
+std::string sizeSprms(std::uint16_t halfPoints);
+bool endsWithSizeSprms(const std::string& grpprl, std::uint16_t halfPoints);
 
 } // namespace glyphmere::docengine::binary_testing

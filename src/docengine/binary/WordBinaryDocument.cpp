@@ -54,6 +54,8 @@ Fib documentFib(std::string_view wordDocument)
 std::string_view tableStructure(std::string_view table, const Fib& fib, FibPair which, const char* what)
 {
     const FcLcb pair = fib.pair(which);
+    if (pair.lcb == 0)
+        return {}; // the offset of an empty structure means nothing
     return fieldSlice(table, pair.fc, pair.lcb, what);
 }
 
