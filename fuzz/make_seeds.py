@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the fuzz target's seed corpus into the folder given: small packages (as files) and part lists
-(document, settings, header and footer markup separated by the target's part separator)."""
+"""Writes the fuzz target's seed corpus into the folder given: small packages (as files), part lists
+(document, settings, header and footer markup separated by the target's part separator) and small Word
+97-2003 compound files (the project's fixtures)."""
 import pathlib
+import shutil
 import sys
 import zipfile
 
@@ -12,6 +14,8 @@ R_STRICT = "http://purl.oclc.org/ooxml/officeDocument/relationships"
 DECL = '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
 MAIN_TYPE = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"
 SEPARATOR = "\n#PART#\n"
+DOC_FIXTURES = pathlib.Path(__file__).resolve().parents[1] / "tests" / "data" / "doc"
+COMPOUND_SEED_LIMIT = 16 * 1024
 
 BODIES = {
     "plain": '<w:p><w:r><w:t xml:space="preserve">Hello </w:t></w:r></w:p>',
@@ -88,6 +92,9 @@ def main(folder):
     package(out / "seed-utf16.docx", "\ufeff".encode("utf-16-le") + utf16.encode("utf-16-le"), extra=parts)
     package(out / "seed-macro.docm", document(BODIES["numbered"]), extra=parts,
             main_type="application/vnd.ms-word.document.macroEnabled.main+xml")
+    for fixture in sorted(DOC_FIXTURES.glob("*.do[ct]")):
+        if fixture.stat().st_size <= COMPOUND_SEED_LIMIT:
+            shutil.copyfile(fixture, out / f"seed-{fixture.name}")
     (out / "parts-doctype.txt").write_text(
         SEPARATOR.join(['<?xml version="1.0"?><!DOCTYPE w:document [<!ENTITY a "aaaa"><!ENTITY b "&a;&a;">]>'
                         + document(BODIES["plain"]).split("?>", 1)[1].replace("Hello", "&b;")]))

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Soak test of the built-in engine (not run by CI): SOAK_COUNT documents (10000 by default) restyled in ONE
-# glyphmere-batch run while faults are injected into documents the run has not reached yet, every
-# SOAK_EVERY documents (300 by default), in turn: the file removed, its permission changed to read-only,
-# its content replaced by garbage, a lock file of another program put beside it. A second batch restyles
-# larger documents under a file-size limit (the disk is full for it). A checker then classifies every
-# document as changed, refused or damaged; the last line is "damaged N", and N must be 0.
+# Soak test of the built-in engine (not run by CI): SOAK_COUNT documents (10000 by default; every tenth a
+# Word 97-2003 .doc) restyled in ONE glyphmere-batch run while faults are injected into documents the run
+# has not reached yet, every SOAK_EVERY documents (300 by default), in turn: the file removed, its
+# permission changed to read-only, its content replaced by garbage, a lock file of another program put
+# beside it. A second batch restyles larger documents under a file-size limit (the disk is full for it).
+# A checker then classifies every document as changed, refused or damaged; the last line is "damaged N",
+# and N must be 0.
 #   usage: scripts/soak.sh [WORK_FOLDER]      (GLYPHMERE_BATCH: the program, built if not given)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +31,8 @@ python3 "$repo/scripts/soak/make_documents.py" . "$count" "$disk_full_count"
 # The fault for document number n, chosen in turn.
 inject_fault() {
     local n=$1 name kind
-    name=$(printf 'd/%05d.docx' "$n")
+    name=$(printf 'd/%05d.doc' "$n")
+    [ -e "$name" ] || name+=x
     kind=$(( (n / every) % 4 ))
     case $kind in
         0) rm -f "$name"; echo "$name removed" ;;
@@ -41,9 +43,10 @@ inject_fault() {
 }
 
 echo "== restyling $count documents in one run, a fault every $every"
-# Paths stay short (d/00001.docx), so 10000 of them fit the kernel's argument limit with room to spare.
+# Paths stay short (d/00001.docx, d/00009.doc), so 10000 of them fit the kernel's argument limit with room
+# to spare.
 : > log-main.txt
-"$batch" --font "DejaVu Sans" --size 11 --headers-footers d/*.docx >> log-main.txt 2>&1 &
+"$batch" --font "DejaVu Sans" --size 11 --headers-footers d/?????.doc* >> log-main.txt 2>&1 &
 batch_pid=$!
 started=$(date +%s)
 next=$(( every / 2 ))
@@ -66,4 +69,4 @@ echo "== restyling $disk_full_count larger documents with the disk full for them
     > log-full.txt 2>&1 || true
 
 echo "== checking every document"
-python3 "$repo/scripts/soak/check_documents.py" . faults.txt log-main.txt log-full.txt
+/usr/bin/python3 "$repo/scripts/soak/check_documents.py" . faults.txt log-main.txt log-full.txt

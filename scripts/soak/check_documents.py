@@ -1,13 +1,17 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Classifies every soak document after the runs: changed (a sound package carrying the new font, every
-other entry and all text as before), refused (a reason was printed and the file is byte-identical to what
-it was, or gone because the soak removed it), or damaged (anything else, including stray files and
-documents the batch never reported). Prints the counts; the last line is "damaged N"."""
+other entry and all text as before; for a .doc, what scripts/doccheck/check_doc.py checks), refused (a
+reason was printed and the file is byte-identical to what it was, or gone because the soak removed it), or
+damaged (anything else, including stray files and documents the batch never reported). Prints the counts;
+the last line is "damaged N"."""
 import collections
 import pathlib
 import re
 import sys
 import zipfile
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "doccheck"))
+import check_doc  # noqa: E402
 
 FONT = 'w:ascii="DejaVu Sans"'
 STORIES = {"word/document.xml", "word/header1.xml", "word/footer1.xml"}
@@ -44,6 +48,15 @@ def carries_new_font(path, original):
         return True
 
 
+def carries_new_font_binary(path, original):
+    """A Word 97-2003 document: sound against its original, the new font on page 1's stories."""
+    try:
+        findings = check_doc.check(str(original), str(path), "DejaVu Sans", 22, ("main", "header", "footer"))
+    except check_doc.Unsupported:
+        return False
+    return not findings.errors
+
+
 def classify(root, name, result, fault):
     path, original = root / name, root / "o" / name
     verdict, reason = result or ("missing", "")
@@ -55,7 +68,7 @@ def classify(root, name, result, fault):
         return "damaged", "refused but changed: " + reason
     if verdict == "changed" and path.exists():
         try:
-            if carries_new_font(path, original):
+            if (carries_new_font_binary if name.endswith(".doc") else carries_new_font)(path, original):
                 return "changed", ""
         except (zipfile.BadZipFile, UnicodeDecodeError, KeyError) as error:
             return "damaged", f"reported changed, unreadable ({error})"
@@ -67,13 +80,13 @@ def main(root, faults_file, *logs):
     root = pathlib.Path(root)
     faults = dict(line.split() for line in pathlib.Path(faults_file).read_text().splitlines() if line.strip())
     results = read_results(logs)
-    documents = sorted(str(p.relative_to(root / "o")) for p in (root / "o").rglob("*.docx"))
+    documents = sorted(str(p.relative_to(root / "o")) for p in (root / "o").rglob("*.doc*"))
     counts, reasons, damage = collections.Counter(), collections.Counter(), []
     for name in documents:
         verdict, detail = classify(root, name, results.get(name), faults.get(name))
         counts[verdict] += 1
         if verdict == "refused":
-            reasons[re.sub(r"[\w/.~$#-]*\d{3,5}\.docx", "FILE", detail)] += 1
+            reasons[re.sub(r"[\w/.~$#-]*\d{3,5}\.docx?", "FILE", detail)] += 1
         elif verdict == "damaged":
             damage.append(f"{name}: {detail}")
     expected = set(documents) | {f for f in faults if f.startswith(("d/~$", "d/.~lock"))}

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes COUNT small, varied Word packages as d/NNNNN.docx under the folder given (and a copy of each in
-o/), plus DISK_FULL larger ones as f/NNN.docx (copies in o/f/) for the full-disk batch. A few templates
-vary in text, header and footer, tracked changes, strict namespaces, UTF-16 and refusals by design."""
+"""Writes COUNT small, varied Word packages as d/NNNNN.docx under the folder given, with every tenth a Word
+97-2003 document d/NNNNN.doc (and a copy of each in o/), plus DISK_FULL larger ones as f/NNN.docx (copies
+in o/f/) for the full-disk batch. A few templates vary in text, header and footer, tracked changes, strict
+namespaces, UTF-16 and refusals by design."""
 import os
 import pathlib
 import random
@@ -19,6 +20,8 @@ TYPES = (DECL + '<Types xmlns="http://schemas.openxmlformats.org/package/2006/co
          '<Default Extension="xml" ContentType="application/xml"/><Default Extension="bin" ContentType="application/octet-stream"/>'
          '<Override PartName="/word/document.xml" '
          'ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>')
+# Every tenth document is a Word 97-2003 file, a copy of one of the project's fixtures in turn.
+DOC_FIXTURES = sorted((pathlib.Path(__file__).resolve().parents[2] / "tests" / "data" / "doc").glob("*.doc"))
 WORDS = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu".split()
 
 
@@ -76,8 +79,12 @@ def main(folder, count, disk_full):
     for sub in ("d", "f", "o/d", "o/f"):
         (root / sub).mkdir(parents=True, exist_ok=True)
     for index in range(1, count + 1):
-        name = f"d/{index:05d}.docx"
-        write(root / name, build(index, rng))
+        if index % 10 == 9 and DOC_FIXTURES:
+            name = f"d/{index:05d}.doc"
+            shutil.copyfile(DOC_FIXTURES[index // 10 % len(DOC_FIXTURES)], root / name)
+        else:
+            name = f"d/{index:05d}.docx"
+            write(root / name, build(index, rng))
         shutil.copyfile(root / name, root / "o" / name)
     for index in range(1, disk_full + 1):
         name = f"f/{index:03d}.docx"

@@ -2,6 +2,7 @@
 #include "round_trip_support.h"
 #include "support/TestDocuments.h"
 
+#include "docengine/binary/CompoundFile.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/files/PackageMessages.h"
 #include "word/RestyleDocument.h"
@@ -81,6 +82,34 @@ std::vector<PackageEntry> withoutEntry(std::vector<PackageEntry> entries, const 
     return entries;
 }
 
+std::string fixtureDoc()
+{
+    return readFile(GLYPHMERE_TEST_DATA "/doc/headers.doc");
+}
+
+// The fixture with a 32-bit field of one stream replaced (in place: the stream keeps its size).
+std::string patchedDoc(const std::string& stream, std::size_t offset, std::uint32_t value)
+{
+    const CompoundFile file = CompoundFile::parse(fixtureDoc());
+    std::string bytes = *file.readStream(stream);
+    bytes.replace(offset, 4, littleEndian(value, 4));
+    return file.withStreams({{stream, bytes}});
+}
+
+// The fixture with bits set in one byte of its document properties.
+std::string patchedDocProperties(std::size_t offset, char bits)
+{
+    const CompoundFile file = CompoundFile::parse(fixtureDoc());
+    const std::string wordDocument = *file.readStream("WordDocument");
+    const std::string tableName = wordDocument[0x0B] & 0x02 ? "1Table" : "0Table";
+    std::string table = *file.readStream(tableName);
+    const std::size_t dop = static_cast<unsigned char>(wordDocument[0x192]) |
+                            static_cast<unsigned char>(wordDocument[0x193]) << 8 |
+                            static_cast<std::size_t>(static_cast<unsigned char>(wordDocument[0x194])) << 16;
+    table[dop + offset] = static_cast<char>(table[dop + offset] | bits);
+    return file.withStreams({{tableName, table}});
+}
+
 struct HostileCase {
     const char* label;
     std::function<void(const std::string& path)> make;
@@ -114,7 +143,15 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
          [](const std::string& path) { writeBombPackage(path, std::uint64_t{257} << 20, "word/document.xml"); },
          messages::kTooLarge},
         {"encrypted", bytes(compoundFile({u"EncryptedPackage"})), messages::kPasswordProtected},
-        {"Word 97-2003", bytes(compoundFile({})), messages::kWordBinaryDocument},
+        {"malformed compound file", bytes(compoundFile({})), "the document's package is damaged (", true},
+        {"truncated .doc", bytes(fixtureDoc().substr(0, 3000)), "the document's package is damaged (", true},
+        {"Word 6/95", bytes(patchedDoc("WordDocument", 0x02, 0x0065)), messages::kOldWordVersion},
+        {"piece table outside its stream", bytes(patchedDoc("WordDocument", 0x1A2, 0x7FFFFFF0)),
+         "the document's package is damaged (the piece table runs past", true},
+        {"huge bin table count", bytes(patchedDoc("WordDocument", 0xFE, 0xFFFFFFF0)),
+         "the document's package is damaged (the character property bin table runs past", true},
+        {"protected .doc", bytes(patchedDocProperties(7, 0x02)), messages::kProtectedAgainstEditing},
+        {".doc tracking changes", bytes(patchedDocProperties(5, char(0x80))), messages::kTracksChanges},
         {"signed", package(minimalDocx(kBody, {{"_xmlsignatures/sig1.xml", "<Signature/>"}})),
          "the document is digitally signed, and changing it would break its signatures"},
         {"locked",

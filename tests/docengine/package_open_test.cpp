@@ -39,7 +39,7 @@ TEST(PackageOpen, ContentDecidesAndTheFileStaysAsItWas)
 {
     TemporaryFolder folder;
     const std::string zip = validPackageBytes(folder);
-    const std::string doc = messages::kWordBinaryDocument;
+    const std::string notPackage = messages::kNotAPackage; // a compound file goes to the binary document
     const std::string notWord = messages::kNotAWordDocument;
     const std::string encrypted = messages::kPasswordProtected;
     const ContentCase cases[] = {
@@ -49,13 +49,13 @@ TEST(PackageOpen, ContentDecidesAndTheFileStaysAsItWas)
         {"HTML", "<!DOCTYPE html><html><body>Hello</body></html>", notWord},
         {"PDF", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", notWord},
         {"empty zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'), notWord},
-        {"compound file", compoundFile({}), doc},
+        {"compound file", compoundFile({}), notPackage},
         {"encrypted package", compoundFile({u"EncryptedPackage"}), encrypted},
         {"name in other case", compoundFile({u"encryptedpackage"}), encrypted},
         {"name in third directory sector", compoundFile({u"EncryptedPackage", 3}), encrypted},
-        {"directory chain loops", compoundFile({u"", 2, true}), doc},
-        {"directory sector out of range", compoundFile({u"EncryptedPackage", 1, false, 0x7FFFFFF0}), doc},
-        {"header only", compoundFile({}).substr(0, 512), doc},
+        {"directory chain loops", compoundFile({u"", 2, true}), notPackage},
+        {"directory sector out of range", compoundFile({u"EncryptedPackage", 1, false, 0x7FFFFFF0}), notPackage},
+        {"header only", compoundFile({}).substr(0, 512), notPackage},
         {"truncated zip", zip.substr(0, zip.size() / 2), kDamaged},
     };
     for (const auto& [label, bytes, reason] : cases) {

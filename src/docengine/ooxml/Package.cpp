@@ -79,7 +79,7 @@ std::unique_ptr<Package> Package::open(const std::string& path, const common::Fi
 std::unique_ptr<Package> Package::open(DocumentFileAccess access)
 {
     if (access.content() != FileContent::ZipPackage)
-        throw EngineError(messages::kWordBinaryDocument);
+        throw EngineError(messages::kNotAPackage);
     auto impl = std::make_unique<Impl>(std::move(access));
     impl->loadArchive();
     return std::unique_ptr<Package>(new Package(std::move(impl)));

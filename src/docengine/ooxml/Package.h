@@ -26,7 +26,7 @@ public:
     // The same, with the safe save's system calls made through fileOperations (which must outlive the
     // package): how tests make a rename or a flush fail.
     static std::unique_ptr<Package> open(const std::string& path, const common::FileOperations& fileOperations);
-    // The package in a file opened with every file-level check; a Word 97-2003 document is refused.
+    // The package in a file opened with every file-level check; anything but a zip package is refused.
     static std::unique_ptr<Package> open(DocumentFileAccess access);
     ~Package();
 

@@ -1,8 +1,10 @@
 #include "docengine/session/OpenerByContent.h"
 
+#include "docengine/binary/InstalledFonts.h"
 #include "docengine/files/DocumentFileAccess.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
+#include "docengine/session/BinaryDocument.h"
 #include "docengine/session/OoxmlDocument.h"
 
 namespace glyphmere::docengine {
@@ -15,7 +17,7 @@ std::unique_ptr<EditableDocument> openByContent(const std::string& path, const U
     case FileContent::ZipPackage:
         return std::make_unique<OoxmlDocument>(packageFile(std::move(access)), utcNow);
     case FileContent::WordBinaryDocument:
-        throw EngineError(messages::kWordBinaryDocument);
+        return std::make_unique<BinaryDocument>(std::move(access), installedFonts());
     case FileContent::EncryptedPackage:
     case FileContent::Other:
         break;

@@ -5,8 +5,8 @@
 namespace glyphmere::docengine {
 
 // Opens document files on disk by what they hold, never by their name: every file-level check first
-// (DocumentFileAccess), then a zip package as an Office Open XML document. A Word 97-2003 document is
-// refused ("not supported by the built-in engine").
+// (DocumentFileAccess), then a zip package as an Office Open XML document and any other compound file
+// (an encrypted package is refused before) as a Word 97-2003 document.
 DocumentOpener openerByContent();
 
 } // namespace glyphmere::docengine

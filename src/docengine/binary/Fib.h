@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace glyphmere::docengine {
+
+// The fc/lcb pairs the restyle reads or moves, by their index in the FIB's fc/lcb array.
+enum class FibPair : std::size_t {
+    PlcfSed = 6,
+    PlcfHdd = 11,
+    PlcfBteChpx = 12,
+    SttbfFfn = 15,
+    Dop = 31,
+    Clx = 33,
+};
+
+struct FcLcb {
+    std::uint32_t fc = 0;
+    std::uint32_t lcb = 0;
+};
+
+// The character counts of the document parts, in the order the parts follow each other in CP space.
+struct PartLengths {
+    std::uint32_t text = 0, footnotes = 0, headers = 0, macros = 0, comments = 0, endnotes = 0, textBoxes = 0,
+                  headerTextBoxes = 0;
+
+    std::uint64_t total() const;
+};
+
+// The file information block at the start of the WordDocument stream (or of a template's AutoText
+// document), read by its counts and never by the version number it claims.
+class Fib {
+public:
+    // EngineError for Word 6/95 and older, for encrypted files (whose fields past the first 68 bytes are
+    // unreadable) and for a FIB that does not fit its stream.
+    static Fib parse(std::string_view wordDocument, std::size_t offset = 0);
+
+    bool isTemplate = false;
+    bool isAutoTextOnly = false;
+    bool isEncrypted = false;
+    bool usesTable1 = false;
+    std::uint16_t glossaryPage = 0; // pnNext
+    std::uint32_t cbMac = 0;
+    PartLengths parts;
+
+    FcLcb pair(FibPair which) const;
+    std::string_view tableStreamName() const { return usesTable1 ? "1Table" : "0Table"; }
+
+    // Writes the fields a restyle moves into the FIB that starts at `offset` of `wordDocument`.
+    static void writePair(std::string& wordDocument, std::size_t offset, FibPair which, FcLcb value);
+    static void writeCbMac(std::string& wordDocument, std::size_t offset, std::uint32_t cbMac);
+    static void writeCharacterPages(std::string& wordDocument, std::size_t offset, std::uint32_t firstPage,
+                                    std::uint32_t pageCount);
+
+private:
+    std::string m_pairs; // the fibRgFcLcbBlob
+};
+
+} // namespace glyphmere::docengine

@@ -1,0 +1,274 @@
+#include "docengine/binary/WordBinaryDocument.h"
+
+#include "docengine/binary/BinaryFields.h"
+#include "docengine/binary/CharacterFormatEdit.h"
+#include "docengine/binary/InstalledFonts.h"
+#include "docengine/binary/RestylePlan.h"
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <stdexcept>
+
+namespace glyphmere::docengine {
+
+namespace {
+
+constexpr std::size_t kPageSize = kFkpPageSize;
+constexpr std::uint64_t kLargestStream = 0x7FFFFFFF;
+constexpr const char* kWordDocumentStream = "WordDocument";
+
+CompoundFile openContainer(const std::string& bytes)
+{
+    CompoundFile file = CompoundFile::parse(bytes);
+    if (file.hasEntry("\x06"
+                      "DataSpaces"))
+        throw EngineError(messages::kRightsManaged);
+    if (file.hasEntry("EncryptedPackage"))
+        throw EngineError(messages::kPasswordProtected);
+    if (file.hasEntry("_signatures") || file.hasEntry("_xmlsignatures"))
+        throw EngineError(messages::kDigitallySigned);
+    if (!file.hasEntry(kWordDocumentStream))
+        throw EngineError(messages::kNotAWordDocument);
+    return file;
+}
+
+std::string requiredStream(const CompoundFile& file, std::string_view name)
+{
+    std::optional<std::string> stream = file.readStream(name);
+    if (!stream)
+        refuseDamaged("the document has no \"" + std::string(name) + "\" stream");
+    return std::move(*stream);
+}
+
+Fib documentFib(std::string_view wordDocument)
+{
+    Fib fib = Fib::parse(wordDocument);
+    if (fib.isAutoTextOnly)
+        throw EngineError(messages::kAutoTextOnly);
+    return fib;
+}
+
+std::string_view tableStructure(std::string_view table, const Fib& fib, FibPair which, const char* what)
+{
+    const FcLcb pair = fib.pair(which);
+    if (pair.lcb == 0)
+        return {}; // the offset of an empty structure means nothing
+    return fieldSlice(table, pair.fc, pair.lcb, what);
+}
+
+void refuseOverridingPieces(const PieceTable& pieces)
+{
+    for (const Piece& piece : pieces.pieces()) {
+        const std::optional<std::string_view> properties = pieces.pieceProperties(piece);
+        const bool overrides = properties ? overridesFontOrSize(*properties) : prm0OverridesFontOrSize(piece.prm);
+        if (overrides)
+            throw EngineError(messages::kPieceFormatting);
+    }
+}
+
+void append(std::vector<FcInterval>& to, const std::vector<FcInterval>& intervals)
+{
+    to.insert(to.end(), intervals.begin(), intervals.end());
+}
+
+} // namespace
+
+struct WordBinaryDocument::PartStarts {
+    std::uint32_t footnotes, headers, comments, endnotes, textBoxes, headerTextBoxes;
+};
+
+WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescriber& fonts)
+    : m_originalBytes(std::move(fileBytes)), m_file(openContainer(m_originalBytes)), m_fonts(fonts),
+      m_wordDocument(requiredStream(m_file, kWordDocumentStream)), m_fib(documentFib(m_wordDocument)),
+      m_table(requiredStream(m_file, m_fib.tableStreamName())),
+      m_properties(DocumentProperties::parse(tableStructure(m_table, m_fib, FibPair::Dop, "the document properties"))),
+      m_pieces(PieceTable::parse(tableStructure(m_table, m_fib, FibPair::Clx, "the piece table"), m_wordDocument.size(),
+                                 textLength())),
+      m_headers(HeaderStories::parse(tableStructure(m_table, m_fib, FibPair::PlcfHdd, "the header table"),
+                                     partStarts().headers, m_fib.parts.headers)),
+      m_firstSection(
+          FirstSection::parse(tableStructure(m_table, m_fib, FibPair::PlcfSed, "the section table"), m_wordDocument)),
+      m_fontTable(FontTable::parse(tableStructure(m_table, m_fib, FibPair::SttbfFfn, "the font table")))
+{
+    refuseOverridingPieces(m_pieces);
+    m_originalFontCount = m_fontTable.size();
+    m_runs = readCharacterRuns(
+        m_wordDocument, tableStructure(m_table, m_fib, FibPair::PlcfBteChpx, "the character property bin table"));
+    if (const auto offset = autoTextFibOffset()) {
+        const Fib autoText = Fib::parse(m_wordDocument, *offset);
+        const FcLcb own = m_fib.pair(FibPair::PlcfBteChpx);
+        const FcLcb shared = autoText.pair(FibPair::PlcfBteChpx);
+        if (own.fc != shared.fc || own.lcb != shared.lcb)
+            refuseDamaged("the AutoText document's character properties are not the document's");
+    }
+}
+
+WordBinaryDocument::PartStarts WordBinaryDocument::partStarts() const
+{
+    const PartLengths& parts = m_fib.parts;
+    PartStarts starts{};
+    starts.footnotes = parts.text;
+    starts.headers = starts.footnotes + parts.footnotes;
+    starts.comments = starts.headers + parts.headers + parts.macros;
+    starts.endnotes = starts.comments + parts.comments;
+    starts.textBoxes = starts.endnotes + parts.endnotes;
+    starts.headerTextBoxes = starts.textBoxes + parts.textBoxes;
+    return starts;
+}
+
+std::uint32_t WordBinaryDocument::textLength() const
+{
+    // Beyond the last non-empty part lies one more paragraph mark when any part besides the main text has
+    // text; Fib::parse keeps the total below 2^31.
+    const auto total = static_cast<std::uint32_t>(m_fib.parts.total());
+    return total > m_fib.parts.text ? total + 1 : total;
+}
+
+std::optional<std::size_t> WordBinaryDocument::autoTextFibOffset() const
+{
+    if (!m_fib.isTemplate || m_fib.glossaryPage == 0)
+        return std::nullopt;
+    return std::size_t{m_fib.glossaryPage} * kPageSize;
+}
+
+std::vector<CpRange> WordBinaryDocument::story(BinaryStory which) const
+{
+    std::optional<CpRange> range;
+    if (which == BinaryStory::MainText && m_fib.parts.text > 0)
+        range = CpRange{0, m_fib.parts.text};
+    else if (which != BinaryStory::MainText)
+        range =
+            m_headers.pageOneStory(m_firstSection, m_properties.facingPages(), which == BinaryStory::CurrentPageFooter);
+    if (!range)
+        return {};
+    return {*range};
+}
+
+std::vector<WordBinaryDocument::NamedStory> WordBinaryDocument::allStories() const
+{
+    std::vector<NamedStory> stories;
+    for (const HeaderStories::SectionStory& story : m_headers.sectionStories())
+        stories.push_back({story.footer ? "footer" : "header", {story.range}});
+    const PartStarts starts = partStarts();
+    const PartLengths& parts = m_fib.parts;
+    const std::tuple<const char*, std::uint32_t, std::uint32_t> others[] = {
+        {"footnotes", starts.footnotes, parts.footnotes},
+        {"comments", starts.comments, parts.comments},
+        {"endnotes", starts.endnotes, parts.endnotes},
+        {"text boxes", starts.textBoxes, parts.textBoxes},
+        {"text boxes", starts.headerTextBoxes, parts.headerTextBoxes},
+    };
+    for (const auto& [name, start, length] : others) {
+        if (length > 0)
+            stories.push_back({name, {{start, start + length}}});
+    }
+    return stories;
+}
+
+CharacterFormatEdit WordBinaryDocument::formatEdit(const FontChange& change, FontTable& fonts) const
+{
+    const auto indexOf = [&](const std::string& name) {
+        std::optional<std::size_t> index = fonts.find(name);
+        if (!index) {
+            FontDescription description = m_fonts.describe(name);
+            description.name = name;
+            index = fonts.append(description);
+        }
+        return static_cast<std::int16_t>(*index);
+    };
+    CharacterFormatEdit edit;
+    if (change.name)
+        edit.font = indexOf(*change.name);
+    if (change.halfPoints)
+        edit.halfPoints = static_cast<std::uint16_t>(*change.halfPoints);
+    if (change.eastAsianName)
+        edit.eastAsianFont = indexOf(*change.eastAsianName);
+    if (change.complexScriptName)
+        edit.complexScriptFont = indexOf(*change.complexScriptName);
+    return edit;
+}
+
+int WordBinaryDocument::paragraphMarks(const std::vector<CpRange>& ranges) const
+{
+    int count = 0;
+    for (const CpRange& range : ranges) {
+        const std::u16string text = m_pieces.text(m_wordDocument, range.start, range.end);
+        count += static_cast<int>(
+            std::count_if(text.begin(), text.end(), [](char16_t c) { return c == u'\r' || c == u'\a'; }));
+    }
+    return count;
+}
+
+BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges, const FontChange& change)
+{
+    if (!change.name && !change.halfPoints && !change.eastAsianName && !change.complexScriptName)
+        return {};
+    std::vector<CpRange> sorted = ranges;
+    std::sort(sorted.begin(), sorted.end(), [](auto a, auto b) { return a.start < b.start; });
+    const std::uint32_t end = m_pieces.pieces().back().cpEnd;
+    std::vector<FcInterval> targets, others;
+    std::uint32_t at = 0;
+    for (const CpRange& range : sorted) {
+        if (range.start > range.end || range.end > textLength())
+            throw std::invalid_argument("a story range lies outside the document's text");
+        append(others, m_pieces.fcIntervals(at, std::max(at, range.start)));
+        append(targets, m_pieces.fcIntervals(range.start, range.end));
+        at = std::max(at, range.end);
+    }
+    append(others, m_pieces.fcIntervals(at, end));
+
+    FontTable fonts = m_fontTable;
+    const CharacterFormatEdit edit = formatEdit(change, fonts);
+    RestylePlan plan = planRestyle(m_runs, std::move(targets), std::move(others),
+                                   [&](const auto& grpprl) { return editedGrpprl(grpprl.value_or(""), edit); });
+    const BinaryStoryCounts counts{plan.editedRuns, paragraphMarks(sorted)};
+    m_runs = std::move(plan.runs);
+    m_fontTable = std::move(fonts);
+    m_changed = m_changed || counts.runs > 0;
+    return counts;
+}
+
+std::string WordBinaryDocument::savedBytes() const
+{
+    if (!m_changed)
+        return m_originalBytes;
+    std::string wordDocument = m_wordDocument;
+    wordDocument.resize((wordDocument.size() + kPageSize - 1) / kPageSize * kPageSize, '\0');
+    const auto firstPage = static_cast<std::uint32_t>(wordDocument.size() / kPageSize);
+    const PackedCharacterRuns packed = packCharacterRuns(m_runs, firstPage);
+    for (const std::string& page : packed.pages)
+        wordDocument += page;
+
+    std::string table = m_table;
+    const FcLcb binTable{static_cast<std::uint32_t>(table.size()),
+                         static_cast<std::uint32_t>(packed.plcBteChpx.size())};
+    table += packed.plcBteChpx;
+    std::optional<FcLcb> fontTable;
+    if (m_fontTable.size() != m_originalFontCount) {
+        const std::string serialized = m_fontTable.serialize();
+        fontTable = FcLcb{static_cast<std::uint32_t>(table.size()), static_cast<std::uint32_t>(serialized.size())};
+        table += serialized;
+    }
+    if (wordDocument.size() > kLargestStream || table.size() > kLargestStream)
+        throw EngineError(messages::kTooLarge);
+
+    const auto cbMac = static_cast<std::uint32_t>(wordDocument.size());
+    const auto pageCount = static_cast<std::uint32_t>(packed.pages.size());
+    std::vector<std::size_t> fibs = {0};
+    if (const auto offset = autoTextFibOffset())
+        fibs.push_back(*offset);
+    for (const std::size_t fib : fibs) {
+        Fib::writePair(wordDocument, fib, FibPair::PlcfBteChpx, binTable);
+        Fib::writeCbMac(wordDocument, fib, cbMac);
+        Fib::writeCharacterPages(wordDocument, fib, firstPage, pageCount);
+    }
+    if (fontTable)
+        Fib::writePair(wordDocument, 0, FibPair::SttbfFfn, *fontTable);
+    return m_file.withStreams(
+        {{kWordDocumentStream, std::move(wordDocument)}, {std::string(m_fib.tableStreamName()), std::move(table)}});
+}
+
+} // namespace glyphmere::docengine

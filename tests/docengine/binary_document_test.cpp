@@ -1,0 +1,97 @@
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+#include "docengine/session/EngineAutomation.h"
+#include "docengine/session/RestyleRequest.h"
+#include "support/SavedProperties.h"
+#include "support/TestDocuments.h"
+#include "word/OptionsSource.h"
+#include "word/RestyleDocument.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace glyphmere::docengine {
+namespace {
+
+using namespace glyphmere::testing_support;
+using ::testing::ElementsAre;
+
+std::string copyOfFixture(const TemporaryFolder& folder, const std::string& name)
+{
+    const std::string path = folder.file(name);
+    writeFile(path, readFile(std::string(GLYPHMERE_TEST_DATA "/doc/") + name));
+    return path;
+}
+
+// The window's sequence of Word calls (Open, WholeStory, Font.Name, Font.Size, View.Type, SeekView 9 and 10,
+// SaveAs, Quit) restyles a .doc in place: the main text and page 1's header and footer take the size, and
+// the text outside them keeps its properties.
+TEST(BinaryDocument, WordCallsRestyleADocInPlace)
+{
+    TemporaryFolder folder;
+    const std::string path = copyOfFixture(folder, "headers.doc");
+    const std::vector<std::string> before = binary_testing::propertiesByCp(readFile(path));
+
+    EngineAutomation automation;
+    const word::RestyleResult result =
+        word::RestyleDocument(automation, word::FixedOptions("DejaVu Sans", "13", true), path);
+    ASSERT_TRUE(result.ok) << result.reason;
+
+    const std::vector<std::string> after = binary_testing::propertiesByCp(readFile(path));
+    ASSERT_EQ(after.size(), before.size());
+    const int restyled = static_cast<int>(std::count_if(after.begin(), after.end(), [](const std::string& list) {
+        return binary_testing::endsWithSizeSprms(list, 26);
+    }));
+    EXPECT_GT(restyled, 0);
+    int kept = 0;
+    for (std::size_t cp = 0; cp < after.size(); ++cp)
+        kept += after[cp] == before[cp];
+    EXPECT_EQ(restyled + kept, static_cast<int>(after.size())) << "a character changed another way";
+    EXPECT_GT(kept, 0) << "the footnote-free fixture still has its header guard marks and the final mark";
+}
+
+TEST(BinaryDocument, BatchListsEveryStoryAndADryRunWritesNothing)
+{
+    TemporaryFolder folder;
+    const std::string path = copyOfFixture(folder, "notes.doc");
+    const std::string original = readFile(path);
+    RestyleRequest request;
+    request.fontName = "DejaVu Serif";
+    request.fontSize = "11";
+    request.reach = StoryReach::AllStories;
+    request.dryRun = true;
+    std::vector<std::string> stories;
+    for (const StoryChanges& changes : restyleDocumentFile(path, request)) {
+        stories.push_back(changes.story);
+        EXPECT_GT(changes.runs, 0) << changes.story;
+    }
+    EXPECT_EQ(stories.front(), "main text");
+    EXPECT_THAT(stories, ::testing::Contains("footnotes"));
+    EXPECT_EQ(readFile(path), original);
+
+    request.dryRun = false;
+    request.reach = StoryReach::MainText;
+    EXPECT_EQ(restyleDocumentFile(path, request).size(), 1u);
+    EXPECT_NE(readFile(path), original);
+}
+
+TEST(BinaryDocument, StylesOptionIsRefusedAndTheFileStays)
+{
+    TemporaryFolder folder;
+    const std::string path = copyOfFixture(folder, "lists.doc");
+    const std::string original = readFile(path);
+    RestyleRequest request;
+    request.fontName = "DejaVu Serif";
+    request.fontSize = "12";
+    request.styles = true;
+    try {
+        restyleDocumentFile(path, request);
+        ADD_FAILURE() << "the styles option was accepted";
+    } catch (const EngineError& error) {
+        EXPECT_STREQ(error.what(), messages::kWordBinaryStyles);
+    }
+    EXPECT_EQ(readFile(path), original);
+}
+
+} // namespace
+} // namespace glyphmere::docengine
