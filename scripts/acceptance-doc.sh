@@ -32,6 +32,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/original" "$work/doc" "$work/pdf" "$work/profile"
 cp "$corpus"/*.doc "$work/original/"
+# The corpus is read-only; the copies must be writable, or every one is refused as read-only.
+chmod u+w "$work/original"/*.doc
 cp "$work/original"/*.doc "$work/doc/"
 cd "$work"
 
