@@ -33,6 +33,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/original" "$work/doc" "$work/pdf" "$work/profile"
 cp "$corpus"/*.doc "$work/original/"
 cp "$work/original"/*.doc "$work/doc/"
+chmod u+w "$work"/doc/*.doc   # the corpus may be read-only; its copies are to be restyled
 cd "$work"
 
 started=$(date +%s)
