@@ -35,7 +35,6 @@ cp "$corpus"/*.doc "$work/original/"
 # The corpus is read-only; the copies must be writable, or every one is refused as read-only.
 chmod u+w "$work/original"/*.doc
 cp "$work/original"/*.doc "$work/doc/"
-chmod u+w "$work"/doc/*.doc   # the corpus may be read-only; its copies are to be restyled
 cd "$work"
 
 started=$(date +%s)
