@@ -119,7 +119,7 @@ TEST_P(CompoundFileHostile, RefusesWithTheDamagedStructure) {
     ASSERT_EQ(reasonFor(file.bytes), "(read)");
     GetParam().damage(file);
 
-    EXPECT_EQ(reasonFor(file.bytes), messages::damaged("the compound file's " + GetParam().reason));
+    EXPECT_EQ(reasonFor(file.bytes), messages::damagedStructure("the compound file's " + GetParam().reason));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CompoundFileHostile, ::testing::ValuesIn(kHostileCases),
@@ -164,7 +164,7 @@ TEST_P(CompoundFileHostileUpdate, RefusesToWriteThroughDamage) {
         parsed.withStreams({{row.stream, std::string(row.newSize, 'n')}});
         ADD_FAILURE() << "the damaged file was updated";
     } catch (const EngineError& error) {
-        EXPECT_EQ(error.what(), messages::damaged("the compound file's " + row.reason));
+        EXPECT_EQ(error.what(), messages::damagedStructure("the compound file's " + row.reason));
     }
 }
 

@@ -15,7 +15,7 @@ void requireRange(std::string_view bytes, std::uint64_t offset, std::uint64_t si
 
 } // namespace
 
-void refuseDamaged(const std::string& detail) { throw EngineError(messages::damaged(detail)); }
+void refuseDamaged(const std::string& detail) { throw EngineError(messages::damagedStructure(detail)); }
 
 std::uint8_t fieldU8(std::string_view bytes, std::size_t offset, const char* what)
 {

@@ -19,7 +19,7 @@ void putFieldU32(std::string& bytes, std::size_t offset, std::uint32_t value);
 // The bytes [offset, offset + size) of a stream; EngineError naming `what` when they run past its end.
 std::string_view fieldSlice(std::string_view bytes, std::uint64_t offset, std::uint64_t size, const char* what);
 
-// The EngineError for a damaged structure, worded after "the document's package is damaged (".
+// The EngineError for a damaged structure, worded after "the document's structure is damaged (".
 [[noreturn]] void refuseDamaged(const std::string& detail);
 
 } // namespace glyphmere::docengine

@@ -17,7 +17,7 @@ constexpr std::size_t kCrunOffset = kFkpPageSize - 1;
 constexpr std::size_t kPropertyAreaEnd = kFkpPageSize - 2;
 
 [[noreturn]] void refuse(const std::string& detail) {
-    throw EngineError(messages::damaged(detail));
+    throw EngineError(messages::damagedStructure(detail));
 }
 
 std::string pageName(std::uint32_t pageNumber) {

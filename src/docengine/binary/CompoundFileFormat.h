@@ -104,7 +104,7 @@ inline std::uint64_t unitsFor(std::uint64_t size, std::uint64_t unitSize) {
 
 // The container is damaged: `detail` names the structure, as in "sector chain of the directory loops".
 [[noreturn]] inline void failDamaged(const std::string& detail) {
-    throw EngineError(messages::damaged("the compound file's " + detail));
+    throw EngineError(messages::damagedStructure("the compound file's " + detail));
 }
 
 } // namespace glyphmere::docengine::cfb

@@ -15,7 +15,7 @@ constexpr std::size_t kNameOffset = 39; // of xszFfn in an FFN
 constexpr std::size_t kMaxFfnSize = 255;
 
 [[noreturn]] void refuse(const std::string& detail) {
-    throw EngineError(messages::damaged("the font table " + detail));
+    throw EngineError(messages::damagedStructure("the font table " + detail));
 }
 
 // The name at the start of utf16le, up to its terminator; nullopt when it has none.

@@ -13,7 +13,7 @@ namespace {
 constexpr std::array<std::size_t, 8> kOperandSizes = {1, 1, 2, 4, 2, 2, 0, 3};
 
 [[noreturn]] void refuseTruncated() {
-    throw EngineError(messages::damaged("a list of formatting properties ends inside a property"));
+    throw EngineError(messages::damagedStructure("a list of formatting properties ends inside a property"));
 }
 
 std::size_t byteAt(std::string_view operand, std::size_t offset) {
@@ -36,7 +36,7 @@ std::size_t variableOperandSize(std::uint16_t opcode, std::string_view operand) 
         // A 2-byte count of the rest of the operand, plus one.
         const std::size_t count = byteAt(operand, 0) | byteAt(operand, 1) << 8;
         if (count == 0)
-            throw EngineError(messages::damaged("a table definition gives its size as 0"));
+            throw EngineError(messages::damagedStructure("a table definition gives its size as 0"));
         return 2 + count - 1;
     }
     const std::size_t count = byteAt(operand, 0);

@@ -41,6 +41,12 @@ inline std::string damaged(const std::string& detail)
     return "the document's package is damaged (" + detail + ")";
 }
 
+// A Word 97-2003 document is no package: its damage is named after the structure found wrong.
+inline std::string damagedStructure(const std::string& detail)
+{
+    return "the document's structure is damaged (" + detail + ")";
+}
+
 inline std::string noPart(const std::string& name)
 {
     return "the document's package has no part named \"" + name + "\"";
