@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-compiles the Windows layer (src/platform/win32) and its test program with MinGW-w64, warnings as
-# errors, and runs the test under Wine in a throw-away Wine prefix. Installs the cross compiler and Wine
-# from Debian's packages when they are missing.
+# Checks that the window's code opens no file by a narrow path, cross-compiles the Windows layer
+# (src/platform/win32) and its test program with MinGW-w64, warnings as errors, and runs the test under
+# Wine in a throw-away Wine prefix. Installs the cross compiler and Wine from Debian's packages when they
+# are missing.
 #   --no-wine   build only; do not install or run Wine
 # The build folder is build-windows/ (or $GLYPHMERE_WINDOWS_BUILD_DIR).
 set -euo pipefail
@@ -17,6 +18,21 @@ fi
 build_dir=${GLYPHMERE_WINDOWS_BUILD_DIR:-build-windows}
 
 step() { echo "== check-windows: $*"; }
+
+# On Windows a narrow path is read in the ANSI code page, so a name outside it is never found: the window's
+# code (word/, doclist/, app/) looks at files through the FileSystem service only.
+check_no_narrow_file_access() {
+    local pattern='\bstd::(i|o)?fstream\b|\bstd::filesystem\b|#include <(fstream|filesystem)>'
+    pattern+='|\b(fopen|freopen|_wfopen|opendir)\s*\(|::open\s*\(|\bstat\s*\(|CreateFileA'
+    local found
+    if found=$(grep -rnE "$pattern" src/word src/doclist src/app); then
+        echo "$found" >&2
+        echo "check-windows: word/, doclist/ and app/ must look at files through the FileSystem service" >&2
+        exit 1
+    fi
+    step "no narrow file access in src/word, src/doclist, src/app"
+}
+check_no_narrow_file_access
 
 install_packages() {
     local sudo_cmd=()
