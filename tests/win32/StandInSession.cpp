@@ -2,7 +2,7 @@
 
 #include "TestTree.h"
 #include "platform/win32/Win32Text.h"
-#include "standin_word/StandInWord.h"
+#include "StandInWord.h"
 
 #include <objbase.h>
 

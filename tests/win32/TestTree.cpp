@@ -1,5 +1,6 @@
 #include "TestTree.h"
 
+#include "StandInSupport.h"
 #include "TinyCheck.h"
 #include "platform/win32/Win32Text.h"
 
@@ -67,17 +68,7 @@ void TemporaryTree::write(const std::string& fullPath, const std::string& bytes)
 
 std::optional<std::string> TemporaryTree::read(const std::string& fullPath)
 {
-    HANDLE handle = CreateFileW(wideWithPrefix(fullPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    CloseHandle(handle);
-    return bytes;
+    return standin::readWholeFile(wideWithPrefix(fullPath));
 }
 
 } // namespace glyphmere::platform::win32::test

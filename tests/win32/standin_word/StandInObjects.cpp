@@ -105,16 +105,21 @@ std::wstring pathArgument(const DISPPARAMS& parameters)
 
 std::string storyLabel(int story) { return story == 1 ? "header" : story == 2 ? "footer" : "main"; }
 
-class FontEnumerator final : public IEnumVARIANT {
+// A server object that is freed with its last reference; it starts with the one its maker hands out.
+template <class Interface>
+class CountedObject : public Interface {
 public:
-    FontEnumerator() { objectMade(); }
-    ~FontEnumerator() { objectGone(); }
+    explicit CountedObject(const IID& ownId) : m_ownId(ownId) { objectMade(); }
+    CountedObject(const CountedObject&) = delete;
+    CountedObject& operator=(const CountedObject&) = delete;
+    virtual ~CountedObject() { objectGone(); }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
     {
         *object = nullptr;
-        if (!IsEqualIID(id, IID_IUnknown) && !IsEqualIID(id, IID_IEnumVARIANT))
+        if (!IsEqualIID(id, IID_IUnknown) && !IsEqualIID(id, m_ownId))
             return E_NOINTERFACE;
-        *object = static_cast<IEnumVARIANT*>(this);
+        *object = static_cast<Interface*>(this);
         AddRef();
         return S_OK;
     }
@@ -126,6 +131,15 @@ public:
             delete this;
         return static_cast<ULONG>(left);
     }
+
+private:
+    IID m_ownId;
+    LONG m_references = 1;
+};
+
+class FontEnumerator final : public CountedObject<IEnumVARIANT> {
+public:
+    FontEnumerator() : CountedObject(IID_IEnumVARIANT) {}
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* elements, ULONG* fetched) override
     {
         ULONG given = 0;
@@ -151,37 +165,17 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT**) override { return E_NOTIMPL; }
 
 private:
-    LONG m_references = 1;
     std::size_t m_next = 0;
 };
 
 // Any object of the application, known by its member path from the application ("Selection.Font").
-class Node final : public IDispatch {
+class Node final : public CountedObject<IDispatch> {
 public:
     Node(std::shared_ptr<Instance> instance, std::string path)
-        : m_instance(std::move(instance)), m_path(std::move(path))
+        : CountedObject(IID_IDispatch), m_instance(std::move(instance)), m_path(std::move(path))
     {
-        objectMade();
     }
-    ~Node() { objectGone(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
-    {
-        *object = nullptr;
-        if (!IsEqualIID(id, IID_IUnknown) && !IsEqualIID(id, IID_IDispatch))
-            return E_NOINTERFACE;
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = InterlockedDecrement(&m_references);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
         *count = 0;
@@ -219,7 +213,6 @@ private:
         return S_OK;
     }
 
-    LONG m_references = 1;
     std::shared_ptr<Instance> m_instance;
     std::string m_path;
 };
