@@ -141,7 +141,8 @@ void benchScan(const std::string& root)
 void benchAppend()
 {
     BenchPointer pointer;
-    doclist::DocumentListView list(pointer, "/nonexistent");
+    platform::posix::PosixFileSystem fileSystem;
+    doclist::DocumentListView list(pointer, fileSystem, "/nonexistent");
     list.resize(600, 400);
     list.show();
     const int rowCount = kTopFolders * (kSubfoldersEach + 1) * kFilesEach;

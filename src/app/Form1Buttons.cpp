@@ -92,6 +92,7 @@ void Form1::changeFont()
     RunProgress progress(*ProgressBar1);
     RunPointer pointer(*this, *m_folderScan);
     platform::Automation& automation = m_platform.automation;
+    platform::FileSystem& fileSystem = m_platform.fileSystem;
     platform::Dialogs& dialogs = m_platform.dialogs;
     const OptionsSource& options = *this;
     word::runBatch({
@@ -100,8 +101,8 @@ void Form1::changeFont()
         .pointer = pointer,
         .dialogs = dialogs,
         .warnIfWordOpen = [&automation, &dialogs] { return word::WarnIfWordOpen(automation, dialogs); },
-        .restyle = [&automation, &options](const std::string& path) {
-            return word::RestyleDocument(automation, options, path);
+        .restyle = [&automation, &fileSystem, &options](const std::string& path) {
+            return word::RestyleDocument(automation, fileSystem, options, path);
         },
     });
 }

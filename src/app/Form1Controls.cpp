@@ -87,7 +87,7 @@ doclist::DocumentListView* Form1::createListView1()
 {
     const std::string imageFolder =
         pointerImageFolder(m_platform.fileSystem, m_platform.windowSystem.programFolder(), kDragImageFile);
-    return new doclist::DocumentListView(*this, imageFolder, this);
+    return new doclist::DocumentListView(*this, m_platform.fileSystem, imageFolder, this);
 }
 
 void Form1::createButtons()

@@ -37,14 +37,14 @@ Outcome DocumentRestyler::restyle(const BatchItem& item, const std::string& real
 
 Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string& realPath)
 {
-    if (const auto refusal = word::refusalBeforeOpening(path))
+    if (const auto refusal = word::refusalBeforeOpening(m_fileSystem, path))
         return {OutcomeStatus::Failed, *refusal, 0, {}};
     if (m_backups) {
         if (const auto failure = m_backups->keepOriginal(realPath))
             return {OutcomeStatus::Failed, *failure, 0, {}};
     }
     if (!m_engineRequest) {
-        const word::RestyleResult result = word::RestyleDocument(m_automation, m_options, path);
+        const word::RestyleResult result = word::RestyleDocument(m_automation, m_fileSystem, m_options, path);
         return {result.ok ? OutcomeStatus::Changed : OutcomeStatus::Failed, result.reason, 0, {}};
     }
     try {

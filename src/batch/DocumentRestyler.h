@@ -5,6 +5,7 @@
 #include "batch/InputList.h"
 #include "batch/Outcome.h"
 #include "platform/Automation.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "word/OptionsSource.h"
 
 #include <optional>
@@ -30,6 +31,7 @@ private:
     Outcome restyleFile(const std::string& fullPath, const std::string& realPath);
 
     platform::Automation& m_automation;
+    platform::posix::PosixFileSystem m_fileSystem;
     word::FixedOptions m_options;
     std::optional<docengine::RestyleRequest> m_engineRequest;
     std::optional<BackupCopies> m_backups;

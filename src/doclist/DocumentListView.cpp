@@ -2,9 +2,9 @@
 
 #include "doclist/DroppedFiles.h"
 #include "doclist/EdgeScroll.h"
+#include "platform/PathSeparator.h"
 
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -33,11 +33,12 @@ float pointerY(const QMouseEvent& event)
 
 } // namespace
 
-DocumentListView::DocumentListView(platform::PointerSetting& windowPointer, std::string programFolder,
-                                   QWidget* parent)
+DocumentListView::DocumentListView(platform::PointerSetting& windowPointer, platform::FileSystem& fileSystem,
+                                   std::string programFolder, QWidget* parent)
     : QTreeWidget(parent)
     , ListItems(*this)
     , m_windowPointer(windowPointer)
+    , m_fileSystem(fileSystem)
     , m_programFolder(std::move(programFolder))
 {
     setObjectName(QStringLiteral("ListView1"));
@@ -255,10 +256,10 @@ void DocumentListView::applyWindowPointerRule()
 void DocumentListView::loadDragImage()
 {
     // Read afresh at every item click; a missing or unreadable file keeps the image there was.
-    const QString path = QString::fromStdString(m_programFolder) + QLatin1Char('/') + QLatin1String(kDragImageName);
-    if (!QFileInfo(path).isFile())
+    const std::string path = m_programFolder + platform::kPathSeparator + kDragImageName;
+    if (m_fileSystem.pathStatus(path).kind != platform::PathKind::RegularFile)
         return;
-    const QPixmap image(path);
+    const QPixmap image(QString::fromStdString(path));
     if (!image.isNull())
         setMouseIcon(QCursor(image));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "doclist/ListItems.h"
+#include "platform/FileSystem.h"
 #include "platform/MousePointer.h"
 
 #include <QCursor>
@@ -21,8 +22,10 @@ class DocumentListView final : public QTreeWidget {
     Q_OBJECT
 
 public:
-    // windowPointer is the window's pointer setting; programFolder holds the optional "drag.ico".
-    DocumentListView(platform::PointerSetting& windowPointer, std::string programFolder, QWidget* parent = nullptr);
+    // windowPointer is the window's pointer setting; programFolder holds the optional "drag.ico", which is
+    // looked for through fileSystem.
+    DocumentListView(platform::PointerSetting& windowPointer, platform::FileSystem& fileSystem,
+                     std::string programFolder, QWidget* parent = nullptr);
 
     ListItemCollection ListItems;
 
@@ -70,6 +73,7 @@ private:
     void answerDragOver(QDragMoveEvent& event);
 
     platform::PointerSetting& m_windowPointer;
+    platform::FileSystem& m_fileSystem;
     std::string m_programFolder;
     int m_mousePointer = platform::MousePointer::Default;
     std::optional<QCursor> m_mouseIcon;

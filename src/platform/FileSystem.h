@@ -32,6 +32,14 @@ struct FolderListing {
     std::vector<std::string> unexamined;
 };
 
+// What a path leads to, a link followed.
+enum class PathKind { Missing, RegularFile, Folder, Other, Unexaminable };
+
+struct PathStatus {
+    PathKind kind = PathKind::Missing;
+    std::string problem; // with Unexaminable: the system's reason, as a sentence fragment
+};
+
 // The file-system operations that the logic needs.
 class FileSystem {
 public:
@@ -57,6 +65,11 @@ public:
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;
     // Seconds since the epoch of the last change; std::nullopt when the path cannot be examined.
     virtual std::optional<std::int64_t> lastChangeTime(const std::string& path) = 0;
+    // The kind of what path leads to; anything but a folder or a regular file (a FIFO, a device) is Other.
+    virtual PathStatus pathStatus(const std::string& path) = 0;
+    // Up to count bytes from the start of the regular file at path (fewer when it is shorter);
+    // std::nullopt when it is no regular file or cannot be read. Never waits on a FIFO or a device.
+    virtual std::optional<std::string> firstBytes(const std::string& path, std::size_t count) = 0;
 };
 
 } // namespace glyphmere::platform

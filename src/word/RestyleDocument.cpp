@@ -3,10 +3,7 @@
 #include "word/WordContract.h"
 
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <string_view>
-#include <system_error>
 
 namespace glyphmere::word {
 namespace {
@@ -30,17 +27,6 @@ constexpr int kHeadersAndFootersSet = 1;
 // Handed to Open as the document password: an unprotected document ignores it, and a protected one
 // then fails to open instead of asking for its password in a Word that nobody can see.
 constexpr const char* kDummyPassword = "glyphmere-no-password";
-
-std::optional<std::string> readFirstBytes(const std::string& path, std::size_t count)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::string bytes(count, '\0');
-    file.read(bytes.data(), static_cast<std::streamsize>(count));
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
-    return bytes;
-}
 
 // Each step fetches its references afresh from the application, as Word's own selection moves.
 void fontPass(const Variant& app, const OptionsSource& options)
@@ -105,18 +91,17 @@ void quitAfterSaving(const Variant& app) noexcept
 
 } // namespace
 
-std::optional<std::string> refusalBeforeOpening(const std::string& path)
+std::optional<std::string> refusalBeforeOpening(platform::FileSystem& fileSystem, const std::string& path)
 {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found)
+    const platform::PathStatus status = fileSystem.pathStatus(path);
+    if (status.kind == platform::PathKind::Missing)
         return "the file does not exist";
-    if (error)
-        return "the file cannot be examined (" + error.message() + ")";
-    if (status.type() != std::filesystem::file_type::regular)
+    if (status.kind == platform::PathKind::Unexaminable)
+        return "the file cannot be examined (" + status.problem + ")";
+    if (status.kind != platform::PathKind::RegularFile)
         return kNotAWordDocument;
 
-    const auto start = readFirstBytes(path, kCompoundFileSignature.size());
+    const auto start = fileSystem.firstBytes(path, kCompoundFileSignature.size());
     if (!start)
         return "the file cannot be read";
     if (start->starts_with(kZipSignature) || *start == kCompoundFileSignature)
@@ -124,10 +109,10 @@ std::optional<std::string> refusalBeforeOpening(const std::string& path)
     return kNotAWordDocument;
 }
 
-RestyleResult RestyleDocument(platform::Automation& automation, const OptionsSource& options,
-                              const std::string& path)
+RestyleResult RestyleDocument(platform::Automation& automation, platform::FileSystem& fileSystem,
+                              const OptionsSource& options, const std::string& path)
 {
-    if (const auto refusal = refusalBeforeOpening(path))
+    if (const auto refusal = refusalBeforeOpening(fileSystem, path))
         return {false, *refusal};
 
     ObjectRef instance;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Automation.h"
+#include "platform/FileSystem.h"
 #include "word/OptionsSource.h"
 
 #include <optional>
@@ -17,13 +18,14 @@ struct RestyleResult {
 
 // The reason to refuse path before Word is started, or nothing when it may be opened: it must be a
 // regular file (a FIFO or a device is never opened) that starts as a zip package or an OLE compound file.
-std::optional<std::string> refusalBeforeOpening(const std::string& path);
+// The file is looked at through fileSystem, which reads a path that is not ASCII as the system names it.
+std::optional<std::string> refusalBeforeOpening(platform::FileSystem& fileSystem, const std::string& path);
 
 // Gives the whole main text of the document at path (and, with the headers-and-footers value 1, the
 // current page's header and footer) the font name and size read from options, and saves it over its
 // own file, in a Word instance of its own that is ended on every path. A failing Word call ends the
 // instance without saving and is returned as the result; nothing is thrown.
-RestyleResult RestyleDocument(platform::Automation& automation, const OptionsSource& options,
-                              const std::string& path);
+RestyleResult RestyleDocument(platform::Automation& automation, platform::FileSystem& fileSystem,
+                              const OptionsSource& options, const std::string& path);
 
 } // namespace glyphmere::word

@@ -7,6 +7,7 @@
 #include "fakes/FakeSettingsStore.h"
 #include "fakes/RecordingAutomation.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QComboBox>
 #include <QStringList>
@@ -19,7 +20,8 @@
 
 namespace glyphmere::app::testing {
 
-// Files that exist as far as the window can tell: only FileExists asks.
+// Files that exist as far as the window can tell: only FileExists asks. A document's kind and first bytes
+// come from the real file, which the tests write.
 class FakeFileSystem final : public platform::FileSystem {
 public:
     std::optional<std::vector<std::string>> listDirectory(const std::string&, const std::string&, unsigned) override
@@ -34,7 +36,13 @@ public:
             return 1'700'000'000;
         return std::nullopt;
     }
+    platform::PathStatus pathStatus(const std::string& path) override { return real.pathStatus(path); }
+    std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override
+    {
+        return real.firstBytes(path, count);
+    }
     std::set<std::string> files;
+    platform::posix::PosixFileSystem real;
 };
 
 // A window over fakes; each test scripts the fakes, then starts the window.

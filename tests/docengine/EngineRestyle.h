@@ -7,6 +7,7 @@
 #include "docengine/session/EngineAutomation.h"
 #include "platform/AutomationError.h"
 #include "platform/Variant.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "word/OptionsSource.h"
 #include "word/RestyleDocument.h"
 
@@ -26,8 +27,9 @@ inline std::string restyleWithEngine(const std::string& path, bool headersAndFoo
                                      const std::string& fontSize = kFontSize, std::size_t* instancesLeft = nullptr)
 {
     EngineAutomation automation;
+    platform::posix::PosixFileSystem files;
     const word::FixedOptions options(fontName, fontSize, headersAndFooters);
-    const word::RestyleResult result = word::RestyleDocument(automation, options, path);
+    const word::RestyleResult result = word::RestyleDocument(automation, files, options, path);
     if (instancesLeft)
         *instancesLeft = automation.liveInstanceCount();
     return result.ok ? "" : result.reason;

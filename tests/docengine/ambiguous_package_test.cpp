@@ -1,10 +1,9 @@
 // Packages whose bytes are written here by hand, so they can hold what no zip library writes: entry names
 // that readers take differently, and stored data that fails its checksum.
+#include "EngineRestyle.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
-#include "docengine/session/EngineAutomation.h"
-#include "word/RestyleDocument.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -83,10 +82,8 @@ std::string mainPartOf(const std::string& body) {
 }
 
 std::string restyleReason(const std::string& path) {
-    EngineAutomation automation;
-    const word::RestyleResult result =
-        word::RestyleDocument(automation, word::FixedOptions("Arial", "12", true), path);
-    return result.ok ? "(changed)" : result.reason;
+    const std::string reason = hostile::restyleWithEngine(path, true, "Arial", "12");
+    return reason.empty() ? "(changed)" : reason;
 }
 
 struct AmbiguousCase {

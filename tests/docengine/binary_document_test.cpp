@@ -2,6 +2,7 @@
 #include "docengine/files/PackageMessages.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/session/RestyleRequest.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/SavedProperties.h"
 #include "support/TestDocuments.h"
 #include "word/OptionsSource.h"
@@ -33,8 +34,9 @@ TEST(BinaryDocument, WordCallsRestyleADocInPlace)
     const std::vector<std::string> before = binary_testing::propertiesByCp(readFile(path));
 
     EngineAutomation automation;
+    platform::posix::PosixFileSystem files;
     const word::RestyleResult result =
-        word::RestyleDocument(automation, word::FixedOptions("DejaVu Sans", "13", true), path);
+        word::RestyleDocument(automation, files, word::FixedOptions("DejaVu Sans", "13", true), path);
     ASSERT_TRUE(result.ok) << result.reason;
 
     const std::vector<std::string> after = binary_testing::propertiesByCp(readFile(path));

@@ -5,6 +5,7 @@
 #include "docengine/binary/CompoundFile.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/files/PackageMessages.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "word/RestyleDocument.h"
 
 #include <gmock/gmock.h>
@@ -30,7 +31,9 @@ const std::string kBody = "<w:p><w:r><w:t>Hello</w:t></w:r></w:p>";
 std::string restyleReason(const std::string& path)
 {
     EngineAutomation automation;
-    const word::RestyleResult result = word::RestyleDocument(automation, word::FixedOptions("Arial", "12", true), path);
+    platform::posix::PosixFileSystem files;
+    const word::RestyleResult result =
+        word::RestyleDocument(automation, files, word::FixedOptions("Arial", "12", true), path);
     EXPECT_EQ(automation.liveInstanceCount(), 0u) << "the failed instance was not ended";
     return result.ok ? "(changed)" : result.reason;
 }

@@ -2,6 +2,7 @@
 
 #include "doclist/DocumentListView.h"
 #include "fakes/FakeServices.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -77,7 +78,8 @@ protected:
     }
 
     fakes::FakePointer windowPointer;
-    DocumentListView list{windowPointer, "/nonexistent"};
+    platform::posix::PosixFileSystem fileSystem;
+    DocumentListView list{windowPointer, fileSystem, "/nonexistent"};
 };
 
 } // namespace glyphmere::doclist

@@ -1,6 +1,7 @@
 #include "doclist/FolderScan.h"
 
 #include "RecordingRows.h"
+#include "ScanTree.h"
 #include "doclist/AddFolder.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeServices.h"
@@ -42,6 +43,11 @@ public:
     std::optional<std::int64_t> lastChangeTime(const std::string& path) override
     {
         return real.lastChangeTime(path);
+    }
+    platform::PathStatus pathStatus(const std::string& path) override { return real.pathStatus(path); }
+    std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override
+    {
+        return real.firstBytes(path, count);
     }
 
     platform::posix::PosixFileSystem real;
@@ -247,6 +253,29 @@ TEST(ListMatchingFiles, FolderWithOrWithoutSeparator_GivesTheSameNames)
     EXPECT_EQ(AddFolder::ListMatchingFiles(fileSystem, tmp.path(), "*.doc"), (Paths{"a.doc", "b.doc"}));
     EXPECT_EQ(AddFolder::ListMatchingFiles(fileSystem, tmp.path() + "/", "*.doc"), (Paths{"a.doc", "b.doc"}));
     EXPECT_EQ(AddFolder::ListMatchingFiles(fileSystem, tmp.file("none"), "*.doc"), std::nullopt);
+}
+
+// The Windows test builds the same tree (tests/win32) and expects the same rows.
+TEST(ScanFolderTree, NamesInSeveralScriptsAndALongPath_GiveTheSharedRows)
+{
+    testing_support::TemporaryFolder tmp;
+    for (const scan_tree::Entry& entry : scan_tree::allEntries()) {
+        if (entry.folder)
+            std::filesystem::create_directory(tmp.file(entry.path));
+        else
+            writeFile(tmp.file(entry.path), "x");
+    }
+    platform::posix::PosixFileSystem fileSystem;
+    fakes::FakeWindowSystem windowSystem;
+
+    const AddFolder::ScanResult result =
+        AddFolder::scanFolderTree(fileSystem, windowSystem, tmp.path(), scan_tree::kExtension);
+
+    Paths expected;
+    for (const std::string& row : scan_tree::kRows)
+        expected.push_back(tmp.file(row));
+    EXPECT_EQ(result.paths, expected);
+    EXPECT_TRUE(result.skipped.empty());
 }
 
 } // namespace

@@ -155,7 +155,8 @@ TEST(DragImage, ItemClick_ShowsTheDragImageWhenTheFileExists)
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(QString::fromStdString(folder.file("drag.ico")), "ICO"));
     fakes::FakePointer windowPointer;
-    DocumentListView list(windowPointer, folder.path());
+    platform::posix::PosixFileSystem fileSystem;
+    DocumentListView list(windowPointer, fileSystem, folder.path());
     list.ListItems.Add("/d/1.doc");
     list.show();
 

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32Text.h"
 
+#include "TestTree.h"
 #include "TinyCheck.h"
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 using glyphmere::platform::FolderIdentity;
 namespace FileAttribute = glyphmere::platform::FileAttribute;
 using namespace glyphmere::platform::win32;
+using namespace glyphmere::platform::win32::test;
 
 namespace {
 
@@ -47,66 +49,6 @@ void writeRawValue(const std::wstring& keyPath, const wchar_t* name, DWORD type,
     RegCloseKey(key);
 }
 
-std::wstring wideWithPrefix(const std::string& path) { return L"\\\\?\\" + widen(path); }
-
-void removeTree(const std::wstring& path)
-{
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            const std::wstring child = path + L"\\" + name;
-            if (name == L"." || name == L"..")
-                continue;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-    }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(path.c_str());
-}
-
-// A folder under the temporary folder, removed with everything in it at the end.
-class TemporaryTree {
-public:
-    TemporaryTree()
-    {
-        wchar_t temporary[MAX_PATH];
-        GetTempPathW(MAX_PATH, temporary);
-        m_root = narrow(temporary) + "glyphmere-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                 std::to_string(GetTickCount64());
-        CreateDirectoryW(wideWithPrefix(m_root).c_str(), nullptr);
-    }
-    TemporaryTree(const TemporaryTree&) = delete;
-    TemporaryTree& operator=(const TemporaryTree&) = delete;
-    ~TemporaryTree() { removeTree(wideWithPrefix(m_root)); }
-
-    std::string path(const std::string& relative) const { return m_root + "\\" + relative; }
-    const std::string& root() const { return m_root; }
-
-    void folder(const std::string& relative, DWORD attributes = 0) const
-    {
-        CHECK(CreateDirectoryW(wideWithPrefix(path(relative)).c_str(), nullptr));
-        if (attributes)
-            CHECK(SetFileAttributesW(wideWithPrefix(path(relative)).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY));
-    }
-    void file(const std::string& relative, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const
-    {
-        HANDLE handle = CreateFileW(wideWithPrefix(path(relative)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    attributes, nullptr);
-        CHECK(handle != INVALID_HANDLE_VALUE);
-        CloseHandle(handle);
-    }
-
-private:
-    std::string m_root;
-};
-
 // The tree that the listing tests share: ordinary, hidden and system files and folders.
 void fillListingTree(const TemporaryTree& tree)
 {
@@ -137,6 +79,22 @@ TEST_CASE(Setting_IsStoredAsTextUnderTheClassicKeyAndReadBack)
              ERROR_SUCCESS);
     CHECK_EQ(type, static_cast<DWORD>(REG_SZ));
     CHECK(std::wstring(stored) == L"Gr\u00F6\u00DFe");
+}
+
+TEST_CASE(Setting_ValuesInSeveralScriptsAreReadBackUnchanged)
+{
+    TestApplicationKey key;
+    RegistrySettingsStore store;
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"Combo1", "\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D"},             // ＭＳ 明朝
+        {"Combo2", "\xD0\x90\xD1\x80\xD0\xB8\xD0\xB0\xD0\xBB \xE2\x80\x93 12,5"}, // Ариал – 12,5
+        {"Headers and Footers", "\xF0\x9F\x93\x84"},                                   // an emoji
+        {"Schl\xC3\xBC" "ssel", kGerman},                                               // a key that is not ASCII
+    };
+    for (const auto& [name, value] : values)
+        CHECK_EQ(store.saveSetting(key.app(), kSection, name, value), std::optional<std::string>());
+    for (const auto& [name, value] : values)
+        CHECK_EQ(RegistrySettingsStore().getSetting(key.app(), kSection, name, "default"), value);
 }
 
 TEST_CASE(Setting_ReplacedAndEmptyValuesAreKept)

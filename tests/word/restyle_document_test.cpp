@@ -1,7 +1,9 @@
 #include "word/RestyleDocument.h"
 
 #include "fakes/RecordingAutomation.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"
+#include "word/RestyleTranscript.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,24 +23,10 @@ using ::testing::Not;
 using fakes::RecordingAutomation;
 using testing_support::TemporaryFolder;
 using testing_support::writeFile;
-using Transcript = std::vector<std::string>;
-
-// Options whose font name changes at every read ("Font1", "Font2", ...), so a transcript shows when
-// each one was read.
-class CountingOptions final : public OptionsSource {
-public:
-    explicit CountingOptions(int headersAndFooters) : m_headersAndFooters(headersAndFooters) {}
-
-    std::string fontName() const override { return "Font" + std::to_string(++nameReads); }
-    std::string fontSize() const override { return std::to_string(10 + ++sizeReads); }
-    int headersAndFootersValue() const override { return m_headersAndFooters; }
-
-    mutable int nameReads = 0;
-    mutable int sizeReads = 0;
-
-private:
-    int m_headersAndFooters;
-};
+using restyle_transcript::CountingOptions;
+using restyle_transcript::fontPass;
+using restyle_transcript::joined;
+using restyle_transcript::Transcript;
 
 class RestyleDocumentTest : public ::testing::Test {
 protected:
@@ -47,39 +35,17 @@ protected:
     RestyleResult restyle(int headersAndFooters = 0)
     {
         CountingOptions options(headersAndFooters);
-        return RestyleDocument(word, options, path);
+        return RestyleDocument(word, files, options, path);
     }
 
-    Transcript opening() const
-    {
-        return {"create Word.Application", "put DisplayAlerts = False", "put AutomationSecurity = 3",
-                "call Documents.Open(\"" + path + "\", missing, missing, missing, \"glyphmere-no-password\")"};
-    }
-
-    static Transcript fontPass(int read)
-    {
-        return {"call Selection.WholeStory()", "put Selection.Font.name = \"Font" + std::to_string(read) + "\"",
-                "put Selection.Font.Size = \"" + std::to_string(10 + read) + "\""};
-    }
-
-    Transcript saving() const
-    {
-        return {"put Application.DisplayAlerts = False", "call ActiveDocument.SaveAs(\"" + path + "\")",
-                "call Quit()"};
-    }
+    Transcript opening() const { return restyle_transcript::opening(path); }
+    Transcript saving() const { return restyle_transcript::saving(path); }
 
     TemporaryFolder folder;
     std::string path = folder.file("report.docx");
     RecordingAutomation word;
+    platform::posix::PosixFileSystem files;
 };
-
-Transcript joined(std::initializer_list<Transcript> pieces)
-{
-    Transcript all;
-    for (const Transcript& piece : pieces)
-        all.insert(all.end(), piece.begin(), piece.end());
-    return all;
-}
 
 TEST_F(RestyleDocumentTest, FlagNotExactlyOne_ChangesTheMainTextOnly)
 {
@@ -105,6 +71,7 @@ TEST_F(RestyleDocumentTest, FlagOne_ChangesMainTextThenHeaderThenFooterAndRestor
                 ElementsAreArray(joined({opening(), fontPass(1), views, fontPass(2),
                                          {"put ActiveWindow.ActivePane.View.SeekView = 10"}, fontPass(3),
                                          {"put ActiveWindow.ActivePane.View.Type = \"5\""}, saving()})));
+    EXPECT_THAT(word.transcript, ElementsAreArray(restyle_transcript::restyleTranscript(path, 1, 5)));
     EXPECT_EQ(word.liveInstances(), 0);
 }
 
@@ -112,7 +79,7 @@ TEST_F(RestyleDocumentTest, OptionsAreReadAtEachUse)
 {
     for (const auto& [flag, expectedReads] : {std::pair{1, 3}, std::pair{0, 1}}) {
         CountingOptions options(flag);
-        RestyleDocument(word, options, path);
+        RestyleDocument(word, files, options, path);
         EXPECT_EQ(options.nameReads, expectedReads) << "flag " << flag;
         EXPECT_EQ(options.sizeReads, expectedReads) << "flag " << flag;
     }
@@ -121,14 +88,12 @@ TEST_F(RestyleDocumentTest, OptionsAreReadAtEachUse)
 // A failing Word call at any stage: the instance is ended without saving and the failure comes back.
 TEST_F(RestyleDocumentTest, FailingWordCall_QuitsWithoutSavingAndReportsTheDescription)
 {
-    for (const std::string failing : {"call Documents.Open", "put Selection.Font.name", "put Selection.Font.Size",
-                                      "put ActiveWindow.ActivePane.View.SeekView", "put AutomationSecurity",
-                                      "call ActiveDocument.SaveAs"}) {
+    for (const std::string& failing : restyle_transcript::kFailingSteps) {
         RecordingAutomation failingWord;
         failingWord.failures[failing] = "Word refused: " + failing;
         CountingOptions options(1);
 
-        const RestyleResult result = RestyleDocument(failingWord, options, path);
+        const RestyleResult result = RestyleDocument(failingWord, files, options, path);
 
         EXPECT_FALSE(result.ok) << failing;
         EXPECT_EQ(result.reason, "Word refused: " + failing);
@@ -208,8 +173,12 @@ TEST(RefusalBeforeOpening, LooksAtTheKindAndTheFirstBytesOfTheFile)
         {"pipe.docx", "not a Word document"},
         {"folder.docx", "not a Word document"},
     };
+    platform::posix::PosixFileSystem files;
     for (const auto& [name, expected] : cases)
-        EXPECT_EQ(refusalBeforeOpening(folder.file(name)), expected) << name;
+        EXPECT_EQ(refusalBeforeOpening(files, folder.file(name)), expected) << name;
+    // Read directly, a FIFO without a writer gives nothing at once instead of waiting.
+    EXPECT_EQ(files.firstBytes(folder.file("pipe.docx"), 8), std::nullopt);
+    EXPECT_EQ(files.firstBytes(folder.file("compound"), 4), std::optional<std::string>("\xD0\xCF\x11\xE0"));
 }
 
 TEST(RestyleDocument, RefusedFile_NeverStartsWord)
@@ -217,9 +186,10 @@ TEST(RestyleDocument, RefusedFile_NeverStartsWord)
     TemporaryFolder folder;
     writeFile(folder.file("notes.docx"), "plain text");
     RecordingAutomation word;
+    platform::posix::PosixFileSystem files;
     const CountingOptions options(1);
 
-    const RestyleResult result = RestyleDocument(word, options, folder.file("notes.docx"));
+    const RestyleResult result = RestyleDocument(word, files, options, folder.file("notes.docx"));
 
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.reason, "not a Word document");

@@ -4,13 +4,17 @@
 
 #include "common/AsciiCase.h"
 #include "common/UniqueDirectory.h"
+#include "common/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <system_error>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace glyphmere::platform::posix {
 namespace {
@@ -174,6 +178,42 @@ std::optional<std::int64_t> PosixFileSystem::lastChangeTime(const std::string& p
     if (!status)
         return std::nullopt;
     return static_cast<std::int64_t>(status->st_mtime);
+}
+
+PathStatus PosixFileSystem::pathStatus(const std::string& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {PathKind::Missing, {}};
+        return {PathKind::Unexaminable, std::generic_category().message(errno)};
+    }
+    if (S_ISREG(status.st_mode))
+        return {PathKind::RegularFile, {}};
+    return {S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::Other, {}};
+}
+
+std::optional<std::string> PosixFileSystem::firstBytes(const std::string& path, std::size_t count)
+{
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer; the kind is then read from what was opened.
+    const common::UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    std::string bytes(count, '\0');
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got = read(file.get(), bytes.data() + filled, count - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(filled);
+    return bytes;
 }
 
 } // namespace glyphmere::platform::posix

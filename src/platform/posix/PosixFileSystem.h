@@ -16,6 +16,8 @@ public:
     std::optional<unsigned> attributes(const std::string& path) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     std::optional<std::int64_t> lastChangeTime(const std::string& path) override;
+    PathStatus pathStatus(const std::string& path) override;
+    std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override;
 };
 
 } // namespace glyphmere::platform::posix

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <oaidl.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace glyphmere::standin {
+
+std::string utf8(std::wstring_view wide);
+std::wstring utf16(std::string_view text);
+
+// Appends one line to the log the test named; nothing when it named none.
+void logCall(const std::string& line);
+// Whether the test chose this call (a log line without its arguments) to fail.
+bool failureChosen(const std::string& call);
+
+// A value as the transcript writes it: texts quoted, numbers and True/False bare, a skipped argument as
+// "missing".
+std::string transcriptText(const VARIANT& value);
+
+// The system's sentence for a Win32 error code.
+std::string systemText(DWORD code);
+// The whole content of the file at path; nothing when it cannot be opened.
+std::optional<std::string> readWholeFile(const std::wstring& path);
+// Writes a new file beside path and moves it over path once it is complete; false (with the system's
+// last error set) when it cannot.
+bool replaceFile(const std::wstring& path, const std::string& bytes);
+
+// Fills exception as Word fills it and gives the result that Invoke returns with it.
+HRESULT wordError(EXCEPINFO* exception, const std::string& description, HRESULT code = E_FAIL);
+
+// The count of the server's objects still alive, for DllCanUnloadNow.
+void objectMade();
+void objectGone();
+long liveObjects();
+
+} // namespace glyphmere::standin
