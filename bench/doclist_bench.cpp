@@ -56,10 +56,7 @@ void generateTree(const std::string& root)
     }
 }
 
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 template <typename Work>
 double bestOf(Work work)
@@ -75,10 +72,7 @@ double bestOf(Work work)
 
 class BenchWindowSystem final : public platform::WindowSystem {
 public:
-    explicit BenchWindowSystem(bool processQtEvents)
-        : m_processQtEvents(processQtEvents)
-    {
-    }
+    explicit BenchWindowSystem(bool processQtEvents) : m_processQtEvents(processQtEvents) {}
     platform::TwipSize screenSize() override { return {}; }
     std::string programFolder() override { return "/nonexistent"; }
     void processPendingEvents() override
@@ -121,16 +115,17 @@ void benchScan(const std::string& root)
     for (const bool processQtEvents : {false, true}) {
         BenchWindowSystem windowSystem(processQtEvents);
         std::size_t rows = 0;
-        const double seconds = bestOf([&] {
-            rows = doclist::AddFolder::scanFolderTree(fileSystem, windowSystem, root, "doc").paths.size();
-        });
+        const double seconds = bestOf(
+            [&] { rows = doclist::AddFolder::scanFolderTree(fileSystem, windowSystem, root, "doc").paths.size(); });
         std::cout << "folder scan (*.doc)" << (processQtEvents ? ", handling Qt events:" : ":                    ")
                   << "  " << seconds << " s, " << rows << " rows, " << windowSystem.calls / kRounds
                   << " event checks\n";
     }
     const std::atomic<bool> stop{false};
     std::size_t items = 0;
-    const double batchSeconds = bestOf([&] { items = batch::listInputs({{root, batch::InputKind::Folder}}, {"doc"}, stop).items.size(); });
+    const double batchSeconds = bestOf([&] {
+        items = batch::listInputs({{root, batch::InputKind::Folder}}, {"doc"}, stop).items.size();
+    });
     std::cout << "glyphmere-batch --recursive --ext doc (listing):  " << batchSeconds << " s, " << items
               << " documents\n";
     long found = 0;
@@ -148,7 +143,8 @@ void benchAppend()
     const int rowCount = kTopFolders * (kSubfoldersEach + 1) * kFilesEach;
     auto start = Clock::now();
     for (int i = 0; i < rowCount; ++i)
-        list.ListItems.Add("/home/ann/Documents/folder" + std::to_string(i / 10) + "/file" + std::to_string(i) + ".doc");
+        list.ListItems.Add("/home/ann/Documents/folder" + std::to_string(i / 10) + "/file" + std::to_string(i) +
+                           ".doc");
     QApplication::processEvents();
     std::cout << "append " << list.ListItems.Count() << " rows and repaint:              " << secondsSince(start)
               << " s\n";
@@ -174,8 +170,8 @@ int main(int argc, char** argv)
     const std::string root = pattern;
     auto start = Clock::now();
     generateTree(root);
-    std::cout << "generated 100,000 files in 10,000 folders in " << secondsSince(start) << " s (best of "
-              << kRounds << " rounds below, warm cache)\n";
+    std::cout << "generated 100,000 files in 10,000 folders in " << secondsSince(start) << " s (best of " << kRounds
+              << " rounds below, warm cache)\n";
     countOfFind(root);
     benchScan(root);
     benchAppend();

@@ -139,10 +139,7 @@ void packageParts(const fs::path& path, std::string_view text)
         breach("cannot write the package");
 }
 
-bool isRawFile(std::string_view bytes)
-{
-    return bytes.starts_with("PK") || bytes.starts_with("\xD0\xCF\x11\xE0");
-}
+bool isRawFile(std::string_view bytes) { return bytes.starts_with("PK") || bytes.starts_with("\xD0\xCF\x11\xE0"); }
 
 void requireOnlyTheDocument(const fs::path& folder)
 {

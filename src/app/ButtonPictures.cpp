@@ -82,9 +82,9 @@ QPixmap documentAboveFontBoxPicture()
     const QRect arrowButton(box.right() - 8, box.top() + 1, 8, box.height() - 1);
     painter.fillRect(arrowButton, QColor(220, 220, 220));
     painter.setBrush(kInk);
-    painter.drawPolygon(QPolygon({QPoint(arrowButton.left() + 2, box.top() + 5),
-                                  QPoint(arrowButton.right() - 1, box.top() + 5),
-                                  QPoint(arrowButton.center().x(), box.top() + 8)}));
+    painter.drawPolygon(
+        QPolygon({QPoint(arrowButton.left() + 2, box.top() + 5), QPoint(arrowButton.right() - 1, box.top() + 5),
+                  QPoint(arrowButton.center().x(), box.top() + 8)}));
     QFont small(QStringLiteral("Arial"));
     small.setPixelSize(9);
     painter.setFont(small);

@@ -23,7 +23,8 @@ constexpr const char* kListColumn = "Word File(s)";
 constexpr double kListColumnWidth = 5500;
 constexpr const char* kNewTimesRoman = "New Times Roman"; // spelt so on purpose
 constexpr const char* kWordDidNotStart = "Word could not be started, so its fonts are not listed.\r\n\r\n";
-const char* const kFontSizes[] = {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "28", "36", "48", "72"};
+const char* const kFontSizes[] = {"8",  "9",  "10", "11", "12", "14", "16", "18",
+                                  "20", "22", "24", "28", "36", "48", "72"};
 constexpr int kInitialSizeEntry = 4; // "12"
 
 QString qText(const std::string& text) { return QString::fromStdString(text); }
@@ -77,8 +78,8 @@ void Form1::CenterForm()
 {
     const double perPixel = twipsPerPixel(screen());
     const QRect outer = frameGeometry();
-    const TwipPoint topLeft = app::CenterForm(m_platform.windowSystem.screenSize(),
-                                              {outer.width() * perPixel, outer.height() * perPixel});
+    const TwipPoint topLeft =
+        app::CenterForm(m_platform.windowSystem.screenSize(), {outer.width() * perPixel, outer.height() * perPixel});
     move(twipsToPixels(topLeft.left, perPixel), twipsToPixels(topLeft.top, perPixel));
 }
 

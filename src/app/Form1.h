@@ -38,8 +38,7 @@ class Form1 final : public QWidget, public platform::PointerSetting, public word
     Q_OBJECT
 
 public:
-    explicit Form1(platform::Platform& platform, std::string homePage = Main::homePage(),
-                   QWidget* parent = nullptr);
+    explicit Form1(platform::Platform& platform, std::string homePage = Main::homePage(), QWidget* parent = nullptr);
     ~Form1() override;
 
     int mousePointer() const override { return m_mousePointer; }

@@ -37,10 +37,7 @@ private:
 // walk still owns the hourglass then, so the run's return to the default pointer leaves it on.
 class RunPointer final : public platform::PointerSetting {
 public:
-    RunPointer(platform::PointerSetting& window, const doclist::FolderScan& scan)
-        : m_window(window), m_scan(scan)
-    {
-    }
+    RunPointer(platform::PointerSetting& window, const doclist::FolderScan& scan) : m_window(window), m_scan(scan) {}
     int mousePointer() const override { return m_window.mousePointer(); }
     void setMousePointer(int setting) override
     {
@@ -101,9 +98,10 @@ void Form1::changeFont()
         .pointer = pointer,
         .dialogs = dialogs,
         .warnIfWordOpen = [&automation, &dialogs] { return word::WarnIfWordOpen(automation, dialogs); },
-        .restyle = [&automation, &fileSystem, &options](const std::string& path) {
-            return word::RestyleDocument(automation, fileSystem, options, path);
-        },
+        .restyle =
+            [&automation, &fileSystem, &options](const std::string& path) {
+                return word::RestyleDocument(automation, fileSystem, options, path);
+            },
     });
 }
 

@@ -72,8 +72,8 @@ void Form1::createControls()
     ListView1 = createListView1();
     place(*ListView1, "ListView1", {120, 120, 6375, 1575}, kSmallPoints);
     ListView1->setToolTip(QString::fromLatin1(kListTip));
-    m_folderScan = std::make_unique<doclist::FolderScan>(
-        m_platform.dialogs, m_platform.fileSystem, m_platform.windowSystem, *this, ListView1->ListItems);
+    m_folderScan = std::make_unique<doclist::FolderScan>(m_platform.dialogs, m_platform.fileSystem,
+                                                         m_platform.windowSystem, *this, ListView1->ListItems);
     createButtons();
     createOptionControls();
     ProgressBar1 = new ProgressBar(this);

@@ -5,12 +5,14 @@
 
 namespace glyphmere::app {
 
-std::string dataFolder(const std::string& programFolder) {
+std::string dataFolder(const std::string& programFolder)
+{
     return programFolder + platform::kPathSeparator + GLYPHMERE_DATA_FOLDER_FROM_PROGRAM;
 }
 
 std::string pointerImageFolder(platform::FileSystem& fileSystem, const std::string& programFolder,
-                               const std::string& imageName) {
+                               const std::string& imageName)
+{
     for (const std::string& folder : {programFolder, dataFolder(programFolder)}) {
         if (FileExists(fileSystem, folder + platform::kPathSeparator + imageName))
             return folder;

@@ -63,7 +63,8 @@ bool readTextOption(const std::vector<std::string>& arguments, std::size_t& inde
         parsed.fontSize = *size;
     else if (auto name = optionValue(arguments, index, "--east-asian-font", parsed.eastAsianFont.has_value(), error))
         parsed.eastAsianFont = *name;
-    else if (auto cs = optionValue(arguments, index, "--complex-script-font", parsed.complexScriptFont.has_value(), error))
+    else if (auto cs =
+                 optionValue(arguments, index, "--complex-script-font", parsed.complexScriptFont.has_value(), error))
         parsed.complexScriptFont = *cs;
     else if (auto extension = optionValue(arguments, index, "--ext", parsed.extension.has_value(), error))
         parsed.extension = *extension;
@@ -138,8 +139,7 @@ std::optional<unsigned> jobCount(const std::string& text)
 }
 
 // Reads one option at index (moving past its value); false when the argument is no option we know.
-bool readOption(const std::vector<std::string>& arguments, std::size_t& index, BatchArguments& parsed,
-                bool& listFonts)
+bool readOption(const std::vector<std::string>& arguments, std::size_t& index, BatchArguments& parsed, bool& listFonts)
 {
     if (readSwitch(arguments[index], parsed, listFonts) || readTextOption(arguments, index, parsed) ||
         readCheckedOption(arguments, index, parsed))
@@ -208,9 +208,9 @@ std::string restyleArgumentsError(const BatchArguments& parsed)
         return "--size POINTS is required";
     if (!platform::isNumeric(parsed.fontSize))
         return "--size needs a number of points, not \"" + parsed.fontSize + "\"";
-    for (const std::string& error : {fontNameError("--font", parsed.fontName),
-                                     fontNameError("--east-asian-font", parsed.eastAsianFont),
-                                     fontNameError("--complex-script-font", parsed.complexScriptFont)}) {
+    for (const std::string& error :
+         {fontNameError("--font", parsed.fontName), fontNameError("--east-asian-font", parsed.eastAsianFont),
+          fontNameError("--complex-script-font", parsed.complexScriptFont)}) {
         if (!error.empty())
             return error;
     }
@@ -241,10 +241,7 @@ bool BatchArguments::needsEngine() const
     return allStories || eastAsianFont || complexScriptFont || styles || dryRun;
 }
 
-std::string BatchArguments::scanExtension() const
-{
-    return extension.value_or("docx");
-}
+std::string BatchArguments::scanExtension() const { return extension.value_or("docx"); }
 
 docengine::RestyleRequest BatchArguments::engineRequest() const
 {

@@ -130,9 +130,9 @@ int runItems(const BatchArguments& parsed, const std::vector<BatchItem>& items, 
         keys.push_back(exclusionKey(fullPath(item.path)));
     restyler.claimBackupPlaces(keys);
     RunPrinter printer(items, environment, lines);
-    const bool interrupted =
-        runInParallel(keys, parsed.jobs.value_or(environment.defaultJobs), environment.stop,
-                      [&](std::size_t index) { return restyler.restyle(items[index], keys[index]); }, printer);
+    const bool interrupted = runInParallel(
+        keys, parsed.jobs.value_or(environment.defaultJobs), environment.stop,
+        [&](std::size_t index) { return restyler.restyle(items[index], keys[index]); }, printer);
     printer.clearProgress();
     if (interrupted)
         reportInterruption(printer.outcomes(), environment.err);
@@ -296,8 +296,8 @@ int runCommandLine(const std::vector<std::string>& arguments, const BatchEnviron
     return restyleFiles(parsed, shard, environment);
 }
 
-int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation,
-                   std::ostream& out, std::ostream& err)
+int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation, std::ostream& out,
+                   std::ostream& err)
 {
     static const std::atomic<bool> kNeverStopped{false};
     return runCommandLine(arguments, BatchEnvironment{automation, out, err, kNeverStopped});

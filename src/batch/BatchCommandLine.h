@@ -39,7 +39,7 @@ struct BatchEnvironment {
 int runCommandLine(const std::vector<std::string>& arguments, const BatchEnvironment& environment);
 
 // The same with one job by default, never stopped, without a progress line.
-int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation,
-                   std::ostream& out, std::ostream& err);
+int runCommandLine(const std::vector<std::string>& arguments, platform::Automation& automation, std::ostream& out,
+                   std::ostream& err);
 
 } // namespace glyphmere::batch

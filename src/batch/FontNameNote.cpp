@@ -8,12 +8,11 @@
 namespace glyphmere::batch {
 namespace {
 
-bool sameLetter(char a, char b) {
-    return common::toLowerAscii(a) == common::toLowerAscii(b);
-}
+bool sameLetter(char a, char b) { return common::toLowerAscii(a) == common::toLowerAscii(b); }
 
 // Letters to add, drop, change, or swap with their neighbour, to turn a into b.
-std::size_t typingDistance(const std::string& a, const std::string& b) {
+std::size_t typingDistance(const std::string& a, const std::string& b)
+{
     // Three rows of the table: two back (for a swap), one back and the current one.
     std::vector<std::size_t> previous2(b.size() + 1), previous(b.size() + 1), current(b.size() + 1);
     std::iota(previous.begin(), previous.end(), 0);
@@ -31,7 +30,8 @@ std::size_t typingDistance(const std::string& a, const std::string& b) {
     return previous[b.size()];
 }
 
-std::string quotedList(const std::vector<std::string>& names) {
+std::string quotedList(const std::vector<std::string>& names)
+{
     std::string text;
     for (const std::string& name : names)
         text += (text.empty() ? "\"" : ", \"") + name + "\"";
@@ -41,11 +41,11 @@ std::string quotedList(const std::vector<std::string>& names) {
 } // namespace
 
 std::vector<std::string> closestFontNames(const std::string& name, const std::vector<std::string>& installed,
-                                          std::size_t most) {
+                                          std::size_t most)
+{
     // A third of the name may be mistyped, and two slips in any name.
     const std::size_t allowed = std::max<std::size_t>(2, name.size() / 3);
-    std::vector<std::pair<std::size_t, std::size_t>>
-        ranked; // distance (a name's beginning ranks last), index
+    std::vector<std::pair<std::size_t, std::size_t>> ranked; // distance (a name's beginning ranks last), index
     for (std::size_t index = 0; index < installed.size(); ++index) {
         const std::size_t distance = typingDistance(name, installed[index]);
         if (distance <= allowed)
@@ -61,15 +61,15 @@ std::vector<std::string> closestFontNames(const std::string& name, const std::ve
 }
 
 std::optional<std::string> fontNameNote(const std::string& option, const std::string& name,
-                                        const std::vector<std::string>& installed) {
+                                        const std::vector<std::string>& installed)
+{
     const auto isName = [&name](const std::string& each) { return common::equalsIgnoringCase(each, name); };
     if (std::any_of(installed.begin(), installed.end(), isName))
         return std::nullopt;
     const std::vector<std::string> closest = closestFontNames(name, installed);
-    const std::string nearest = closest.empty() ? "no installed family has a similar name"
-                                                : "closest installed: " + quotedList(closest);
-    return option + " \"" + name + "\" is not an installed font family (" + nearest +
-           "); it is applied as given.";
+    const std::string nearest =
+        closest.empty() ? "no installed family has a similar name" : "closest installed: " + quotedList(closest);
+    return option + " \"" + name + "\" is not an installed font family (" + nearest + "); it is applied as given.";
 }
 
 } // namespace glyphmere::batch

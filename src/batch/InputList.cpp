@@ -124,8 +124,7 @@ private:
 
 } // namespace
 
-InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& sources,
-                     const std::atomic<bool>& stop)
+InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& sources, const std::atomic<bool>& stop)
 {
     InputList list;
     InputReader reader(sources, stop);

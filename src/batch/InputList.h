@@ -25,8 +25,8 @@ struct InputList {
 
 // How the inputs are read.
 struct InputSources {
-    std::string extension;               // what a folder scan matches
-    bool nullSeparated = false;          // --null
+    std::string extension;                 // what a folder scan matches
+    bool nullSeparated = false;            // --null
     std::istream* standardInput = nullptr; // the list named "-"
 };
 
@@ -34,8 +34,7 @@ struct InputSources {
 // extension below it, found by the same walk as the window's folder scan; each path of a list; each
 // document a report left undone (one that is now a folder is scanned). A folder or entry that cannot be
 // read becomes a failing item in its place. The walk stops when stop is set.
-InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& sources,
-                     const std::atomic<bool>& stop);
+InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& sources, const std::atomic<bool>& stop);
 
 // The paths in a list: one per line, or each ended by a NUL byte; empty ones are skipped, every other
 // byte is kept (a path may hold any byte but NUL).

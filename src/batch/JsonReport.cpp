@@ -52,8 +52,8 @@ std::string documentJson(const std::string& path, const Outcome& outcome)
 {
     std::ostringstream json;
     json << "{\"path\": " << jsonString(path) << ", \"status\": " << jsonString(statusName(outcome.status))
-         << ", \"reason\": " << jsonString(outcome.reason) << ", \"seconds\": " << std::fixed
-         << std::setprecision(3) << outcome.seconds;
+         << ", \"reason\": " << jsonString(outcome.reason) << ", \"seconds\": " << std::fixed << std::setprecision(3)
+         << outcome.seconds;
     if (outcome.status == OutcomeStatus::DryRun)
         json << storiesJson(outcome.stories);
     json << '}';
@@ -78,13 +78,9 @@ std::string jsonString(std::string_view text)
     return json + "\"";
 }
 
-std::string reportLine(const std::string& path, const Outcome& outcome)
-{
-    return documentJson(path, outcome) + "\n";
-}
+std::string reportLine(const std::string& path, const Outcome& outcome) { return documentJson(path, outcome) + "\n"; }
 
-std::string reportJson(const std::vector<std::string>& paths, const std::vector<Outcome>& outcomes,
-                       bool interrupted)
+std::string reportJson(const std::vector<std::string>& paths, const std::vector<Outcome>& outcomes, bool interrupted)
 {
     std::string json = std::string("{\"interrupted\": ") + (interrupted ? "true" : "false") + ", \"documents\": [";
     for (std::size_t i = 0; i < paths.size(); ++i)

@@ -18,7 +18,6 @@ std::string reportLine(const std::string& path, const Outcome& outcome);
 
 // The report: {"interrupted": ..., "documents": [{"path", "status", "reason", "seconds"[, "stories"]}...]},
 // one object per item, in input order.
-std::string reportJson(const std::vector<std::string>& paths, const std::vector<Outcome>& outcomes,
-                       bool interrupted);
+std::string reportJson(const std::vector<std::string>& paths, const std::vector<Outcome>& outcomes, bool interrupted);
 
 } // namespace glyphmere::batch

@@ -18,7 +18,8 @@ struct JsonValue {
     std::vector<JsonValue> items;
     std::vector<std::pair<std::string, JsonValue>> members;
 
-    const JsonValue* member(std::string_view name) const {
+    const JsonValue* member(std::string_view name) const
+    {
         for (const auto& [key, value] : members) {
             if (key == name)
                 return &value;
@@ -31,12 +32,14 @@ class JsonReader {
 public:
     explicit JsonReader(std::string_view text) : m_text(text) {}
 
-    bool atEnd() {
+    bool atEnd()
+    {
         skipSpace();
         return m_at == m_text.size();
     }
 
-    JsonValue value(int depth = 0) {
+    JsonValue value(int depth = 0)
+    {
         skipSpace();
         if (depth > kMaxDepth)
             fail("it nests too deeply");
@@ -55,12 +58,14 @@ public:
 private:
     static constexpr int kMaxDepth = 64;
 
-    [[noreturn]] void fail(const std::string& what) const {
+    [[noreturn]] void fail(const std::string& what) const
+    {
         throw std::runtime_error("it is not a report that --report wrote (" + what + " at byte " +
                                  std::to_string(m_at) + ")");
     }
 
-    void skipSpace() {
+    void skipSpace()
+    {
         while (m_at < m_text.size() &&
                (m_text[m_at] == ' ' || m_text[m_at] == '\n' || m_text[m_at] == '\r' || m_text[m_at] == '\t'))
             ++m_at;
@@ -68,7 +73,8 @@ private:
 
     char peek() const { return m_at < m_text.size() ? m_text[m_at] : '\0'; }
 
-    void expect(char c) {
+    void expect(char c)
+    {
         skipSpace();
         if (peek() != c)
             fail(std::string("\"") + c + "\" was expected");
@@ -76,7 +82,8 @@ private:
     }
 
     // Reads "]" or "}" if it comes next, else the "," before the next element.
-    bool listEnds(char close) {
+    bool listEnds(char close)
+    {
         skipSpace();
         if (peek() == close) {
             ++m_at;
@@ -86,7 +93,8 @@ private:
         return false;
     }
 
-    JsonValue object(int depth) {
+    JsonValue object(int depth)
+    {
         JsonValue result{JsonValue::Type::Object, {}, {}, {}};
         expect('{');
         skipSpace();
@@ -103,7 +111,8 @@ private:
         return result;
     }
 
-    JsonValue array(int depth) {
+    JsonValue array(int depth)
+    {
         JsonValue result{JsonValue::Type::Array, {}, {}, {}};
         expect('[');
         skipSpace();
@@ -117,7 +126,8 @@ private:
         return result;
     }
 
-    JsonValue scalar() {
+    JsonValue scalar()
+    {
         const std::size_t start = m_at;
         while (m_at < m_text.size() &&
                std::string_view("+-.0123456789eEtrufalsn").find(m_text[m_at]) != std::string_view::npos)
@@ -132,7 +142,8 @@ private:
         return {JsonValue::Type::Number, std::string(word), {}, {}};
     }
 
-    unsigned hexQuad() {
+    unsigned hexQuad()
+    {
         unsigned code = 0;
         const std::string_view digits = m_text.substr(m_at, 4);
         const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), code, 16);
@@ -143,7 +154,8 @@ private:
     }
 
     // After "\u": a character, a surrogate pair, or one of the lone surrogates that stand for a byte.
-    void unicodeEscape(std::string& text) {
+    void unicodeEscape(std::string& text)
+    {
         const unsigned code = hexQuad();
         if (code >= 0xDC80 && code <= 0xDCFF) {
             text += static_cast<char>(code - 0xDC00);
@@ -160,7 +172,8 @@ private:
         }
     }
 
-    std::string string() {
+    std::string string()
+    {
         expect('"');
         std::string text;
         for (;;) {
@@ -179,8 +192,7 @@ private:
             static constexpr std::string_view kTo = "\"\\/\b\f\n\r\t";
             if (escaped == 'u')
                 unicodeEscape(text);
-            else if (const std::size_t at = kFrom.find(escaped);
-                     at != std::string_view::npos && escaped != '\0')
+            else if (const std::size_t at = kFrom.find(escaped); at != std::string_view::npos && escaped != '\0')
                 text += kTo[at];
             else
                 fail("an unknown escape");
@@ -191,12 +203,14 @@ private:
     std::size_t m_at = 0;
 };
 
-bool isUndone(const JsonValue& document) {
+bool isUndone(const JsonValue& document)
+{
     const JsonValue* status = document.member("status");
     return status && (status->text == "failed" || status->text == "not started");
 }
 
-void collectUndone(const JsonValue& document, std::vector<std::string>& paths) {
+void collectUndone(const JsonValue& document, std::vector<std::string>& paths)
+{
     const JsonValue* path = document.member("path");
     if (!path || path->type != JsonValue::Type::String || !document.member("status"))
         throw std::runtime_error("it is not a report that --report wrote (a document has no path or status)");
@@ -206,7 +220,8 @@ void collectUndone(const JsonValue& document, std::vector<std::string>& paths) {
 
 } // namespace
 
-std::vector<std::string> undoneDocuments(std::string_view text) {
+std::vector<std::string> undoneDocuments(std::string_view text)
+{
     std::vector<std::string> paths;
     JsonReader reader(text);
     while (!reader.atEnd()) {

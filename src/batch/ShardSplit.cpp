@@ -9,7 +9,8 @@ namespace {
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 
-std::uint64_t finalised(std::uint64_t hash) {
+std::uint64_t finalised(std::uint64_t hash)
+{
     hash ^= hash >> 33;
     hash *= 0xff51afd7ed558ccdull;
     hash ^= hash >> 33;
@@ -17,8 +18,8 @@ std::uint64_t finalised(std::uint64_t hash) {
     return hash ^ (hash >> 33);
 }
 
-std::optional<unsigned long> numberIn(const VariableLookup& variable, const std::string& name,
-                                      std::string& error) {
+std::optional<unsigned long> numberIn(const VariableLookup& variable, const std::string& name, std::string& error)
+{
     const std::optional<std::string> text = variable(name);
     if (!text)
         return std::nullopt;
@@ -30,7 +31,8 @@ std::optional<unsigned long> numberIn(const VariableLookup& variable, const std:
 }
 
 // The index and count of this task of a Slurm job array.
-std::optional<Shard> slurmShard(const VariableLookup& variable, std::string& error) {
+std::optional<Shard> slurmShard(const VariableLookup& variable, std::string& error)
+{
     const auto id = numberIn(variable, "SLURM_ARRAY_TASK_ID", error);
     const auto first = numberIn(variable, "SLURM_ARRAY_TASK_MIN", error).value_or(0);
     const auto step = numberIn(variable, "SLURM_ARRAY_TASK_STEP", error).value_or(1);
@@ -50,8 +52,9 @@ std::optional<Shard> slurmShard(const VariableLookup& variable, std::string& err
     return Shard{(*id - first) / step, *count};
 }
 
-std::optional<Shard> shardFromEnvironment(const std::optional<unsigned long>& count,
-                                          const VariableLookup& variable, std::string& error) {
+std::optional<Shard> shardFromEnvironment(const std::optional<unsigned long>& count, const VariableLookup& variable,
+                                          std::string& error)
+{
     const bool slurm = variable("SLURM_ARRAY_TASK_ID").has_value();
     const bool kubernetes = variable("JOB_COMPLETION_INDEX").has_value();
     if (slurm && kubernetes) {
@@ -83,7 +86,8 @@ std::optional<Shard> shardFromEnvironment(const std::optional<unsigned long>& co
 
 } // namespace
 
-std::uint64_t shardHash(std::string_view relativePath) {
+std::uint64_t shardHash(std::string_view relativePath)
+{
     std::uint64_t hash = kFnvOffset;
     for (const char c : relativePath) {
         hash ^= static_cast<unsigned char>(c);
@@ -92,12 +96,13 @@ std::uint64_t shardHash(std::string_view relativePath) {
     return finalised(hash);
 }
 
-bool belongsTo(std::string_view relativePath, Shard shard) {
+bool belongsTo(std::string_view relativePath, Shard shard)
+{
     return shardHash(relativePath) % shard.count == shard.index;
 }
 
-std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLookup& variable,
-                                  std::string& error) {
+std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLookup& variable, std::string& error)
+{
     if (request.index && request.count)
         return Shard{*request.index, *request.count};
     std::optional<Shard> shard = shardFromEnvironment(request.count, variable, error);
@@ -109,7 +114,8 @@ std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLoo
     return shard;
 }
 
-std::string shardKey(std::string_view path) {
+std::string shardKey(std::string_view path)
+{
     std::string normal = std::filesystem::path(path).lexically_normal().string();
     while (normal.starts_with("./"))
         normal.erase(0, 2);

@@ -32,8 +32,7 @@ bool belongsTo(std::string_view relativePath, Shard shard);
 // SLURM_ARRAY_TASK_MIN in steps of SLURM_ARRAY_TASK_STEP) and SLURM_ARRAY_TASK_COUNT; "auto/N" takes the
 // index from SLURM_ARRAY_TASK_ID or from a Kubernetes Indexed Job's JOB_COMPLETION_INDEX, which comes
 // without the count. Sets error (a usage error) and returns nothing when the variables do not say.
-std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLookup& variable,
-                                  std::string& error);
+std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLookup& variable, std::string& error);
 
 // The path of a document as it counts for the split: lexically normal, without a leading "./".
 std::string shardKey(std::string_view path);

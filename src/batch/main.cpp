@@ -16,10 +16,7 @@ namespace {
 std::atomic<bool> stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler may only touch a lock-free flag");
 
-extern "C" void requestStop(int)
-{
-    stopRequested.store(true);
-}
+extern "C" void requestStop(int) { stopRequested.store(true); }
 
 void stopOnInterrupt()
 {
@@ -40,7 +37,10 @@ int main(int argc, char* argv[])
     stopOnInterrupt();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     glyphmere::docengine::EngineAutomation automation;
-    const glyphmere::batch::BatchEnvironment environment{automation, std::cout, std::cerr, stopRequested,
+    const glyphmere::batch::BatchEnvironment environment{automation,
+                                                         std::cout,
+                                                         std::cerr,
+                                                         stopRequested,
                                                          isatty(STDERR_FILENO) == 1,
                                                          std::max(1u, std::thread::hardware_concurrency()),
                                                          &std::cin};

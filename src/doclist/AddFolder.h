@@ -24,7 +24,7 @@ struct Walk {
     // The matching files of each folder listed, noted as the folder is read for its subfolders, so that
     // no folder is read twice.
     std::map<std::string, std::vector<std::string>> matchingFiles;
-    std::vector<std::string> skipped; // folders and entries that could not be read, each once
+    std::vector<std::string> skipped;  // folders and entries that could not be read, each once
     std::size_t unexaminedEntries = 0; // how many of them are entries whose kind could not be told
 
     // A folder that could not be read.

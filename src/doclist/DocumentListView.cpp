@@ -21,25 +21,16 @@ namespace {
 constexpr const char* kDragImageName = "drag.ico";
 
 // The pointer's position in the list's row area, as the handlers take it.
-float pointerX(const QMouseEvent& event)
-{
-    return static_cast<float>(event.position().x());
-}
+float pointerX(const QMouseEvent& event) { return static_cast<float>(event.position().x()); }
 
-float pointerY(const QMouseEvent& event)
-{
-    return static_cast<float>(event.position().y());
-}
+float pointerY(const QMouseEvent& event) { return static_cast<float>(event.position().y()); }
 
 } // namespace
 
 DocumentListView::DocumentListView(platform::PointerSetting& windowPointer, platform::FileSystem& fileSystem,
                                    std::string programFolder, QWidget* parent)
-    : QTreeWidget(parent)
-    , ListItems(*this)
-    , m_windowPointer(windowPointer)
-    , m_fileSystem(fileSystem)
-    , m_programFolder(std::move(programFolder))
+    : QTreeWidget(parent), ListItems(*this), m_windowPointer(windowPointer), m_fileSystem(fileSystem),
+      m_programFolder(std::move(programFolder))
 {
     setObjectName(QStringLiteral("ListView1"));
     setColumnCount(1);
@@ -149,15 +140,9 @@ void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
         ListView1_DblClick();
 }
 
-void DocumentListView::dragEnterEvent(QDragEnterEvent* event)
-{
-    answerDragOver(*event);
-}
+void DocumentListView::dragEnterEvent(QDragEnterEvent* event) { answerDragOver(*event); }
 
-void DocumentListView::dragMoveEvent(QDragMoveEvent* event)
-{
-    answerDragOver(*event);
-}
+void DocumentListView::dragMoveEvent(QDragMoveEvent* event) { answerDragOver(*event); }
 
 void DocumentListView::answerDragOver(QDragMoveEvent& event)
 {
@@ -195,8 +180,8 @@ void DocumentListView::ListView1_ItemClick(const QModelIndex& /*item*/)
     m_draggedItem = selected ? selected->modelIndex() : QPersistentModelIndex();
 }
 
-void DocumentListView::ListView1_MouseDown(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/,
-                                           float /*x*/, float /*y*/)
+void DocumentListView::ListView1_MouseDown(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/, float /*x*/,
+                                           float /*y*/)
 {
     m_buttonHeld = true;
 }
@@ -219,8 +204,8 @@ void DocumentListView::ListView1_MouseMove(Qt::MouseButtons /*button*/, Qt::Keyb
     scrollNearEdge(*underPointer, y);
 }
 
-void DocumentListView::ListView1_MouseUp(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/,
-                                         float /*x*/, float /*y*/)
+void DocumentListView::ListView1_MouseUp(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/, float /*x*/,
+                                         float /*y*/)
 {
     m_buttonHeld = false;
     setMousePointer(MousePointer::Arrow);

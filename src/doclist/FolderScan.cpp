@@ -5,13 +5,9 @@
 namespace glyphmere::doclist {
 
 FolderScan::FolderScan(platform::Dialogs& dialogs, platform::FileSystem& fileSystem,
-                       platform::WindowSystem& windowSystem, platform::PointerSetting& windowPointer,
-                       RowAppender& rows)
-    : m_dialogs(dialogs)
-    , m_fileSystem(fileSystem)
-    , m_windowSystem(windowSystem)
-    , m_windowPointer(windowPointer)
-    , m_rows(rows)
+                       platform::WindowSystem& windowSystem, platform::PointerSetting& windowPointer, RowAppender& rows)
+    : m_dialogs(dialogs), m_fileSystem(fileSystem), m_windowSystem(windowSystem), m_windowPointer(windowPointer),
+      m_rows(rows)
 {
 }
 

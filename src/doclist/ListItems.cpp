@@ -4,60 +4,32 @@
 
 namespace glyphmere::doclist {
 
-ListItem::ListItem(QTreeWidget& list, const QPersistentModelIndex& row)
-    : m_list(&list)
-    , m_row(row)
-{
-}
+ListItem::ListItem(QTreeWidget& list, const QPersistentModelIndex& row) : m_list(&list), m_row(row) {}
 
-std::string ListItem::Text() const
-{
-    return m_row.data().toString().toStdString();
-}
+std::string ListItem::Text() const { return m_row.data().toString().toStdString(); }
 
-void ListItem::setText(const std::string& text)
-{
-    m_list->model()->setData(m_row, QString::fromStdString(text));
-}
+void ListItem::setText(const std::string& text) { m_list->model()->setData(m_row, QString::fromStdString(text)); }
 
-int ListItem::Index() const
-{
-    return m_row.row() + 1;
-}
+int ListItem::Index() const { return m_row.row() + 1; }
 
-void ListItem::setSelected()
-{
-    m_list->selectionModel()->setCurrentIndex(m_row, QItemSelectionModel::ClearAndSelect);
-}
+void ListItem::setSelected() { m_list->selectionModel()->setCurrentIndex(m_row, QItemSelectionModel::ClearAndSelect); }
 
-void ListItem::EnsureVisible()
-{
-    m_list->scrollTo(m_row, QAbstractItemView::EnsureVisible);
-}
+void ListItem::EnsureVisible() { m_list->scrollTo(m_row, QAbstractItemView::EnsureVisible); }
 
-ListItemCollection::ListItemCollection(QTreeWidget& list)
-    : m_list(list)
-{
-}
+ListItemCollection::ListItemCollection(QTreeWidget& list) : m_list(list) {}
 
 void ListItemCollection::Add(const std::string& text)
 {
     new QTreeWidgetItem(&m_list, QStringList{QString::fromStdString(text)});
 }
 
-int ListItemCollection::Count() const
-{
-    return m_list.topLevelItemCount();
-}
+int ListItemCollection::Count() const { return m_list.topLevelItemCount(); }
 
 ListItem ListItemCollection::operator()(int position) const
 {
     return ListItem(m_list, m_list.model()->index(position - 1, 0));
 }
 
-void ListItemCollection::Remove(int position)
-{
-    delete m_list.takeTopLevelItem(position - 1);
-}
+void ListItemCollection::Remove(int position) { delete m_list.takeTopLevelItem(position - 1); }
 
 } // namespace glyphmere::doclist

@@ -2,8 +2,8 @@
 
 namespace glyphmere::platform {
 
-std::optional<FolderListing> FileSystem::listFolder(const std::string& folder,
-                                                    const std::string& filePattern) {
+std::optional<FolderListing> FileSystem::listFolder(const std::string& folder, const std::string& filePattern)
+{
     auto names = listDirectory(folder, "", FileAttribute::Directory);
     auto files = listDirectory(folder, filePattern, FileAttribute::Hidden | FileAttribute::System);
     if (!names || !files)

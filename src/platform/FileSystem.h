@@ -50,8 +50,7 @@ public:
     // directory listing selects them: mask 16 gives folders and ordinary files, mask 6 ordinary, hidden
     // and system files. Only folders (links to folders count) and regular files are listed, sorted
     // case-insensitively. std::nullopt when the folder cannot be listed.
-    virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder,
-                                                                  const std::string& pattern,
+    virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder, const std::string& pattern,
                                                                   unsigned attributeMask) = 0;
     // What a folder walk needs of one folder (which ends in a separator), each list sorted as
     // listDirectory sorts: the subfolders that are neither hidden nor system (links to folders

@@ -22,8 +22,7 @@ public:
 class FixedOptions final : public OptionsSource {
 public:
     FixedOptions(std::string fontName, std::string fontSize, bool headersAndFooters)
-        : m_fontName(std::move(fontName)), m_fontSize(std::move(fontSize)),
-          m_headersAndFooters(headersAndFooters)
+        : m_fontName(std::move(fontName)), m_fontSize(std::move(fontSize)), m_headersAndFooters(headersAndFooters)
     {
     }
 

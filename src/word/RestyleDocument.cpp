@@ -36,10 +36,7 @@ void fontPass(const Variant& app, const OptionsSource& options)
     app.get("Selection").get("Font").put("Size", options.fontSize());
 }
 
-Variant activeView(const Variant& app)
-{
-    return app.get("ActiveWindow").get("ActivePane").get("View");
-}
+Variant activeView(const Variant& app) { return app.get("ActiveWindow").get("ActivePane").get("View"); }
 
 // The current page's header and footer; the view is switched to print layout, where they can be
 // reached, and is given back its own type, as read, at the end.
@@ -59,8 +56,8 @@ void restyleInOpenWord(const Variant& app, const OptionsSource& options, const s
     // A Word that nobody sees must never wait on a prompt, and a document must never run its macros.
     app.put("DisplayAlerts", false);
     app.put("AutomationSecurity", kForceDisableMacros);
-    app.get("Documents").call("Open", {path, Variant::missing(), Variant::missing(), Variant::missing(),
-                                       kDummyPassword});
+    app.get("Documents")
+        .call("Open", {path, Variant::missing(), Variant::missing(), Variant::missing(), kDummyPassword});
     fontPass(app, options);
     if (options.headersAndFootersValue() == kHeadersAndFootersSet)
         headerAndFooterPasses(app, options);

@@ -18,8 +18,8 @@ using ::testing::IsEmpty;
 TEST(HeadersAndFootersValue, StoredTextsReadAsTheCheckBoxValue)
 {
     const std::pair<const char*, int> cases[] = {
-        {"1", 1}, {"0", 0}, {"-1", 1}, {" 0 ", 0}, {"0.0", 0}, {"2", 1}, {"True", 1}, {"false", 0},
-        {"FALSE", 0}, {"", 1}, {"yes", 1}, {"abc", 1},
+        {"1", 1},    {"0", 0},     {"-1", 1},    {" 0 ", 0}, {"0.0", 0}, {"2", 1},
+        {"True", 1}, {"false", 0}, {"FALSE", 0}, {"", 1},    {"yes", 1}, {"abc", 1},
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(headersAndFootersValue(text), value) << '"' << text << '"';
@@ -34,9 +34,9 @@ struct DrawCase {
 TEST(OpenHomePageAtRandom, OpensOnlyWhenTheDrawGivesSevenAndAnAddressIsSet)
 {
     const DrawCase cases[] = {
-        {0.06, "https://glyphmere.example/", true},  {0.0699, "https://glyphmere.example/", true},
+        {0.06, "https://glyphmere.example/", true},    {0.0699, "https://glyphmere.example/", true},
         {0.0599, "https://glyphmere.example/", false}, {0.07, "https://glyphmere.example/", false},
-        {0.0, "https://glyphmere.example/", false},  {0.06, "", false},
+        {0.0, "https://glyphmere.example/", false},    {0.06, "", false},
     };
     for (const DrawCase& draw : cases) {
         fakes::FakeRandom random;

@@ -14,9 +14,9 @@
 namespace glyphmere::app::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using platform::MousePointer::Default;
 using platform::MousePointer::Hourglass;
+using ::testing::ElementsAre;
 
 // Hands every call to the recording automation, and notes what the window shows each time a Word
 // instance is created: a restyle creates its own instance right before it opens its document.
@@ -49,9 +49,7 @@ protected:
     ChangeFontTest()
     {
         m_form = std::make_unique<Form1>(watchedServices, "");
-        watched.onCreate = [this] {
-            seen.push_back({m_form->progressBar().progress(), m_form->mousePointer()});
-        };
+        watched.onCreate = [this] { seen.push_back({m_form->progressBar().progress(), m_form->mousePointer()}); };
     }
 
     // A file that passes the restyle's content check; the recording automation does the rest.

@@ -17,9 +17,9 @@
 namespace glyphmere::app::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using platform::MousePointer::Default;
 using platform::MousePointer::Hourglass;
+using ::testing::ElementsAre;
 using Texts = std::vector<std::string>;
 
 // The window's document list, filled and read as a person does it: drops, the two adding buttons and
@@ -44,10 +44,7 @@ protected:
         return result;
     }
 
-    QPoint centreOfRow(int position)
-    {
-        return list().visualRect(list().model()->index(position - 1, 0)).center();
-    }
+    QPoint centreOfRow(int position) { return list().visualRect(list().model()->index(position - 1, 0)).center(); }
 
     // Drags local files onto the list's top row and drops them there; true when the list took them.
     bool drop(const Texts& paths)
@@ -70,8 +67,7 @@ protected:
     void moveOverTheList()
     {
         const QPoint at = rows().rect().center();
-        QMouseEvent move(QEvent::MouseMove, at, rows().mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, rows().mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&rows(), &move);
     }
 

@@ -41,8 +41,8 @@ TEST_F(ShownForm1Test, FocusStartsOnTheFontListAndTabFollowsTheDesignOrder)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
 
-    EXPECT_THAT(visited, ElementsAre("Combo1", "ListView1", "Check3", "Check6", "Check7", "Command1", "Check1",
-                                     "Combo2"));
+    EXPECT_THAT(visited,
+                ElementsAre("Combo1", "ListView1", "Check3", "Check6", "Check7", "Command1", "Check1", "Combo2"));
     EXPECT_EQ(form.fontSize(), "12");
 }
 

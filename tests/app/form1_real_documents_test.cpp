@@ -85,8 +85,7 @@ TEST_F(RealDocumentsTest, EveryListedDocumentGetsTheChosenFontAndSize)
 
     EXPECT_THAT(dialogs.messages, ElementsAre("Done."));
     for (const std::string& path : {first, second})
-        EXPECT_THAT(runFonts(path), ElementsAre(Pair("New Times Roman", "21"), Pair("New Times Roman", "21")))
-            << path;
+        EXPECT_THAT(runFonts(path), ElementsAre(Pair("New Times Roman", "21"), Pair("New Times Roman", "21"))) << path;
     EXPECT_EQ(engine.liveInstanceCount(), 0u);
 }
 

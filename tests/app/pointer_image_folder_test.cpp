@@ -13,7 +13,8 @@ namespace {
 // An installed layout in a temporary folder: the program in bin/, its data in share/glyphmere/.
 class PointerImageFolderTest : public ::testing::Test {
 protected:
-    PointerImageFolderTest() {
+    PointerImageFolderTest()
+    {
         std::filesystem::create_directories(m_programFolder);
         std::filesystem::create_directories(m_dataFolder);
     }
@@ -24,14 +25,14 @@ protected:
     platform::posix::PosixFileSystem m_fileSystem;
 };
 
-TEST_F(PointerImageFolderTest, ProgramFolderFirst_ThenTheDataFolder) {
+TEST_F(PointerImageFolderTest, ProgramFolderFirst_ThenTheDataFolder)
+{
     struct Case {
         bool besideProgram;
         bool inDataFolder;
         bool expectDataFolder;
     };
-    const Case cases[] = {
-        {true, false, false}, {true, true, false}, {false, true, true}, {false, false, false}};
+    const Case cases[] = {{true, false, false}, {true, true, false}, {false, true, true}, {false, false, false}};
     for (const Case& c : cases) {
         const std::string name = "image" + std::to_string(&c - cases) + ".ico";
         if (c.besideProgram)

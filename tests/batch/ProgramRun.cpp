@@ -12,14 +12,16 @@
 namespace glyphmere::batch::testing {
 namespace {
 
-void redirect(const std::string& file, int target, int flags) {
+void redirect(const std::string& file, int target, int flags)
+{
     const int fd = ::open(file.c_str(), flags, 0600);
     ::dup2(fd, target);
     ::close(fd);
 }
 
 // Runs argv in folder with the input on standard input; what it printed goes to files in folder.
-Finished runToEnd(const std::vector<std::string>& argv, const std::string& folder, const std::string& input) {
+Finished runToEnd(const std::vector<std::string>& argv, const std::string& folder, const std::string& input)
+{
     testing_support::TemporaryFolder streams;
     testing_support::writeFile(streams.file("in"), input);
     const pid_t pid = ::fork();
@@ -49,7 +51,8 @@ Finished runToEnd(const std::vector<std::string>& argv, const std::string& folde
 // running to its end: a signal sent after some lines always finds documents left.
 constexpr int kPipeCapacity = 4096;
 
-Child startProgram(const std::vector<std::string>& arguments, const std::string& errorFile) {
+Child startProgram(const std::vector<std::string>& arguments, const std::string& errorFile)
+{
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0 || ::fcntl(pipeEnds[1], F_SETPIPE_SZ, kPipeCapacity) < 0)
         return {};
@@ -73,21 +76,23 @@ Child startProgram(const std::vector<std::string>& arguments, const std::string&
     return {pid, out};
 }
 
-std::string readLine(FILE* in) {
+std::string readLine(FILE* in)
+{
     std::string line;
     for (int c = std::fgetc(in); c != EOF && c != '\n'; c = std::fgetc(in))
         line += static_cast<char>(c);
     return line;
 }
 
-Finished runProgram(const std::vector<std::string>& arguments, const std::string& folder,
-                    const std::string& input) {
+Finished runProgram(const std::vector<std::string>& arguments, const std::string& folder, const std::string& input)
+{
     std::vector<std::string> argv{GLYPHMERE_BATCH_PROGRAM};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runToEnd(argv, folder, input);
 }
 
-Finished runShell(const std::string& commandLine, const std::string& folder) {
+Finished runShell(const std::string& commandLine, const std::string& folder)
+{
     return runToEnd({"/bin/sh", "-c", commandLine}, folder, "");
 }
 

@@ -13,12 +13,12 @@
 namespace glyphmere::batch {
 namespace {
 
+using fakes::RecordingAutomation;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
-using fakes::RecordingAutomation;
 using testing_support::TemporaryFolder;
 using testing_support::writeFile;
 using Arguments = std::vector<std::string>;
@@ -67,11 +67,15 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
         {{"--font", "Arial", "--size", "12", ""}, "an empty file name was given"},
         {{"--list-fonts", file}, "--list-fonts takes no other arguments"},
         {{"--list-fonts", "--dry-run"}, "--list-fonts takes no other arguments"},
-        {{"--font", "Arial", "--size", "12", "--jobs", "0", file}, "--jobs needs a whole number from 1 to 256, not \"0\""},
-        {{"--font", "Arial", "--size", "12", "--jobs=two", file}, "--jobs needs a whole number from 1 to 256, not \"two\""},
+        {{"--font", "Arial", "--size", "12", "--jobs", "0", file},
+         "--jobs needs a whole number from 1 to 256, not \"0\""},
+        {{"--font", "Arial", "--size", "12", "--jobs=two", file},
+         "--jobs needs a whole number from 1 to 256, not \"two\""},
         {{"--font", "Arial", "--size", "12", "--jobs", "2", "--jobs", "2", file}, "--jobs is given more than once"},
-        {{"--font", "Arial", "--size", "12", "--ext", "docx", file}, "--ext applies only to folders given with --recursive"},
-        {{"--font", "Arial", "--size", "12", "--recursive", "d", "--ext", "a/b"}, "--ext needs an extension such as docx, not \"a/b\""},
+        {{"--font", "Arial", "--size", "12", "--ext", "docx", file},
+         "--ext applies only to folders given with --recursive"},
+        {{"--font", "Arial", "--size", "12", "--recursive", "d", "--ext", "a/b"},
+         "--ext needs an extension such as docx, not \"a/b\""},
         {{"--font", "Arial", "--size", "12", "--dry-run", "--backup", "b", file},
          "--backup cannot be used with --dry-run, which writes no file"},
         {{"--font", std::string(32, 'x'), "--size", "12", file}, "--font: the font name is longer than 31 characters"},
@@ -98,9 +102,8 @@ TEST_F(BatchCommandLineTest, UsageErrors_ExitWithTwoBeforeWordIsStarted)
 
 TEST_F(BatchCommandLineTest, AttachedValuesAndFilesAfterDoubleDashAreRead)
 {
-    const BatchArguments parsed =
-        parseArguments({"a.docx", "--font=Liberation Serif", "--size=10,5", "--headers-footers", "--", "-b.docx",
-                        "--help"});
+    const BatchArguments parsed = parseArguments(
+        {"a.docx", "--font=Liberation Serif", "--size=10,5", "--headers-footers", "--", "-b.docx", "--help"});
 
     EXPECT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.command, Command::Restyle);
@@ -217,8 +220,8 @@ TEST_F(BatchCommandLineTest, FontListUnreadableBeforeARun_IsNotedAndTheRunGoesOn
 
 TEST(ClosestFontNames, RankTypingSlipsFirstThenNamesThatBeginWithTheText)
 {
-    const std::vector<std::string> installed = {"Arial", "Arial Black", "Calibri", "Cambria", "Candara",
-                                                "Liberation Sans", "Liberation Serif", "Times New Roman"};
+    const std::vector<std::string> installed = {"Arial",   "Arial Black",     "Calibri",          "Cambria",
+                                                "Candara", "Liberation Sans", "Liberation Serif", "Times New Roman"};
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"Calbri", {"Calibri", "Cambria"}},
         {"CALIBIR", {"Calibri"}},

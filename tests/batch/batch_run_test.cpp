@@ -78,11 +78,10 @@ TEST_F(BatchRunTest, FilesAndFolders_AreRestyledInTheOrderGivenWithTheFolderScan
 
     EXPECT_EQ(run({"first.docx", "--recursive", "tree", "--recursive", "missing", "last.docx"}), kExitSomeFailed);
 
-    EXPECT_THAT(linesOf(out.str()),
-                ElementsAre("changed: first.docx", "changed: tree/a.docx", "changed: tree/b.docx",
-                            "changed: tree/sub/c.docx",
-                            "failed: missing/: it could not be read, so no document below it was added",
-                            "changed: last.docx"));
+    EXPECT_THAT(
+        linesOf(out.str()),
+        ElementsAre("changed: first.docx", "changed: tree/a.docx", "changed: tree/b.docx", "changed: tree/sub/c.docx",
+                    "failed: missing/: it could not be read, so no document below it was added", "changed: last.docx"));
     for (const char* restyled : {"first.docx", "tree/a.docx", "tree/b.docx", "tree/sub/c.docx", "last.docx"})
         EXPECT_TRUE(isRestyledWith(restyled, "Liberation Serif")) << restyled;
     EXPECT_FALSE(isRestyledWith("tree/.hidden/h.docx", "Liberation Serif"));
@@ -112,9 +111,9 @@ TEST_F(BatchRunTest, OneDocumentListedUnderSeveralNames_IsRestyledOnceAtATime)
               kExitSomeFailed);
 
     // Two jobs on one file at once would make the later save fail as "changed by another program".
-    EXPECT_THAT(linesOf(out.str()), ElementsAre("changed: a.docx", "changed: ./a.docx", "changed: link.docx",
-                                                "changed: b.docx", "changed: a.docx",
-                                                "failed: tree/../a.docx: the file does not exist"));
+    EXPECT_THAT(linesOf(out.str()),
+                ElementsAre("changed: a.docx", "changed: ./a.docx", "changed: link.docx", "changed: b.docx",
+                            "changed: a.docx", "failed: tree/../a.docx: the file does not exist"));
 }
 
 TEST_F(BatchRunTest, DryRun_CountsWhatWouldChangeAndLeavesEveryByte)

@@ -26,13 +26,15 @@ using Arguments = std::vector<std::string>;
 
 const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13", "--quiet"};
 
-Arguments restyleWith(const Arguments& more) {
+Arguments restyleWith(const Arguments& more)
+{
     Arguments arguments = kRestyle;
     arguments.insert(arguments.end(), more.begin(), more.end());
     return arguments;
 }
 
-std::vector<std::string> split(const std::string& text, char separator) {
+std::vector<std::string> split(const std::string& text, char separator)
+{
     std::vector<std::string> parts;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find(separator, start), text.size());
@@ -42,7 +44,8 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-TEST(Program, UsageError_PrintsTheReasonAndWhereHelpIsAndExitsWithTwo) {
+TEST(Program, UsageError_PrintsTheReasonAndWhereHelpIsAndExitsWithTwo)
+{
     TemporaryFolder folder;
     const Finished run = runProgram({"--font", "X", "--size", "abc", "a.docx"}, folder.path());
 
@@ -65,15 +68,15 @@ TEST(Program, Version_PrintsTheProgramsNameAndTheProjectsVersion)
     EXPECT_EQ(batch.err, "");
 #ifdef GLYPHMERE_WINDOW_PROGRAM
     // Without any display: the window program would end with an error if it started Qt.
-    const Finished window = runShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" GLYPHMERE_WINDOW_PROGRAM
-                                     "' --version",
-                                     folder.path());
+    const Finished window = runShell(
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" GLYPHMERE_WINDOW_PROGRAM "' --version", folder.path());
     EXPECT_EQ(window.exitStatus, 0);
     EXPECT_EQ(window.out, "glyphmere " + version + "\n");
 #endif
 }
 
-TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillApplied) {
+TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillApplied)
+{
     TemporaryFolder folder;
     const std::vector<std::string> installed = split(runProgram({"--list-fonts"}, folder.path()).out, '\n');
     ASSERT_FALSE(installed.empty()) << "the test needs one installed font family";
@@ -82,10 +85,8 @@ TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillA
     testing::writeDocument(folder.file("a.docx"));
     testing::writeDocument(folder.file("b.docx"));
 
-    const Finished noted =
-        runProgram({"--font", mistyped, "--size", "12", "a.docx", "b.docx"}, folder.path());
-    const Finished quiet =
-        runProgram({"--font", mistyped, "--size", "12", "--quiet", "a.docx"}, folder.path());
+    const Finished noted = runProgram({"--font", mistyped, "--size", "12", "a.docx", "b.docx"}, folder.path());
+    const Finished quiet = runProgram({"--font", mistyped, "--size", "12", "--quiet", "a.docx"}, folder.path());
 
     EXPECT_EQ(noted.exitStatus, 0);
     EXPECT_EQ(noted.out, "changed: a.docx\nchanged: b.docx\n");
@@ -96,17 +97,17 @@ TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillA
     EXPECT_EQ(quiet.err, "");
 }
 
-TEST(Program, FindPrint0Pipeline_RestylesEveryNameInFindsOrder) {
+TEST(Program, FindPrint0Pipeline_RestylesEveryNameInFindsOrder)
+{
     TemporaryFolder folder;
     fs::create_directories(folder.file("tree/sub dir"));
     for (const std::string name : {"plain.docx", "with space.docx", "line\nbreak.docx", "latin1 caf\xE9.docx",
                                    "-dash.docx", "sub dir/inner.docx"})
         testing::writeDocument(folder.file("tree/" + name));
 
-    const Finished run =
-        runShell("find tree -name '*.docx' -print0 | tee list | \"$BATCH\" --font 'Liberation "
-                 "Serif' --size 13 --quiet --files-from - --null --report-format jsonl --report r",
-                 folder.path());
+    const Finished run = runShell("find tree -name '*.docx' -print0 | tee list | \"$BATCH\" --font 'Liberation "
+                                  "Serif' --size 13 --quiet --files-from - --null --report-format jsonl --report r",
+                                  folder.path());
 
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -118,13 +119,13 @@ TEST(Program, FindPrint0Pipeline_RestylesEveryNameInFindsOrder) {
     for (std::size_t i = 0; i < found.size(); ++i) {
         printed += "changed: " + found[i] + "\n";
         EXPECT_TRUE(testing::isRestyledWith(folder.file(found[i]), "Liberation Serif")) << found[i];
-        EXPECT_THAT(reportLines[i],
-                    StartsWith("{\"path\": " + jsonString(found[i]) + ", \"status\": \"changed\""));
+        EXPECT_THAT(reportLines[i], StartsWith("{\"path\": " + jsonString(found[i]) + ", \"status\": \"changed\""));
     }
     EXPECT_EQ(run.out, printed);
 }
 
-TEST(Program, ListOfLines_KeepsItsOrderSkipsEmptyLinesAndNamesAMissingFile) {
+TEST(Program, ListOfLines_KeepsItsOrderSkipsEmptyLinesAndNamesAMissingFile)
+{
     TemporaryFolder folder;
     for (const std::string name : {"a.docx", "b.docx", "c.docx"})
         testing::writeDocument(folder.file(name));
@@ -132,18 +133,17 @@ TEST(Program, ListOfLines_KeepsItsOrderSkipsEmptyLinesAndNamesAMissingFile) {
 
     const Finished fromFile =
         runProgram(restyleWith({"--files-from", "list.txt", "--report", "r.json"}), folder.path());
-    const Finished fromInput =
-        runProgram(restyleWith({"b.docx", "--files-from", "-"}), folder.path(), "a.docx\n");
+    const Finished fromInput = runProgram(restyleWith({"b.docx", "--files-from", "-"}), folder.path(), "a.docx\n");
 
     EXPECT_EQ(fromFile.exitStatus, 1);
-    EXPECT_EQ(fromFile.out,
-              "changed: c.docx\nfailed: missing.docx: the file does not exist\nchanged: a.docx\n"
-              "changed: b.docx\n");
+    EXPECT_EQ(fromFile.out, "changed: c.docx\nfailed: missing.docx: the file does not exist\nchanged: a.docx\n"
+                            "changed: b.docx\n");
     EXPECT_EQ(undoneDocuments(readFile(folder.file("r.json"))), std::vector<std::string>{"missing.docx"});
     EXPECT_EQ(fromInput.out, "changed: b.docx\nchanged: a.docx\n");
 }
 
-TEST(Program, UnreadableListOrReport_StopsBeforeAnyDocumentWithExitTwo) {
+TEST(Program, UnreadableListOrReport_StopsBeforeAnyDocumentWithExitTwo)
+{
     TemporaryFolder folder;
     testing::writeDocument(folder.file("a.docx"));
     const std::string before = readFile(folder.file("a.docx"));
@@ -155,12 +155,10 @@ TEST(Program, UnreadableListOrReport_StopsBeforeAnyDocumentWithExitTwo) {
         runProgram(restyleWith({"a.docx", "--report-format", "jsonl", "--report", "no/r"}), folder.path());
 
     EXPECT_EQ(list.exitStatus, 2);
-    EXPECT_EQ(
-        list.err,
-        "glyphmere-batch: the list nope.txt could not be read: the file or its folder does not exist\n");
+    EXPECT_EQ(list.err,
+              "glyphmere-batch: the list nope.txt could not be read: the file or its folder does not exist\n");
     EXPECT_EQ(report.exitStatus, 2);
-    EXPECT_THAT(report.err,
-                StartsWith("glyphmere-batch: the report bad.json could not be read: it is not a report"));
+    EXPECT_THAT(report.err, StartsWith("glyphmere-batch: the report bad.json could not be read: it is not a report"));
     EXPECT_EQ(output.exitStatus, 2);
     EXPECT_THAT(output.err, StartsWith("glyphmere-batch: the report no/r could not be written: "));
     EXPECT_EQ(list.out + report.out + output.out, "");

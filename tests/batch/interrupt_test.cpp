@@ -65,10 +65,7 @@ std::vector<std::string> runInterrupted(const std::vector<std::string>& argument
     return lines;
 }
 
-std::string pathOf(const std::string& line)
-{
-    return line.substr(line.find(": ") + 2);
-}
+std::string pathOf(const std::string& line) { return line.substr(line.find(": ") + 2); }
 
 ino_t inodeOf(const std::string& path)
 {
@@ -84,9 +81,9 @@ TEST(Interrupt, SignalMidBatch_LeavesEveryDocumentOriginalOrFullyRestyledAndExit
     const std::string documents = folder.file("documents");
 
     int status = 0;
-    const std::vector<std::string> lines = runInterrupted(
-        {"--font", "Liberation Serif", "--size", "13", "--jobs", "2", "--recursive", documents},
-        folder.file("errors.txt"), status);
+    const std::vector<std::string> lines =
+        runInterrupted({"--font", "Liberation Serif", "--size", "13", "--jobs", "2", "--recursive", documents},
+                       folder.file("errors.txt"), status);
 
     EXPECT_EQ(status, 130);
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kDocuments)) << "one line for every document";

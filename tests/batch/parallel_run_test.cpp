@@ -26,10 +26,7 @@ public:
     std::vector<std::string> emitted;
 };
 
-Outcome changed(const std::string& reason)
-{
-    return {OutcomeStatus::Changed, reason, 0, {}};
-}
+Outcome changed(const std::string& reason) { return {OutcomeStatus::Changed, reason, 0, {}}; }
 
 // Lets item 0 wait until every other item has ended.
 class WaitingObserver final : public RunObserver {

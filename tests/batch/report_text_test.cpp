@@ -30,11 +30,10 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsEveryByteOfAPath)
 TEST(ReportJson, HoldsOneObjectPerDocumentInOrder)
 {
     Outcome dryRun{OutcomeStatus::DryRun, "", 0.25, {{"word/document.xml", "main text", 3, 2}}};
-    const std::string json =
-        reportJson({"b.docx", "a.docx", "c.docx"},
-                   {{OutcomeStatus::Changed, "", 1.5, {}}, {OutcomeStatus::Failed, "the document is read-only", 0, {}},
-                    dryRun},
-                   true);
+    const std::string json = reportJson(
+        {"b.docx", "a.docx", "c.docx"},
+        {{OutcomeStatus::Changed, "", 1.5, {}}, {OutcomeStatus::Failed, "the document is read-only", 0, {}}, dryRun},
+        true);
 
     EXPECT_EQ(json, "{\"interrupted\": true, \"documents\": [\n"
                     "  {\"path\": \"b.docx\", \"status\": \"changed\", \"reason\": \"\", \"seconds\": 1.500},\n"
@@ -54,8 +53,8 @@ TEST(UndoneDocuments, AreReadFromEitherReportFormatWithEveryPathByteKept)
     const std::string odd = "caf\xE9 \"x\"\n\xF0\x9F\x98\x80.docx";
     const std::string whole =
         reportJson({"a.docx", odd, "c.docx", "d.docx"}, {changed, failed, changed, notStarted}, true);
-    const std::string lines = reportLine("e.docx", failed) + reportLine("f.docx", changed) + "\n" +
-                              reportLine("g.docx", notStarted);
+    const std::string lines =
+        reportLine("e.docx", failed) + reportLine("f.docx", changed) + "\n" + reportLine("g.docx", notStarted);
 
     EXPECT_EQ(undoneDocuments(whole), (std::vector<std::string>{odd, "d.docx"}));
     EXPECT_EQ(undoneDocuments(lines), (std::vector<std::string>{"e.docx", "g.docx"}));

@@ -25,14 +25,16 @@ using testing_support::writeFile;
 using Arguments = std::vector<std::string>;
 using Variables = std::map<std::string, std::string>;
 
-VariableLookup lookupIn(const Variables& variables) {
+VariableLookup lookupIn(const Variables& variables)
+{
     return [variables](const std::string& name) -> std::optional<std::string> {
         const auto found = variables.find(name);
         return found == variables.end() ? std::nullopt : std::optional<std::string>(found->second);
     };
 }
 
-std::vector<std::string> syntheticPaths(int count) {
+std::vector<std::string> syntheticPaths(int count)
+{
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i)
         paths.push_back("dept-" + std::to_string(i % 7) + "/" + std::to_string(2000 + i % 25) + "/report-" +
@@ -40,7 +42,8 @@ std::vector<std::string> syntheticPaths(int count) {
     return paths;
 }
 
-TEST(ShardSplit, EveryPathFallsInExactlyOnePartAndThePartsStayBalanced) {
+TEST(ShardSplit, EveryPathFallsInExactlyOnePartAndThePartsStayBalanced)
+{
     const std::vector<std::string> paths = syntheticPaths(10000);
     for (const unsigned long count : {1ul, 2ul, 3ul, 4ul, 8ul, 16ul, 32ul, 100ul}) {
         std::vector<int> sizes(count, 0);
@@ -57,12 +60,12 @@ TEST(ShardSplit, EveryPathFallsInExactlyOnePartAndThePartsStayBalanced) {
         // it.
         const double mean = 10000.0 / static_cast<double>(count);
         for (unsigned long index = 0; index < count; ++index)
-            EXPECT_LE(std::abs(sizes[index] - mean), 4 * std::sqrt(mean))
-                << "part " << index << " of " << count;
+            EXPECT_LE(std::abs(sizes[index] - mean), 4 * std::sqrt(mean)) << "part " << index << " of " << count;
     }
 }
 
-TEST(ShardSplit, HashIsFnv1aOfThePathBytesThenFinalised) {
+TEST(ShardSplit, HashIsFnv1aOfThePathBytesThenFinalised)
+{
     // Fixed values: a change here would split a running job differently on machines of two versions.
     // FNV-1a of "a" is 0xaf63dc4c8601ec8c; these are it and two others after the finaliser.
     EXPECT_EQ(shardHash("a"), 0x82a2a958a9bece5bull);
@@ -72,7 +75,8 @@ TEST(ShardSplit, HashIsFnv1aOfThePathBytesThenFinalised) {
     EXPECT_EQ(shardHash(shardKey("./a.docx")), shardHash("a.docx"));
 }
 
-TEST(ShardSplit, ShardFromTheRunnersVariables) {
+TEST(ShardSplit, ShardFromTheRunnersVariables)
+{
     struct Case {
         ShardRequest request;
         Variables variables;
@@ -93,18 +97,14 @@ TEST(ShardSplit, ShardFromTheRunnersVariables) {
         {{},
          {{"JOB_COMPLETION_INDEX", "5"}},
          "--shard auto: JOB_COMPLETION_INDEX gives no count of parts; give it as --shard auto/N"},
-        {{std::nullopt, 4},
-         {{"JOB_COMPLETION_INDEX", "4"}},
-         "--shard auto: the index 4 is not below the count 4"},
+        {{std::nullopt, 4}, {{"JOB_COMPLETION_INDEX", "4"}}, "--shard auto: the index 4 is not below the count 4"},
         {{std::nullopt, 4},
          {{"JOB_COMPLETION_INDEX", "x"}},
          "--shard auto: JOB_COMPLETION_INDEX holds \"x\", not a whole number"},
         {{std::nullopt, 3},
          {{"SLURM_ARRAY_TASK_ID", "1"}, {"SLURM_ARRAY_TASK_COUNT", "4"}},
          "--shard auto/3: the Slurm job array has 4 tasks"},
-        {{},
-         {{"SLURM_ARRAY_TASK_ID", "1"}},
-         "--shard auto: SLURM_ARRAY_TASK_ID is set without SLURM_ARRAY_TASK_COUNT"},
+        {{}, {{"SLURM_ARRAY_TASK_ID", "1"}}, "--shard auto: SLURM_ARRAY_TASK_ID is set without SLURM_ARRAY_TASK_COUNT"},
         {{},
          {{"SLURM_ARRAY_TASK_ID", "6"},
           {"SLURM_ARRAY_TASK_MIN", "1"},
@@ -119,16 +119,15 @@ TEST(ShardSplit, ShardFromTheRunnersVariables) {
     for (const Case& each : cases) {
         std::string error;
         const std::optional<Shard> shard = resolveShard(each.request, lookupIn(each.variables), error);
-        EXPECT_EQ(shard ? std::to_string(shard->index) + "/" + std::to_string(shard->count) : error,
-                  each.expected);
+        EXPECT_EQ(shard ? std::to_string(shard->index) + "/" + std::to_string(shard->count) : error, each.expected);
     }
 }
 
 class ShardRunTest : public ::testing::Test {
 protected:
     // The documents that the run with these arguments handed to Word, relative to base.
-    std::set<std::string> opened(const Arguments& arguments, const std::string& base,
-                                 const Variables& variables = {}) {
+    std::set<std::string> opened(const Arguments& arguments, const std::string& base, const Variables& variables = {})
+    {
         fakes::RecordingAutomation word;
         std::ostringstream out;
         const std::atomic<bool> stop{false};
@@ -140,17 +139,17 @@ protected:
         std::set<std::string> paths;
         for (const std::string& line : word.transcript) {
             if (line.starts_with("call Documents.Open(\""))
-                paths.insert(
-                    fs::path(line.substr(21, line.find('"', 21) - 21)).lexically_relative(base).string());
+                paths.insert(fs::path(line.substr(21, line.find('"', 21) - 21)).lexically_relative(base).string());
         }
         return paths;
     }
 
     // The same tree of documents at base.
-    static void writeTree(const std::string& base) {
+    static void writeTree(const std::string& base)
+    {
         for (int i = 0; i < 24; ++i) {
-            const std::string path = base + "/share/" + (i % 3 ? "sub" + std::to_string(i % 3) + "/" : "") +
-                                     "d" + std::to_string(i) + ".docx";
+            const std::string path = base + "/share/" + (i % 3 ? "sub" + std::to_string(i % 3) + "/" : "") + "d" +
+                                     std::to_string(i) + ".docx";
             fs::create_directories(fs::path(path).parent_path());
             writeFile(path, std::string("PK\x03\x04", 4));
         }
@@ -161,7 +160,8 @@ protected:
     int status = -1;
 };
 
-TEST_F(ShardRunTest, PartsAreDisjointCompleteAndTheSameWhereverTheShareIsMounted) {
+TEST_F(ShardRunTest, PartsAreDisjointCompleteAndTheSameWhereverTheShareIsMounted)
+{
     const std::string here = folder.file("here");
     const std::string there = folder.file("there/mnt/x");
     writeTree(here);
@@ -173,8 +173,7 @@ TEST_F(ShardRunTest, PartsAreDisjointCompleteAndTheSameWhereverTheShareIsMounted
         std::size_t total = 0;
         for (unsigned long index = 0; index < count; ++index) {
             const std::string shard = std::to_string(index) + "/" + std::to_string(count);
-            const std::set<std::string> part =
-                opened({"--shard", shard, "--recursive", here + "/share/"}, here);
+            const std::set<std::string> part = opened({"--shard", shard, "--recursive", here + "/share/"}, here);
             EXPECT_EQ(opened({"--recursive", there + "/share", "--shard=" + shard}, there), part) << shard;
             EXPECT_FALSE(part.empty()) << shard;
             total += part.size();
@@ -185,23 +184,23 @@ TEST_F(ShardRunTest, PartsAreDisjointCompleteAndTheSameWhereverTheShareIsMounted
     }
 }
 
-TEST_F(ShardRunTest, RunnersVariablesChooseThePart) {
+TEST_F(ShardRunTest, RunnersVariablesChooseThePart)
+{
     writeTree(folder.path());
     const std::string share = folder.file("share");
     EXPECT_EQ(opened({"--shard", "auto", "--recursive", share}, folder.path(),
                      {{"SLURM_ARRAY_TASK_ID", "2"}, {"SLURM_ARRAY_TASK_COUNT", "3"}}),
               opened({"--shard", "2/3", "--recursive", share}, folder.path()));
-    EXPECT_EQ(
-        opened({"--shard", "auto/3", "--recursive", share}, folder.path(), {{"JOB_COMPLETION_INDEX", "1"}}),
-        opened({"--shard", "1/3", "--recursive", share}, folder.path()));
+    EXPECT_EQ(opened({"--shard", "auto/3", "--recursive", share}, folder.path(), {{"JOB_COMPLETION_INDEX", "1"}}),
+              opened({"--shard", "1/3", "--recursive", share}, folder.path()));
 }
 
-TEST_F(ShardRunTest, BadShards_AreUsageErrors) {
+TEST_F(ShardRunTest, BadShards_AreUsageErrors)
+{
     const std::vector<std::pair<Arguments, std::string>> cases = {
         {{"--shard", "4/4", "a.docx"},
          "--shard needs K/N with K from 0 to N-1 (such as 2/8), auto or auto/N, not \"4/4\""},
-        {{"--shard", "1", "a.docx"},
-         "--shard needs K/N with K from 0 to N-1 (such as 2/8), auto or auto/N, not \"1\""},
+        {{"--shard", "1", "a.docx"}, "--shard needs K/N with K from 0 to N-1 (such as 2/8), auto or auto/N, not \"1\""},
         {{"--shard", "-1/4", "a.docx"},
          "--shard needs K/N with K from 0 to N-1 (such as 2/8), auto or auto/N, not \"-1/4\""},
         {{"--shard", "0/0", "a.docx"},
@@ -216,17 +215,16 @@ TEST_F(ShardRunTest, BadShards_AreUsageErrors) {
         err.str("");
         EXPECT_TRUE(opened(arguments, folder.path()).empty());
         EXPECT_EQ(status, kExitUsageError);
-        EXPECT_EQ(err.str(),
-                  "glyphmere-batch: " + error + "\nTry 'glyphmere-batch --help' for more information.\n");
+        EXPECT_EQ(err.str(), "glyphmere-batch: " + error + "\nTry 'glyphmere-batch --help' for more information.\n");
     }
 }
 
-TEST(ShardProgram, FourShardsAtOnce_RestyleEveryDocumentOnceAndTheirReportsJoinWithCat) {
+TEST(ShardProgram, FourShardsAtOnce_RestyleEveryDocumentOnceAndTheirReportsJoinWithCat)
+{
     TemporaryFolder folder;
     std::set<std::string> documents;
     for (int i = 0; i < 40; ++i) {
-        const std::string path =
-            "share/" + std::string(i % 2 ? "a/" : "b/c/") + "d" + std::to_string(i) + ".docx";
+        const std::string path = "share/" + std::string(i % 2 ? "a/" : "b/c/") + "d" + std::to_string(i) + ".docx";
         fs::create_directories(folder.file(fs::path(path).parent_path().string()));
         testing::writeDocument(folder.file(path));
         documents.insert(path);
@@ -247,8 +245,7 @@ TEST(ShardProgram, FourShardsAtOnce_RestyleEveryDocumentOnceAndTheirReportsJoinW
     }
     EXPECT_EQ(changed, std::multiset<std::string>(documents.begin(), documents.end()));
     for (int k = 0; k < 4; ++k)
-        EXPECT_NE(readFile(folder.file("r" + std::to_string(k) + ".jsonl")), "")
-            << "shard " << k << " is empty";
+        EXPECT_NE(readFile(folder.file("r" + std::to_string(k) + ".jsonl")), "") << "shard " << k << " is empty";
     const std::string merged = readFile(folder.file("all.jsonl"));
     EXPECT_EQ(std::count(merged.begin(), merged.end(), '\n'), 40);
     EXPECT_TRUE(undoneDocuments(merged).empty());

@@ -23,8 +23,8 @@ inline constexpr const char* kFontSize = "11";
 // "" when the document was saved; otherwise the reason. instancesLeft, when given, receives how many engine
 // instances the restyle left running (it must end every one).
 inline std::string restyleWithEngine(const std::string& path, bool headersAndFooters,
-                                     const std::string& fontName = kFontName,
-                                     const std::string& fontSize = kFontSize, std::size_t* instancesLeft = nullptr)
+                                     const std::string& fontName = kFontName, const std::string& fontSize = kFontSize,
+                                     std::size_t* instancesLeft = nullptr)
 {
     EngineAutomation automation;
     platform::posix::PosixFileSystem files;

@@ -76,8 +76,8 @@ inline DocumentOpener inMemoryOpener(std::vector<testing_support::PackageEntry> 
 // The main part's markup around a body, binding w:, r:, m:, mc: and wps: as Word does.
 inline std::string documentXml(const std::string& body, const char* wordUri = testing_support::kWordNamespace)
 {
-    return std::string(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)") +
-           R"(<w:document xmlns:w=")" + wordUri +
+    return std::string(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)") + R"(<w:document xmlns:w=")" +
+           wordUri +
            R"(" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships")"
            R"( xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math")"
            R"( xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006")"
@@ -98,38 +98,39 @@ inline std::string bodyOf(const std::string& documentMarkup)
 
 inline std::string storyPart(const char* root)
 {
-    return std::string("<w:") + root + R"( xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:p/></w:)" +
-           root + ">";
+    return std::string("<w:") + root +
+           R"( xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:p/></w:)" + root + ">";
 }
 
 // A document whose first section references default, first and even headers (header1..3) and a
 // default footer, with the given extra section properties and settings.
-inline std::vector<testing_support::PackageEntry> headedDocument(const std::string& sectionExtras, const std::string& settings,
-                                         const std::string& references = "")
+inline std::vector<testing_support::PackageEntry> headedDocument(const std::string& sectionExtras,
+                                                                 const std::string& settings,
+                                                                 const std::string& references = "")
 {
-    const std::string section =
-        "<w:sectPr>" +
-        (references.empty() ? std::string(R"(<w:headerReference w:type="default" r:id="rH1"/>)"
-                                          R"(<w:headerReference w:type="first" r:id="rH2"/>)"
-                                          R"(<w:headerReference w:type="even" r:id="rH3"/>)"
-                                          R"(<w:footerReference w:type="default" r:id="rF1"/>)")
-                            : references) +
-        sectionExtras + "</w:sectPr>";
+    const std::string section = "<w:sectPr>" +
+                                (references.empty() ? std::string(R"(<w:headerReference w:type="default" r:id="rH1"/>)"
+                                                                  R"(<w:headerReference w:type="first" r:id="rH2"/>)"
+                                                                  R"(<w:headerReference w:type="even" r:id="rH3"/>)"
+                                                                  R"(<w:footerReference w:type="default" r:id="rF1"/>)")
+                                                    : references) +
+                                sectionExtras + "</w:sectPr>";
     const std::string relationships =
         R"(<Relationship Id="rH1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header1.xml"/>)"
         R"(<Relationship Id="rH2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header2.xml"/>)"
         R"(<Relationship Id="rH3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header3.xml"/>)"
         R"(<Relationship Id="rF1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer" Target="footer1.xml"/>)"
         R"(<Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings" Target="settings.xml"/>)";
-    return testing_support::minimalDocx("<w:p/>" + section,
-                       {{"word/header1.xml", storyPart("hdr")},
-                        {"word/header2.xml", storyPart("hdr")},
-                        {"word/header3.xml", storyPart("hdr")},
-                        {"word/footer1.xml", storyPart("ftr")},
-                        {"word/settings.xml",
-                         R"(<w:settings xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)" +
-                             settings + "</w:settings>"}},
-                       relationships);
+    return testing_support::minimalDocx(
+        "<w:p/>" + section,
+        {{"word/header1.xml", storyPart("hdr")},
+         {"word/header2.xml", storyPart("hdr")},
+         {"word/header3.xml", storyPart("hdr")},
+         {"word/footer1.xml", storyPart("ftr")},
+         {"word/settings.xml",
+          R"(<w:settings xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)" + settings +
+              "</w:settings>"}},
+        relationships);
 }
 
 } // namespace glyphmere::docengine::testing

@@ -4,7 +4,6 @@
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,7 +16,8 @@ namespace {
 using ::testing::StartsWith;
 using namespace glyphmere::testing_support;
 
-std::uint32_t crc32Of(const std::string& bytes) {
+std::uint32_t crc32Of(const std::string& bytes)
+{
     std::uint32_t crc = 0xFFFFFFFFu;
     for (const char byte : bytes) {
         crc ^= static_cast<unsigned char>(byte);
@@ -27,9 +27,7 @@ std::uint32_t crc32Of(const std::string& bytes) {
     return ~crc;
 }
 
-std::string le(std::uint64_t value, std::size_t bytes) {
-    return package_testing::littleEndian(value, bytes);
-}
+std::string le(std::uint64_t value, std::size_t bytes) { return package_testing::littleEndian(value, bytes); }
 
 // One stored (uncompressed) entry; unicodePath adds an Info-ZIP Unicode Path field (0x7075) whose
 // checksum matches the raw name, as a reader that honours the field expects.
@@ -40,7 +38,8 @@ struct HandEntry {
     bool badCrc = false;
 };
 
-std::string handMadeZip(const std::vector<HandEntry>& entries) {
+std::string handMadeZip(const std::vector<HandEntry>& entries)
+{
     std::string local;
     std::string central;
     for (const HandEntry& entry : entries) {
@@ -50,30 +49,32 @@ std::string handMadeZip(const std::vector<HandEntry>& entries) {
             extra = le(0x7075, 2) + le(field.size(), 2) + field;
         }
         const std::uint32_t crc = crc32Of(entry.data) ^ (entry.badCrc ? 0x5A5A5A5Au : 0u);
-        const std::string common = le(20, 2) + le(0x0800, 2) + le(0, 2) + le(0, 2) + le(0x21, 2) +
-                                   le(crc, 4) + le(entry.data.size(), 4) + le(entry.data.size(), 4) +
-                                   le(entry.rawName.size(), 2) + le(extra.size(), 2);
+        const std::string common = le(20, 2) + le(0x0800, 2) + le(0, 2) + le(0, 2) + le(0x21, 2) + le(crc, 4) +
+                                   le(entry.data.size(), 4) + le(entry.data.size(), 4) + le(entry.rawName.size(), 2) +
+                                   le(extra.size(), 2);
         const std::size_t offset = local.size();
         local += "PK\x03\x04" + common + entry.rawName + extra + entry.data;
-        central += "PK\x01\x02" + le(20, 2) + common + le(0, 2) + le(0, 2) + le(0, 2) + le(0, 4) +
-                   le(offset, 4) + entry.rawName + extra;
+        central += "PK\x01\x02" + le(20, 2) + common + le(0, 2) + le(0, 2) + le(0, 2) + le(0, 4) + le(offset, 4) +
+                   entry.rawName + extra;
     }
-    return local + central + "PK\x05\x06" + le(0, 2) + le(0, 2) + le(entries.size(), 2) +
-           le(entries.size(), 2) + le(central.size(), 4) + le(local.size(), 4) + le(0, 2);
+    return local + central + "PK\x05\x06" + le(0, 2) + le(0, 2) + le(entries.size(), 2) + le(entries.size(), 2) +
+           le(central.size(), 4) + le(local.size(), 4) + le(0, 2);
 }
 
 const std::string kBody = "<w:p><w:r><w:t>What Word shows</w:t></w:r></w:p>";
 const std::string kOtherBody = "<w:p><w:r><w:t>What another reader shows</w:t></w:r></w:p>";
 
 // A complete small document, its main part last so that cases can add entries around it.
-std::vector<HandEntry> documentEntries() {
+std::vector<HandEntry> documentEntries()
+{
     std::vector<HandEntry> entries;
     for (const PackageEntry& part : minimalDocx(kBody))
         entries.push_back({part.first, part.second});
     return entries;
 }
 
-std::string mainPartOf(const std::string& body) {
+std::string mainPartOf(const std::string& body)
+{
     for (const PackageEntry& part : minimalDocx(body)) {
         if (part.first == "word/document.xml")
             return part.second;
@@ -81,7 +82,8 @@ std::string mainPartOf(const std::string& body) {
     return {};
 }
 
-std::string restyleReason(const std::string& path) {
+std::string restyleReason(const std::string& path)
+{
     const std::string reason = hostile::restyleWithEngine(path, true, "Arial", "12");
     return reason.empty() ? "(changed)" : reason;
 }
@@ -92,7 +94,8 @@ struct AmbiguousCase {
     std::string reason;
 };
 
-TEST(HandMadePackage, WellFormed_IsRestyled) {
+TEST(HandMadePackage, WellFormed_IsRestyled)
+{
     TemporaryFolder folder;
     const std::string path = folder.file("report.docx");
     writeFile(path, handMadeZip(documentEntries()));
@@ -100,15 +103,12 @@ TEST(HandMadePackage, WellFormed_IsRestyled) {
     EXPECT_EQ(restyleReason(path), "(changed)");
 }
 
-TEST(HandMadePackage, NamesThatReadersTakeDifferently_AreRefusedAndTheFileStaysAsItWas) {
+TEST(HandMadePackage, NamesThatReadersTakeDifferently_AreRefusedAndTheFileStaysAsItWas)
+{
     const std::string other = mainPartOf(kOtherBody);
     const AmbiguousCase cases[] = {
-        {"the same raw name twice",
-         {{"word/document.xml", other}},
-         "the entry name \"word/document.xml\" occurs"},
-        {"names equal but for case",
-         {{"Word/Document.XML", other}},
-         "the entry name \"Word/Document.XML\" occurs"},
+        {"the same raw name twice", {{"word/document.xml", other}}, "the entry name \"word/document.xml\" occurs"},
+        {"names equal but for case", {{"Word/Document.XML", other}}, "the entry name \"Word/Document.XML\" occurs"},
         {"names equal but for a leading slash",
          {{"/word/document.xml", other}},
          "the entry name \"/word/document.xml\""},
@@ -133,7 +133,8 @@ TEST(HandMadePackage, NamesThatReadersTakeDifferently_AreRefusedAndTheFileStaysA
     }
 }
 
-TEST(HandMadePackage, UnicodePathEqualToTheRawName_IsNoAmbiguity) {
+TEST(HandMadePackage, UnicodePathEqualToTheRawName_IsNoAmbiguity)
+{
     std::vector<HandEntry> entries = documentEntries();
     entries.push_back({"word/media/note.txt", "note", "word/media/note.txt"});
     TemporaryFolder folder;
@@ -145,7 +146,8 @@ TEST(HandMadePackage, UnicodePathEqualToTheRawName_IsNoAmbiguity) {
 
 // An entry the restyle copies without reading it: its stored data must still match its checksum, or
 // the saved document would carry the damage on as if it were sound.
-TEST(HandMadePackage, CopiedEntryFailingItsChecksum_IsRefusedAndTheFileStaysAsItWas) {
+TEST(HandMadePackage, CopiedEntryFailingItsChecksum_IsRefusedAndTheFileStaysAsItWas)
+{
     for (const std::string damaged : {"word/media/image1.png", "word/document.xml"}) {
         std::vector<HandEntry> entries = documentEntries();
         entries.push_back({"word/media/image1.png", std::string(3000, 'p')});

@@ -26,8 +26,12 @@ struct EngineFixture {
         : log(std::make_shared<testing::SaveLog>()),
           session(std::make_shared<EngineSession>(testing::inMemoryOpener(std::move(entries), log),
                                                   [] { return std::string("2024-05-06T07:08:09Z"); })),
-          app(makeApplication(session, [] { return std::vector<std::string>{"Arial", "DejaVu Sans"}; },
-                              [this] { ++tableLeaves; }))
+          app(makeApplication(
+              session,
+              [] {
+                  return std::vector<std::string>{"Arial", "DejaVu Sans"};
+              },
+              [this] { ++tableLeaves; }))
     {
     }
 
@@ -89,8 +93,7 @@ TEST(Automation, RestyleConversation_ChangesMainTextHeaderAndFooterAndSaves)
 
 TEST(Automation, CurrentPageWithoutHeader_ChangesNothingAndCreatesNoPart)
 {
-    EngineFixture engine(headedDocument(
-        "<w:titlePg/>", "", R"(<w:headerReference w:type="default" r:id="rH1"/>)"));
+    EngineFixture engine(headedDocument("<w:titlePg/>", "", R"(<w:headerReference w:type="default" r:id="rH1"/>)"));
     engine.app.get("Documents").call("Open", {kPath});
     engine.view().put("SeekView", std::int32_t{9});
     engine.fontPass("Arial", 12);
@@ -173,9 +176,13 @@ TEST(Automation, SavedViewType_ComesFromTheSettings)
     const struct {
         const char* settings;
         int type;
-    } rows[] = {{R"(<w:view w:val="normal"/>)", 1}, {R"(<w:view w:val="outline"/>)", 5},
-                {R"(<w:view w:val="masterPages"/>)", 5}, {R"(<w:view w:val="web"/>)", 6},
-                {R"(<w:view w:val="print"/>)", 3}, {R"(<w:view w:val="none"/>)", 3}, {"", 3}};
+    } rows[] = {{R"(<w:view w:val="normal"/>)", 1},
+                {R"(<w:view w:val="outline"/>)", 5},
+                {R"(<w:view w:val="masterPages"/>)", 5},
+                {R"(<w:view w:val="web"/>)", 6},
+                {R"(<w:view w:val="print"/>)", 3},
+                {R"(<w:view w:val="none"/>)", 3},
+                {"", 3}};
     for (const auto& row : rows) {
         EngineFixture engine(headedDocument("", row.settings));
         engine.app.get("Documents").call("Open", {kPath});
@@ -189,8 +196,10 @@ TEST(Automation, TrackedDocument_RecordsFormattingAsRevision)
     engine.app.get("Documents").call("Open", {kPath});
     engine.fontPass("Arial", 12);
     engine.app.get("ActiveDocument").call("SaveAs", {kPath});
-    EXPECT_THAT(engine.lastSave().at("word/document.xml"),
-                HasSubstr(R"(<w:rPrChange w:id="1" w:author="Glyphmere" w:date="2024-05-06T07:08:09Z"><w:rPr/></w:rPrChange>)"));
+    EXPECT_THAT(
+        engine.lastSave().at("word/document.xml"),
+        HasSubstr(
+            R"(<w:rPrChange w:id="1" w:author="Glyphmere" w:date="2024-05-06T07:08:09Z"><w:rPr/></w:rPrChange>)"));
 }
 
 TEST(Automation, Quit_ReleasesWithoutSavingAndEndsTheInstance)
@@ -220,13 +229,25 @@ TEST(FontValues, Size_RoundsToHalfPointsAndRefusesOthers)
         int halfPoints;
         const char* error;
     } rows[] = {
-        {"11", 22, nullptr},           {" 12 ", 24, nullptr},          {"10.25", 21, nullptr},
-        {"10,75", 22, nullptr},        {10.24, 20, nullptr},           {std::int32_t{1638}, 3276, nullptr},
-        {"1", 2, nullptr},             {"1e1", 20, nullptr},           {"0.99", 0, kFontSizeOutOfRange},
-        {"1638.1", 0, kFontSizeOutOfRange}, {"-3", 0, kFontSizeOutOfRange}, {"abc", 0, kFontSizeNotNumber},
-        {"", 0, kFontSizeNotNumber},   {"0x10", 0, kFontSizeNotNumber}, {"inf", 0, kFontSizeNotNumber},
-        {"nan", 0, kFontSizeNotNumber}, {std::numeric_limits<double>::quiet_NaN(), 0, kFontSizeNotNumber},
-        {true, 0, kFontSizeNotNumber}, {Variant::missing(), 0, kFontSizeNotNumber},
+        {"11", 22, nullptr},
+        {" 12 ", 24, nullptr},
+        {"10.25", 21, nullptr},
+        {"10,75", 22, nullptr},
+        {10.24, 20, nullptr},
+        {std::int32_t{1638}, 3276, nullptr},
+        {"1", 2, nullptr},
+        {"1e1", 20, nullptr},
+        {"0.99", 0, kFontSizeOutOfRange},
+        {"1638.1", 0, kFontSizeOutOfRange},
+        {"-3", 0, kFontSizeOutOfRange},
+        {"abc", 0, kFontSizeNotNumber},
+        {"", 0, kFontSizeNotNumber},
+        {"0x10", 0, kFontSizeNotNumber},
+        {"inf", 0, kFontSizeNotNumber},
+        {"nan", 0, kFontSizeNotNumber},
+        {std::numeric_limits<double>::quiet_NaN(), 0, kFontSizeNotNumber},
+        {true, 0, kFontSizeNotNumber},
+        {Variant::missing(), 0, kFontSizeNotNumber},
     };
     for (const auto& row : rows) {
         if (row.error)
@@ -238,7 +259,7 @@ TEST(FontValues, Size_RoundsToHalfPointsAndRefusesOthers)
 
 TEST(FontValues, Name_RefusesEmptyTooLongAndUnstorableText)
 {
-    const std::string cjk = "\xE6\x98\x8E"; // one UTF-16 unit
+    const std::string cjk = "\xE6\x98\x8E";       // one UTF-16 unit
     const std::string emoji = "\xF0\x9F\x98\x80"; // two UTF-16 units
     std::string cjk31, emoji16;
     for (int i = 0; i < 31; ++i)
@@ -249,8 +270,14 @@ TEST(FontValues, Name_RefusesEmptyTooLongAndUnstorableText)
         std::string name;
         const char* error;
     } rows[] = {
-        {std::string(31, 'a'), nullptr}, {cjk31, nullptr},  {std::string(32, 'a'), kFontNameTooLong},
-        {emoji16, kFontNameTooLong},     {"", kFontNameEmpty}, {"Ari\x01" "al", kFontNameNotText},
+        {std::string(31, 'a'), nullptr},
+        {cjk31, nullptr},
+        {std::string(32, 'a'), kFontNameTooLong},
+        {emoji16, kFontNameTooLong},
+        {"", kFontNameEmpty},
+        {"Ari\x01"
+         "al",
+         kFontNameNotText},
         {"Ari\xC3", kFontNameNotText},
     };
     for (const auto& row : rows) {

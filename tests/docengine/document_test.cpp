@@ -92,7 +92,8 @@ TEST(WordDocument, RefusedPackages_NameTheReason)
     EXPECT_EQ(refusal(signedDocx), "the document is digitally signed, and changing it would break its signatures");
 
     auto noMain = minimalDocx("<w:p/>");
-    noMain = replaced(noMain, "_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"/>)");
+    noMain = replaced(noMain, "_rels/.rels",
+                      R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"/>)");
     EXPECT_EQ(refusal(noMain), "not a Word document (it has no main document part)");
 
     auto malformed = replaced(minimalDocx(""), "word/document.xml", "<w:document><w:body></w:document>");
@@ -142,10 +143,11 @@ TEST(WordDocument, TrackedFormatting_FollowsTheSettings)
 
 TEST(WordDocument, RevisionIds_AreUniqueAcrossThePackage)
 {
-    const std::string footnotes = R"(<w:footnotes xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
-                                  R"(<w:footnote w:id="41"/></w:footnotes>)";
-    const InMemoryParts parts(
-        docxWithSettings(R"(<w:p><w:ins w:id="7"/></w:p>)", "<w:trackRevisions/>", {{"word/footnotes.xml", footnotes}}));
+    const std::string footnotes =
+        R"(<w:footnotes xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
+        R"(<w:footnote w:id="41"/></w:footnotes>)";
+    const InMemoryParts parts(docxWithSettings(R"(<w:p><w:ins w:id="7"/></w:p>)", "<w:trackRevisions/>",
+                                               {{"word/footnotes.xml", footnotes}}));
     WordDocument document(parts);
     EXPECT_EQ(document.newRevisionId(), 42);
     EXPECT_EQ(document.newRevisionId(), 43);

@@ -19,8 +19,9 @@ TEST(EngineAutomation, OtherClasses_AreNotServed)
         automation.create("Excel.Application");
         FAIL() << "another class was created";
     } catch (const AutomationError& error) {
-        EXPECT_STREQ(error.what(),
-                     "the class \"Excel.Application\" is not available: the built-in engine serves only \"Word.Application\"");
+        EXPECT_STREQ(
+            error.what(),
+            "the class \"Excel.Application\" is not available: the built-in engine serves only \"Word.Application\"");
     }
     EXPECT_THROW(automation.attach("Excel.Application"), AutomationError);
 }

@@ -47,18 +47,20 @@ const PassCase kPassCases[] = {
     {"theme fonts replaced, Asian and complex script kept", kArial,
      R"(<w:p><w:pPr><w:rPr><w:rFonts w:asciiTheme="minorHAnsi" w:eastAsia="MS Mincho" w:hAnsiTheme="minorHAnsi" w:cs="Mangal" w:cstheme="minorBidi" w:hint="eastAsia"/></w:rPr></w:pPr></w:p>)",
      R"(<w:p><w:pPr><w:rPr><w:rFonts w:eastAsia="MS Mincho" w:cs="Mangal" w:cstheme="minorBidi" w:hint="eastAsia" w:ascii="Arial" w:hAnsi="Arial"/></w:rPr></w:pPr></w:p>)"},
-    {"rFonts after rStyle, before b", kArial,
-     R"(<w:p><w:pPr><w:rPr><w:rStyle w:val="S"/><w:b/></w:rPr></w:pPr></w:p>)",
+    {"rFonts after rStyle, before b", kArial, R"(<w:p><w:pPr><w:rPr><w:rStyle w:val="S"/><w:b/></w:rPr></w:pPr></w:p>)",
      R"(<w:p><w:pPr><w:rPr><w:rStyle w:val="S"/>)" RFONTS "<w:b/></w:rPr></w:pPr></w:p>"},
     {"mark rPr before sectPr and pPrChange", kArial,
      R"(<w:p><w:pPr><w:jc w:val="center"/><w:sectPr/><w:pPrChange w:id="1"><w:pPr/></w:pPrChange></w:pPr></w:p>)",
-     R"(<w:p><w:pPr><w:jc w:val="center"/>)" ARIAL_RPR R"(<w:sectPr/><w:pPrChange w:id="1"><w:pPr/></w:pPrChange></w:pPr></w:p>)"},
+     R"(<w:p><w:pPr><w:jc w:val="center"/>)" ARIAL_RPR
+     R"(<w:sectPr/><w:pPrChange w:id="1"><w:pPr/></w:pPrChange></w:pPr></w:p>)"},
     {"revision marks of a paragraph mark stay first", kArial,
      R"(<w:p><w:pPr><w:rPr><w:ins w:id="3" w:author="A"/><w:b/></w:rPr></w:pPr></w:p>)",
      R"(<w:p><w:pPr><w:rPr><w:ins w:id="3" w:author="A"/>)" RFONTS "<w:b/></w:rPr></w:pPr></w:p>"},
     {"old formatting in rPrChange untouched", kArial,
-     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><w:r><w:rPr><w:b/><w:rPrChange w:id="1"><w:rPr><w:rFonts w:ascii="Old"/></w:rPr></w:rPrChange></w:rPr></w:r></w:p>)",
-     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><w:r><w:rPr>)" RFONTS R"(<w:b/><w:rPrChange w:id="1"><w:rPr><w:rFonts w:ascii="Old"/></w:rPr></w:rPrChange></w:rPr></w:r></w:p>)"},
+     R"(<w:p><w:pPr>)" ARIAL_RPR
+     R"(</w:pPr><w:r><w:rPr><w:b/><w:rPrChange w:id="1"><w:rPr><w:rFonts w:ascii="Old"/></w:rPr></w:rPrChange></w:rPr></w:r></w:p>)",
+     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><w:r><w:rPr>)" RFONTS
+     R"(<w:b/><w:rPrChange w:id="1"><w:rPr><w:rFonts w:ascii="Old"/></w:rPr></w:rPrChange></w:rPr></w:r></w:p>)"},
     {"size in its place of the sequence", kEleven,
      R"(<w:p><w:pPr><w:rPr><w:color w:val="FF0000"/><w:u w:val="single"/></w:rPr></w:pPr></w:p>)",
      R"(<w:p><w:pPr><w:rPr><w:color w:val="FF0000"/><w:sz w:val="22"/><w:szCs w:val="22"/><w:u w:val="single"/></w:rPr></w:pPr></w:p>)"},
@@ -66,27 +68,34 @@ const PassCase kPassCases[] = {
      R"(<w:p><w:pPr><w:rPr><w:sz w:val="40"/><w14:glow xmlns:w14="urn:w14"/><w:rPrChange w:id="2"/></w:rPr></w:pPr></w:p>)",
      R"(<w:p><w:pPr><w:rPr><w:sz w:val="22"/><w:szCs w:val="22"/><w14:glow xmlns:w14="urn:w14"/><w:rPrChange w:id="2"/></w:rPr></w:pPr></w:p>)"},
     {"runs in tables, hyperlinks, fields, insertions and deletions", kArial,
-     R"(<w:tbl><w:tr><w:tc><w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><w:hyperlink r:id="rId9"><w:r/></w:hyperlink><w:fldSimple w:instr="PAGE"><w:r/></w:fldSimple><w:ins w:id="4"><w:r/></w:ins><w:del w:id="5"><w:r/></w:del></w:p></w:tc></w:tr></w:tbl>)",
+     R"(<w:tbl><w:tr><w:tc><w:p><w:pPr>)" ARIAL_RPR
+     R"(</w:pPr><w:hyperlink r:id="rId9"><w:r/></w:hyperlink><w:fldSimple w:instr="PAGE"><w:r/></w:fldSimple><w:ins w:id="4"><w:r/></w:ins><w:del w:id="5"><w:r/></w:del></w:p></w:tc></w:tr></w:tbl>)",
      R"(<w:tbl><w:tr><w:tc><w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><w:hyperlink r:id="rId9"><w:r>)" ARIAL_RPR
-     R"(</w:r></w:hyperlink><w:fldSimple w:instr="PAGE"><w:r>)" ARIAL_RPR R"(</w:r></w:fldSimple><w:ins w:id="4"><w:r>)" ARIAL_RPR
-     R"(</w:r></w:ins><w:del w:id="5"><w:r>)" ARIAL_RPR R"(</w:r></w:del></w:p></w:tc></w:tr></w:tbl>)"},
+     R"(</w:r></w:hyperlink><w:fldSimple w:instr="PAGE"><w:r>)" ARIAL_RPR
+     R"(</w:r></w:fldSimple><w:ins w:id="4"><w:r>)" ARIAL_RPR R"(</w:r></w:ins><w:del w:id="5"><w:r>)" ARIAL_RPR
+     R"(</w:r></w:del></w:p></w:tc></w:tr></w:tbl>)"},
     {"content control: its own run properties, not created where absent", kArial,
      R"(<w:sdt><w:sdtPr><w:rPr><w:b/></w:rPr><w:alias w:val="x"/></w:sdtPr><w:sdtEndPr/><w:sdtContent><w:p><w:pPr>)" ARIAL_RPR
      R"(</w:pPr></w:p></w:sdtContent></w:sdt>)",
-     R"(<w:sdt><w:sdtPr><w:rPr>)" RFONTS R"(<w:b/></w:rPr><w:alias w:val="x"/></w:sdtPr><w:sdtEndPr/><w:sdtContent><w:p><w:pPr>)" ARIAL_RPR
+     R"(<w:sdt><w:sdtPr><w:rPr>)" RFONTS
+     R"(<w:b/></w:rPr><w:alias w:val="x"/></w:sdtPr><w:sdtEndPr/><w:sdtContent><w:p><w:pPr>)" ARIAL_RPR
      R"(</w:pPr></w:p></w:sdtContent></w:sdt>)"},
     {"math run: w:rPr after m:rPr", kArial,
-     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><m:oMath><m:r><m:rPr><m:sty m:val="p"/></m:rPr><m:t>x</m:t></m:r><m:r><m:t>y</m:t></m:r></m:oMath></w:p>)",
+     R"(<w:p><w:pPr>)" ARIAL_RPR
+     R"(</w:pPr><m:oMath><m:r><m:rPr><m:sty m:val="p"/></m:rPr><m:t>x</m:t></m:r><m:r><m:t>y</m:t></m:r></m:oMath></w:p>)",
      R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><m:oMath><m:r><m:rPr><m:sty m:val="p"/></m:rPr>)" ARIAL_RPR
      R"(<m:t>x</m:t></m:r><m:r>)" ARIAL_RPR R"(<m:t>y</m:t></m:r></m:oMath></w:p>)"},
     {"both branches of AlternateContent; text box inside untouched", kArial,
-     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><mc:AlternateContent><mc:Choice Requires="wps"><w:r><w:drawing><wps:txbx><w:txbxContent><w:p><w:r><w:t>box</w:t></w:r></w:p></w:txbxContent></wps:txbx></w:drawing></w:r></mc:Choice><mc:Fallback><w:r><w:pict/></w:r></mc:Fallback></mc:AlternateContent></w:p>)",
+     R"(<w:p><w:pPr>)" ARIAL_RPR
+     R"(</w:pPr><mc:AlternateContent><mc:Choice Requires="wps"><w:r><w:drawing><wps:txbx><w:txbxContent><w:p><w:r><w:t>box</w:t></w:r></w:p></w:txbxContent></wps:txbx></w:drawing></w:r></mc:Choice><mc:Fallback><w:r><w:pict/></w:r></mc:Fallback></mc:AlternateContent></w:p>)",
      R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><mc:AlternateContent><mc:Choice Requires="wps"><w:r>)" ARIAL_RPR
      R"(<w:drawing><wps:txbx><w:txbxContent><w:p><w:r><w:t>box</w:t></w:r></w:p></w:txbxContent></wps:txbx></w:drawing></w:r></mc:Choice><mc:Fallback><w:r>)" ARIAL_RPR
      R"(<w:pict/></w:r></mc:Fallback></mc:AlternateContent></w:p>)"},
     {"whitespace-only text and comments survive", kArial,
-     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><!-- note --><w:r>)" ARIAL_RPR R"(<w:t xml:space="preserve">  </w:t></w:r></w:p>)",
-     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><!-- note --><w:r>)" ARIAL_RPR R"(<w:t xml:space="preserve">  </w:t></w:r></w:p>)"},
+     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><!-- note --><w:r>)" ARIAL_RPR
+     R"(<w:t xml:space="preserve">  </w:t></w:r></w:p>)",
+     R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><!-- note --><w:r>)" ARIAL_RPR
+     R"(<w:t xml:space="preserve">  </w:t></w:r></w:p>)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FontPassTable, ::testing::ValuesIn(kPassCases));
@@ -115,9 +124,10 @@ TEST(FontPass, OtherPrefixAndStrictNamespace_NewElementsUseThePartsPrefix)
 
 TEST(FontPass, WordAsDefaultNamespaceOnly_DeclaresAnUnusedPrefixForNewNames)
 {
-    XmlPart part("word/document.xml",
-                 R"(<document xmlns="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:gw="urn:other">)"
-                 R"(<body><p><pPr><rPr><rFonts/></rPr></pPr></p></body></document>)");
+    XmlPart part(
+        "word/document.xml",
+        R"(<document xmlns="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:gw="urn:other">)"
+        R"(<body><p><pPr><rPr><rFonts/></rPr></pPr></p></body></document>)");
     applyFontToStory(part, kEleven, nullptr);
     EXPECT_EQ(bodyOf(part.serialize()),
               R"(<document xmlns="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:gw="urn:other">)"
@@ -137,16 +147,20 @@ TEST(FontPass, ElementsOfAnotherNamespaceWithTheSamePrefix_AreNotRuns)
 
 TEST(FontPass, TrackedFormatting_KeepsOldPropertiesInRevision)
 {
-    XmlPart part("word/document.xml",
-                 documentXml(R"(<w:p><w:pPr><w:rPr><w:ins w:id="1" w:author="A"/><w:b/></w:rPr></w:pPr>)"
-                             R"(<w:r><w:rPr><w:i/><w:rPrChange w:id="7" w:author="B"><w:rPr/></w:rPrChange></w:rPr></w:r></w:p>)"));
+    XmlPart part(
+        "word/document.xml",
+        documentXml(
+            R"(<w:p><w:pPr><w:rPr><w:ins w:id="1" w:author="A"/><w:b/></w:rPr></w:pPr>)"
+            R"(<w:r><w:rPr><w:i/><w:rPrChange w:id="7" w:author="B"><w:rPr/></w:rPrChange></w:rPr></w:r></w:p>)"));
     int nextId = 100;
     const RevisionMark revision{"Glyphmere", "2024-01-02T03:04:05Z", [&nextId] { return nextId++; }};
     applyFontToStory(part, kArial, &revision);
-    EXPECT_EQ(bodyOf(part.serialize()),
-              R"(<w:p><w:pPr><w:rPr><w:ins w:id="1" w:author="A"/>)" RFONTS
-              R"(<w:b/><w:rPrChange w:id="100" w:author="Glyphmere" w:date="2024-01-02T03:04:05Z"><w:rPr><w:b/></w:rPr></w:rPrChange></w:rPr></w:pPr>)"
-              R"(<w:r><w:rPr>)" RFONTS R"(<w:i/><w:rPrChange w:id="7" w:author="B"><w:rPr/></w:rPrChange></w:rPr></w:r></w:p>)");
+    EXPECT_EQ(
+        bodyOf(part.serialize()),
+        R"(<w:p><w:pPr><w:rPr><w:ins w:id="1" w:author="A"/>)" RFONTS
+        R"(<w:b/><w:rPrChange w:id="100" w:author="Glyphmere" w:date="2024-01-02T03:04:05Z"><w:rPr><w:b/></w:rPr></w:rPrChange></w:rPr></w:pPr>)"
+        R"(<w:r><w:rPr>)" RFONTS
+        R"(<w:i/><w:rPrChange w:id="7" w:author="B"><w:rPr/></w:rPrChange></w:rPr></w:r></w:p>)");
 }
 
 TEST(FontPass, DeeplyNestedMarkup_DoesNotExhaustTheStack)

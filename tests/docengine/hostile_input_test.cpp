@@ -50,7 +50,9 @@ std::string restyleReasonWithFileSizeLimit(const std::string& path, rlim_t limit
     if (child == 0) {
         ::close(channel[0]);
         std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit fileSize{limit, limit};
+        const struct rlimit fileSize {
+            limit, limit
+        };
         const std::string reason = ::setrlimit(RLIMIT_FSIZE, &fileSize) == 0 ? restyleReason(path) : "(no limit)";
         const bool written = ::write(channel[1], reason.data(), reason.size()) == static_cast<ssize_t>(reason.size());
         ::_exit(written ? 0 : 1);
@@ -85,10 +87,7 @@ std::vector<PackageEntry> withoutEntry(std::vector<PackageEntry> entries, const 
     return entries;
 }
 
-std::string fixtureDoc()
-{
-    return readFile(GLYPHMERE_TEST_DATA "/doc/headers.doc");
-}
+std::string fixtureDoc() { return readFile(GLYPHMERE_TEST_DATA "/doc/headers.doc"); }
 
 // The fixture with a 32-bit field of one stream replaced (in place: the stream keeps its size).
 std::string patchedDoc(const std::string& stream, std::size_t offset, std::uint32_t value)
@@ -170,8 +169,8 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
          },
          messages::kReadOnly},
         {"protected",
-         package(round_trip::documentWithSettings(
-             kBody, R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)")),
+         package(
+             round_trip::documentWithSettings(kBody, R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)")),
          "the document is protected against editing"},
         {"full disk", package(minimalDocx(kBody, {{"word/media/noise.bin", incompressibleBytes(64 * 1024)}})),
          messages::cannotSave("the file would be larger than the system allows"), false, 16 * 1024},

@@ -27,10 +27,7 @@ const std::string kHeaderReference = R"(<w:sectPr><w:headerReference w:type="def
 
 const std::string kRelationships = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-std::u16string asUtf16(const std::string& ascii)
-{
-    return {ascii.begin(), ascii.end()};
-}
+std::u16string asUtf16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
 // UTF-16LE bytes, without a byte order mark.
 std::string utf16le(const std::u16string& text)

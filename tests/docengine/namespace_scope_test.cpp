@@ -32,16 +32,16 @@ const SearchCase kSearchCases[] = {
     {"another prefix bound to the vocabulary below the root",
      R"(<x:p xmlns:x=")" WORD_URI R"("><x:pPr><x:sectPr id="inner"/></x:pPr></x:p><w:sectPr id="body"/>)", "inner"},
     {"a declaration on the section itself", R"(<q:sectPr xmlns:q=")" WORD_URI R"(" id="own"/>)", "own"},
-    {"the default namespace re-declared", R"(<sectPr id="unbound"/><w:p xmlns=")" WORD_URI R"("><sectPr id="default"/></w:p>)",
-     "default"},
+    {"the default namespace re-declared",
+     R"(<sectPr id="unbound"/><w:p xmlns=")" WORD_URI R"("><sectPr id="default"/></w:p>)", "default"},
     {"no section", "<w:p/>", ""},
 };
 
 TEST(NamespaceScope, FirstDescendant_ResolvesEachCandidateInItsOwnScope)
 {
     for (const SearchCase& row : kSearchCases) {
-        XmlPart part("word/document.xml",
-                     std::string(R"(<w:document xmlns:w=")" WORD_URI R"("><w:body>)") + row.body + "</w:body></w:document>");
+        XmlPart part("word/document.xml", std::string(R"(<w:document xmlns:w=")" WORD_URI R"("><w:body>)") + row.body +
+                                              "</w:body></w:document>");
         const xml::Element root = xml::describeFromRoot(part.root());
         const xml::Element found = xml::findFirstDescendant(root, xml::Vocabulary::Word, "sectPr", "txbxContent");
         EXPECT_STREQ(found.node.attribute("id").value(), row.foundId) << row.description;
@@ -55,12 +55,13 @@ TEST(NamespaceScope, PrefixRedeclaredBelowTheRoot_ChangesOnlyWordRuns)
                  R"(<w:p xmlns:w="urn:other"><w:r/><v:p xmlns:v=")" WORD_URI R"("><v:r/></v:p></w:p>)"
                  R"(<w:p><w:r/></w:p></w:body></w:document>)");
     applyFontToStory(part, FontChange{std::nullopt, 22}, nullptr);
-    EXPECT_EQ(part.serialize(),
-              R"(<w:document xmlns:w=")" WORD_URI R"("><w:body>)"
-              R"(<w:p xmlns:w="urn:other"><w:r/><v:p xmlns:v=")" WORD_URI R"("><v:pPr><v:rPr><v:sz v:val="22"/>)"
-              R"(<v:szCs v:val="22"/></v:rPr></v:pPr><v:r><v:rPr><v:sz v:val="22"/><v:szCs v:val="22"/></v:rPr></v:r></v:p></w:p>)"
-              R"(<w:p><w:pPr><w:rPr><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:pPr>)"
-              R"(<w:r><w:rPr><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:r></w:p></w:body></w:document>)");
+    EXPECT_EQ(
+        part.serialize(),
+        R"(<w:document xmlns:w=")" WORD_URI R"("><w:body>)"
+        R"(<w:p xmlns:w="urn:other"><w:r/><v:p xmlns:v=")" WORD_URI R"("><v:pPr><v:rPr><v:sz v:val="22"/>)"
+        R"(<v:szCs v:val="22"/></v:rPr></v:pPr><v:r><v:rPr><v:sz v:val="22"/><v:szCs v:val="22"/></v:rPr></v:r></v:p></w:p>)"
+        R"(<w:p><w:pPr><w:rPr><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:pPr>)"
+        R"(<w:r><w:rPr><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:r></w:p></w:body></w:document>)");
 }
 
 TEST(NamespaceScope, SeveralPrefixesForTheVocabulary_NewNamesTakeTheFirstInOrder)
@@ -71,8 +72,7 @@ TEST(NamespaceScope, SeveralPrefixesForTheVocabulary_NewNamesTakeTheFirstInOrder
         XmlPart part("word/document.xml",
                      std::string("<z:document ") + declarations + "><z:body><z:p/></z:body></z:document>");
         applyFontToStory(part, FontChange{std::nullopt, 22}, nullptr);
-        EXPECT_NE(part.serialize().find(R"(<z:p><b:pPr><b:rPr><b:sz b:val="22"/>)"), std::string::npos)
-            << declarations;
+        EXPECT_NE(part.serialize().find(R"(<z:p><b:pPr><b:rPr><b:sz b:val="22"/>)"), std::string::npos) << declarations;
     }
 }
 

@@ -84,8 +84,7 @@ TEST(PackageOpen, OnlyRegularFilesAreOpenedAndAFifoNeverBlocks)
 TEST(PackageOpen, MissingFileNamesTheReason)
 {
     TemporaryFolder folder;
-    EXPECT_EQ(openRefusal(folder.file("gone.docx")),
-              messages::cannotOpen("the file or its folder does not exist"));
+    EXPECT_EQ(openRefusal(folder.file("gone.docx")), messages::cannotOpen("the file or its folder does not exist"));
 }
 
 TEST(PackageOpen, ReadOnlyFileOrFolderIsRefusedEvenForRoot)
@@ -112,10 +111,10 @@ struct LockCase {
 TEST(PackageOpen, LockFilesOfOtherProgramsRefuseAndAreNamed)
 {
     const LockCase cases[] = {
-        {"report.docx", "~$report.docx", true},          // six characters: the whole name
-        {"reports.docx", "~$eports.docx", true},         // seven: the first one replaced
+        {"report.docx", "~$report.docx", true},             // six characters: the whole name
+        {"reports.docx", "~$eports.docx", true},            // seven: the first one replaced
         {"annual report.docx", "~$nual report.docx", true}, // eight or more: the first two
-        {"\xC3\x84rger123.docx", "~$ger123.docx", true},  // counted in characters, not bytes
+        {"\xC3\x84rger123.docx", "~$ger123.docx", true},    // counted in characters, not bytes
         {"report.docx", ".~lock.report.docx#", true},
         {"annual report.docx", "~$annual report.docx", false}, // that is the owner file of a longer name
         {"report.docx", "~$report.docx.bak", false},
@@ -178,10 +177,9 @@ TEST(PackageOpen, DuplicateOrUnsafeEntryNamesAreRefused)
 void markEntriesEncrypted(const std::string& path)
 {
     std::string bytes = readFile(path);
-    for (const auto& [signature, flagsAt] : {std::pair{std::string("PK\x03\x04", 4), 6},
-                                             std::pair{std::string("PK\x01\x02", 4), 8}}) {
-        for (std::size_t at = bytes.find(signature); at != std::string::npos;
-             at = bytes.find(signature, at + 4))
+    for (const auto& [signature, flagsAt] :
+         {std::pair{std::string("PK\x03\x04", 4), 6}, std::pair{std::string("PK\x01\x02", 4), 8}}) {
+        for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 4))
             bytes[at + flagsAt] = static_cast<char>(bytes[at + flagsAt] | 1);
     }
     writeFile(path, bytes);

@@ -42,7 +42,6 @@ std::string compoundFile(const CompoundLayout& layout);
 
 // Writes a small package whose entry (added, or replacing a part) holds `size` zero bytes, deflated: a
 // real zip bomb.
-void writeBombPackage(const std::string& path, std::uint64_t size,
-                      const std::string& entry = "word/media/bomb.bin");
+void writeBombPackage(const std::string& path, std::uint64_t size, const std::string& entry = "word/media/bomb.bin");
 
 } // namespace glyphmere::docengine::package_testing

@@ -40,8 +40,8 @@ private:
             return "<w:tbl><w:tr><w:tc>" + block(depth + 1) + "</w:tc><w:tc>" + block(depth + 1) +
                    "</w:tc></w:tr></w:tbl>";
         case 2:
-            return "<w:sdt><w:sdtPr>" + std::string(chance(50) ? runProperties() : "") +
-                   "</w:sdtPr><w:sdtContent>" + block(depth + 1) + "</w:sdtContent></w:sdt>";
+            return "<w:sdt><w:sdtPr>" + std::string(chance(50) ? runProperties() : "") + "</w:sdtPr><w:sdtContent>" +
+                   block(depth + 1) + "</w:sdtContent></w:sdt>";
         case 3:
             return R"(<w:customXml w:element="part">)" + block(depth + 1) + "</w:customXml>";
         default:
@@ -85,8 +85,8 @@ private:
         case 5:
             return R"(<w:smartTag w:element="place">)" + inner + "</w:smartTag>";
         case 6:
-            return R"(<mc:AlternateContent><mc:Choice Requires="w14">)" + inner + "</mc:Choice><mc:Fallback>" +
-                   run() + "</mc:Fallback></mc:AlternateContent>";
+            return R"(<mc:AlternateContent><mc:Choice Requires="w14">)" + inner + "</mc:Choice><mc:Fallback>" + run() +
+                   "</mc:Fallback></mc:AlternateContent>";
         case 7:
             return R"(<w:bookmarkStart w:id="70" w:name="mark"/>)" + inner + R"(<w:bookmarkEnd w:id="70"/>)";
         default:
@@ -97,8 +97,12 @@ private:
     std::string run()
     {
         static const char* const kContents[] = {
-            "<w:t>word</w:t>", R"(<w:t xml:space="preserve"> </w:t>)", R"(<w:t xml:space="preserve">  two  </w:t>)",
-            "<w:tab/><w:t>tabbed</w:t>", "<w:br/>", R"(<w:instrText xml:space="preserve"> DATE </w:instrText>)",
+            "<w:t>word</w:t>",
+            R"(<w:t xml:space="preserve"> </w:t>)",
+            R"(<w:t xml:space="preserve">  two  </w:t>)",
+            "<w:tab/><w:t>tabbed</w:t>",
+            "<w:br/>",
+            R"(<w:instrText xml:space="preserve"> DATE </w:instrText>)",
             R"(<w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox><w:txbxContent><w:p><w:r>)"
             R"(<w:t>boxed</w:t></w:r></w:p></w:txbxContent></v:textbox></v:shape></w:pict>)"};
         return "<w:r>" + std::string(chance(60) ? runProperties() : "") + kContents[pick(7)] + "</w:r>";
@@ -111,10 +115,17 @@ private:
         if (withRevisionMark)
             markup += R"(<w:ins w:id="60" w:author="A" w:date="2020-01-01T00:00:00Z"/>)";
         static const char* const kOrdered[] = {
-            R"(<w:rStyle w:val="Emphasis"/>)", R"(<w:rFonts w:asciiTheme="minorHAnsi" w:eastAsia="SimSun"/>)",
-            "<w:b/>", "<w:i/>", R"(<w:color w:val="FF0000"/>)", R"(<w:kern w:val="2"/>)",
-            R"(<w:position w:val="3"/>)", R"(<w:sz w:val="30"/>)", R"(<w:highlight w:val="yellow"/>)",
-            R"(<w:u w:val="single"/>)", R"(<w:lang w:val="en-GB"/>)",
+            R"(<w:rStyle w:val="Emphasis"/>)",
+            R"(<w:rFonts w:asciiTheme="minorHAnsi" w:eastAsia="SimSun"/>)",
+            "<w:b/>",
+            "<w:i/>",
+            R"(<w:color w:val="FF0000"/>)",
+            R"(<w:kern w:val="2"/>)",
+            R"(<w:position w:val="3"/>)",
+            R"(<w:sz w:val="30"/>)",
+            R"(<w:highlight w:val="yellow"/>)",
+            R"(<w:u w:val="single"/>)",
+            R"(<w:lang w:val="en-GB"/>)",
             R"(<w14:ligatures xmlns:w14="http://schemas.microsoft.com/office/word/2010/wordml" w14:val="all"/>)"};
         for (const char* property : kOrdered) {
             if (chance(25))

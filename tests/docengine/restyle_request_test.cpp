@@ -36,34 +36,35 @@ const std::string kParagraph = R"(<w:p><w:r><w:t>text</w:t></w:r></w:p>)";
 const std::string kTextBox = R"(<w:p><w:r><w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox>)"
                              R"(<w:txbxContent><w:p><w:r><w:t>box</w:t></w:r></w:p></w:txbxContent>)"
                              R"(</v:textbox></v:shape></w:pict></w:r></w:p>)";
-const std::string kTwoSections =
-    "<w:p><w:pPr><w:sectPr>" R"(<w:headerReference w:type="default" r:id="rH1"/>)"
-    R"(<w:footerReference w:type="default" r:id="rF1"/></w:sectPr></w:pPr></w:p>)" +
-    kParagraph + kTextBox + R"(<w:sectPr><w:headerReference w:type="default" r:id="rH2"/></w:sectPr>)";
-const std::string kStyles = part("styles", R"(<w:docDefaults><w:rPrDefault><w:rPr>)"
-                                           R"(<w:rFonts w:asciiTheme="minorHAnsi" w:eastAsiaTheme="minorEastAsia" )"
-                                           R"(w:hAnsiTheme="minorHAnsi" w:cstheme="minorBidi"/><w:sz w:val="22"/>)"
-                                           R"(</w:rPr></w:rPrDefault></w:docDefaults>)"
-                                           R"(<w:style w:styleId="Heading1"><w:rPr><w:b/><w:sz w:val="32"/></w:rPr></w:style>)"
-                                           R"(<w:style w:styleId="Plain"><w:pPr/></w:style>)");
+const std::string kTwoSections = "<w:p><w:pPr><w:sectPr>"
+                                 R"(<w:headerReference w:type="default" r:id="rH1"/>)"
+                                 R"(<w:footerReference w:type="default" r:id="rF1"/></w:sectPr></w:pPr></w:p>)" +
+                                 kParagraph + kTextBox +
+                                 R"(<w:sectPr><w:headerReference w:type="default" r:id="rH2"/></w:sectPr>)";
+const std::string kStyles =
+    part("styles", R"(<w:docDefaults><w:rPrDefault><w:rPr>)"
+                   R"(<w:rFonts w:asciiTheme="minorHAnsi" w:eastAsiaTheme="minorEastAsia" )"
+                   R"(w:hAnsiTheme="minorHAnsi" w:cstheme="minorBidi"/><w:sz w:val="22"/>)"
+                   R"(</w:rPr></w:rPrDefault></w:docDefaults>)"
+                   R"(<w:style w:styleId="Heading1"><w:rPr><w:b/><w:sz w:val="32"/></w:rPr></w:style>)"
+                   R"(<w:style w:styleId="Plain"><w:pPr/></w:style>)");
 
 // A document with a story of every kind, two sections, a text box in the body and one in a header.
 std::vector<PackageEntry> documentWithEveryStory(const std::string& styles = kStyles)
 {
-    return minimalDocx(kTwoSections,
-                       {{"word/header1.xml", part("hdr", kParagraph)},
-                        {"word/header2.xml", part("hdr", kParagraph + kTextBox)},
-                        {"word/footer1.xml", part("ftr", kParagraph)},
-                        {"word/footnotes.xml", part("footnotes", "<w:footnote w:id=\"1\">" + kParagraph + "</w:footnote>")},
-                        {"word/endnotes.xml", part("endnotes", "<w:endnote w:id=\"1\">" + kParagraph + "</w:endnote>")},
-                        {"word/comments.xml", part("comments", "<w:comment w:id=\"0\">" + kParagraph + "</w:comment>")},
-                        {"word/styles.xml", styles}},
-                       relationship("rH1", "header", "header1.xml") + relationship("rH2", "header", "header2.xml") +
-                           relationship("rF1", "footer", "footer1.xml") +
-                           relationship("rN", "footnotes", "footnotes.xml") +
-                           relationship("rE", "endnotes", "endnotes.xml") +
-                           relationship("rC", "comments", "comments.xml") +
-                           relationship("rS", "styles", "styles.xml"));
+    return minimalDocx(
+        kTwoSections,
+        {{"word/header1.xml", part("hdr", kParagraph)},
+         {"word/header2.xml", part("hdr", kParagraph + kTextBox)},
+         {"word/footer1.xml", part("ftr", kParagraph)},
+         {"word/footnotes.xml", part("footnotes", "<w:footnote w:id=\"1\">" + kParagraph + "</w:footnote>")},
+         {"word/endnotes.xml", part("endnotes", "<w:endnote w:id=\"1\">" + kParagraph + "</w:endnote>")},
+         {"word/comments.xml", part("comments", "<w:comment w:id=\"0\">" + kParagraph + "</w:comment>")},
+         {"word/styles.xml", styles}},
+        relationship("rH1", "header", "header1.xml") + relationship("rH2", "header", "header2.xml") +
+            relationship("rF1", "footer", "footer1.xml") + relationship("rN", "footnotes", "footnotes.xml") +
+            relationship("rE", "endnotes", "endnotes.xml") + relationship("rC", "comments", "comments.xml") +
+            relationship("rS", "styles", "styles.xml"));
 }
 
 std::map<std::string, std::string> partsOf(const std::string& path)
@@ -164,8 +165,9 @@ TEST_F(RestyleRequestTest, Styles_ChangeTheDefaultsAndEveryStyleWithRunPropertie
     const auto changes = restyle({.fontSize = "10.5", .styles = true}, documentWithEveryStory());
 
     const std::string styles = partsOf(path).at("word/styles.xml");
-    EXPECT_THAT(styles, ::testing::HasSubstr(R"(<w:rFonts w:eastAsiaTheme="minorEastAsia" w:cstheme="minorBidi" )"
-                                             R"(w:ascii="Arial" w:hAnsi="Arial"/><w:sz w:val="21"/><w:szCs w:val="21"/>)"));
+    EXPECT_THAT(styles,
+                ::testing::HasSubstr(R"(<w:rFonts w:eastAsiaTheme="minorEastAsia" w:cstheme="minorBidi" )"
+                                     R"(w:ascii="Arial" w:hAnsi="Arial"/><w:sz w:val="21"/><w:szCs w:val="21"/>)"));
     EXPECT_THAT(styles, ::testing::HasSubstr(R"(<w:rPr><w:rFonts w:ascii="Arial" w:hAnsi="Arial"/><w:b/>)"
                                              R"(<w:sz w:val="21"/><w:szCs w:val="21"/></w:rPr>)"));
     EXPECT_THAT(styles, ::testing::HasSubstr(R"(<w:style w:styleId="Plain"><w:pPr/></w:style>)"));
@@ -177,10 +179,11 @@ TEST_F(RestyleRequestTest, StylesWithoutDefaults_GetThemCreatedFirst)
 {
     restyle({.styles = true}, documentWithEveryStory(part("styles", R"(<w:latentStyles/><w:style w:styleId="A"/>)")));
 
-    EXPECT_THAT(partsOf(path).at("word/styles.xml"),
-                ::testing::HasSubstr(R"(><w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii="Arial" w:hAnsi="Arial"/>)"
-                                     R"(<w:sz w:val="24"/><w:szCs w:val="24"/></w:rPr></w:rPrDefault></w:docDefaults>)"
-                                     R"(<w:latentStyles/>)"));
+    EXPECT_THAT(
+        partsOf(path).at("word/styles.xml"),
+        ::testing::HasSubstr(R"(><w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii="Arial" w:hAnsi="Arial"/>)"
+                             R"(<w:sz w:val="24"/><w:szCs w:val="24"/></w:rPr></w:rPrDefault></w:docDefaults>)"
+                             R"(<w:latentStyles/>)"));
 }
 
 TEST_F(RestyleRequestTest, DryRun_CountsTheSameChangesAndWritesNothing)

@@ -83,14 +83,50 @@ bool insideTextBoxOrRevision(pugi::xml_node node)
 
 // The order of run properties in the schema, a paragraph mark's revision marks first. Word refuses a
 // document whose properties are out of this order.
-const std::vector<std::string> kRunPropertySequence{
-    "w:ins",     "w:del",     "w:moveFrom",  "w:moveTo",  "w:rStyle",     "w:rFonts",  "w:b",
-    "w:bCs",     "w:i",       "w:iCs",       "w:caps",    "w:smallCaps",  "w:strike",  "w:dstrike",
-    "w:outline", "w:shadow",  "w:emboss",    "w:imprint", "w:noProof",    "w:snapToGrid", "w:vanish",
-    "w:webHidden", "w:color", "w:spacing",   "w:w",       "w:kern",       "w:position", "w:sz",
-    "w:szCs",    "w:highlight", "w:u",       "w:effect",  "w:bdr",        "w:shd",     "w:fitText",
-    "w:vertAlign", "w:rtl",   "w:cs",        "w:em",      "w:lang",       "w:eastAsianLayout",
-    "w:specVanish", "w:oMath", "w:rPrChange"};
+const std::vector<std::string> kRunPropertySequence{"w:ins",
+                                                    "w:del",
+                                                    "w:moveFrom",
+                                                    "w:moveTo",
+                                                    "w:rStyle",
+                                                    "w:rFonts",
+                                                    "w:b",
+                                                    "w:bCs",
+                                                    "w:i",
+                                                    "w:iCs",
+                                                    "w:caps",
+                                                    "w:smallCaps",
+                                                    "w:strike",
+                                                    "w:dstrike",
+                                                    "w:outline",
+                                                    "w:shadow",
+                                                    "w:emboss",
+                                                    "w:imprint",
+                                                    "w:noProof",
+                                                    "w:snapToGrid",
+                                                    "w:vanish",
+                                                    "w:webHidden",
+                                                    "w:color",
+                                                    "w:spacing",
+                                                    "w:w",
+                                                    "w:kern",
+                                                    "w:position",
+                                                    "w:sz",
+                                                    "w:szCs",
+                                                    "w:highlight",
+                                                    "w:u",
+                                                    "w:effect",
+                                                    "w:bdr",
+                                                    "w:shd",
+                                                    "w:fitText",
+                                                    "w:vertAlign",
+                                                    "w:rtl",
+                                                    "w:cs",
+                                                    "w:em",
+                                                    "w:lang",
+                                                    "w:eastAsianLayout",
+                                                    "w:specVanish",
+                                                    "w:oMath",
+                                                    "w:rPrChange"};
 
 pugi::xml_node firstElement(pugi::xml_node parent)
 {
@@ -144,8 +180,7 @@ void expectSchemaOrder(pugi::xml_node properties, const std::string& where)
     EXPECT_EQ(firstElement(owner.parent()), owner) << where << ": w:pPr must come first in its paragraph";
 }
 
-void expectProperties(pugi::xml_node properties, const std::string& fontName, int halfPoints,
-                      const std::string& where)
+void expectProperties(pugi::xml_node properties, const std::string& fontName, int halfPoints, const std::string& where)
 {
     expectSchemaOrder(properties, where);
     const pugi::xml_node fonts = properties.child("w:rFonts");

@@ -40,7 +40,8 @@ const std::string kRichBody =
     R"(<w:del w:id="6" w:author="A" w:date="2020-01-01T00:00:00Z"><w:r><w:delText>gone</w:delText></w:r></w:del></w:p>)"
     R"(<w:sdt><w:sdtPr><w:alias w:val="Box"/></w:sdtPr><w:sdtContent><w:p><w:r><w:t>In a control</w:t></w:r></w:p>)"
     R"(</w:sdtContent></w:sdt>)"
-    R"(<w:p><w:r><w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox>)" + kTextBox +
+    R"(<w:p><w:r><w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox>)" +
+    kTextBox +
     R"(</v:textbox></v:shape></w:pict></w:r></w:p>)"
     R"(<w:p><w:r><m:oMath><m:r><m:t>x</m:t></m:r></m:oMath></w:r></w:p>)"
     R"(<w:sectPr><w:pgSz w:w="12240" w:h="15840"/></w:sectPr>)";
@@ -67,9 +68,10 @@ struct RoundTrip {
 
 std::string part(const std::string& root, const std::string& inside)
 {
-    return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)" "<w:" + root +
-           R"( xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)" + inside + "</w:" + root +
-           ">";
+    return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+           "<w:" +
+           root + R"( xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)" + inside +
+           "</w:" + root + ">";
 }
 
 std::vector<PackageEntry> richDocument()
@@ -122,8 +124,10 @@ std::vector<PackageEntry> headedDocument(const std::string& sectionExtra, const 
             const std::string id = "r" + region + "-" + kind;
             const std::string entry = region + "-" + kind + ".xml";
             references += "<w:" + region + "Reference w:type=\"" + kind + "\" r:id=\"" + id + "\"/>";
-            relationships += "<Relationship Id=\"" + id + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
-                             "2006/relationships/" + region + "\" Target=\"" + entry + "\"/>";
+            relationships += "<Relationship Id=\"" + id +
+                             "\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
+                             "2006/relationships/" +
+                             region + "\" Target=\"" + entry + "\"/>";
             parts.emplace_back("word/" + entry, part(region == "header" ? "hdr" : "ftr",
                                                      "<w:p><w:r><w:t>" + kind + " " + region + "</w:t></w:r></w:p>"));
         }
@@ -194,8 +198,7 @@ TEST(RoundTrip, SecondSectionsHeaders_AreNotTheCurrentPages)
 
 TEST(RoundTrip, CurrentPageWithoutHeader_CreatesNoPart)
 {
-    const std::string evenOnly =
-        part("hdr", "<w:p><w:r><w:t>even header</w:t></w:r></w:p>");
+    const std::string evenOnly = part("hdr", "<w:p><w:r><w:t>even header</w:t></w:r></w:p>");
     RoundTrip document(minimalDocx(
         R"(<w:p><w:r><w:t>Body</w:t></w:r></w:p><w:sectPr><w:headerReference w:type="even" r:id="rH"/></w:sectPr>)",
         {{"word/header1.xml", evenOnly}},

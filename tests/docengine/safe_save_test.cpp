@@ -232,7 +232,9 @@ TEST(SafeSave, FailedFlushOrRenameLeavesTheOriginalAndNoTemporaryFile)
 int saveUnderFileSizeLimit(const std::string& path, rlim_t limit, const std::string& expectedReason)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    const struct rlimit fileSize{limit, limit};
+    const struct rlimit fileSize {
+        limit, limit
+    };
     if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
         return 3;
     std::string incompressible(2 << 20, '\0');

@@ -11,9 +11,9 @@ namespace glyphmere::docengine {
 namespace {
 
 using platform::Variant;
+using testing::documentXml;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::documentXml;
 
 const FontChange kArial{"Arial", std::nullopt};
 const FontChange kEleven{std::nullopt, 22};

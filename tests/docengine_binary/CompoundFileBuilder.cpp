@@ -18,22 +18,26 @@ constexpr std::uint32_t kDifatMark = 0xFFFFFFFC;
 constexpr std::size_t kEntrySize = 128;
 constexpr std::size_t kCutoff = 4096;
 
-std::uint32_t unitsFor(std::uint64_t size, std::uint64_t unit) {
+std::uint32_t unitsFor(std::uint64_t size, std::uint64_t unit)
+{
     return static_cast<std::uint32_t>((size + unit - 1) / unit);
 }
 
-void put16(std::string& bytes, std::uint64_t at, std::uint16_t value) {
+void put16(std::string& bytes, std::uint64_t at, std::uint16_t value)
+{
     bytes[at] = static_cast<char>(value & 0xFF);
     bytes[at + 1] = static_cast<char>(value >> 8);
 }
 
-void put32(std::string& bytes, std::uint64_t at, std::uint32_t value) {
+void put32(std::string& bytes, std::uint64_t at, std::uint32_t value)
+{
     put16(bytes, at, static_cast<std::uint16_t>(value));
     put16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
 // The order of siblings in the container's tree: shorter names first, then by upper-case name.
-bool siblingOrder(const std::string& a, const std::string& b) {
+bool siblingOrder(const std::string& a, const std::string& b)
+{
     if (a.size() != b.size())
         return a.size() < b.size();
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -44,7 +48,8 @@ bool siblingOrder(const std::string& a, const std::string& b) {
 // Consecutive sector numbers for one part after another.
 struct SectorPlan {
     std::uint32_t next = 0;
-    std::vector<std::uint32_t> take(std::uint32_t count) {
+    std::vector<std::uint32_t> take(std::uint32_t count)
+    {
         std::vector<std::uint32_t> sectors(count);
         for (auto& sector : sectors)
             sector = next++;
@@ -52,46 +57,51 @@ struct SectorPlan {
     }
 };
 
-void chainInto(std::vector<std::uint32_t>& table, const std::vector<std::uint32_t>& units) {
+void chainInto(std::vector<std::uint32_t>& table, const std::vector<std::uint32_t>& units)
+{
     for (std::size_t i = 0; i < units.size(); ++i)
         table[units[i]] = i + 1 < units.size() ? units[i + 1] : kEndOfChain;
 }
 
 } // namespace
 
-std::uint64_t BuiltCompoundFile::fatEntryOffset(std::uint32_t sector) const {
+std::uint64_t BuiltCompoundFile::fatEntryOffset(std::uint32_t sector) const
+{
     const std::uint32_t perSector = sectorSize / 4;
     return sectorOffset(fatSectors.at(sector / perSector)) + sector % perSector * 4;
 }
 
-std::uint64_t BuiltCompoundFile::miniFatEntryOffset(std::uint32_t miniSector) const {
+std::uint64_t BuiltCompoundFile::miniFatEntryOffset(std::uint32_t miniSector) const
+{
     const std::uint32_t perSector = sectorSize / 4;
     return sectorOffset(miniFatSectors.at(miniSector / perSector)) + miniSector % perSector * 4;
 }
 
-std::uint64_t BuiltCompoundFile::miniSectorOffset(std::uint32_t miniSector) const {
+std::uint64_t BuiltCompoundFile::miniSectorOffset(std::uint32_t miniSector) const
+{
     const std::uint64_t at = std::uint64_t{miniSector} * 64;
     return sectorOffset(miniStreamSectors.at(at / sectorSize)) + at % sectorSize;
 }
 
-std::uint64_t BuiltCompoundFile::entryOffset(const std::string& path) const {
+std::uint64_t BuiltCompoundFile::entryOffset(const std::string& path) const
+{
     const std::uint32_t number = entries.at(path);
     const std::uint32_t perSector = sectorSize / kEntrySize;
     return sectorOffset(directorySectors.at(number / perSector)) + number % perSector * kEntrySize;
 }
 
-std::uint32_t BuiltCompoundFile::get32(std::uint64_t at) const {
+std::uint32_t BuiltCompoundFile::get32(std::uint64_t at) const
+{
     std::uint32_t value = 0;
     for (int i = 3; i >= 0; --i)
         value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
     return value;
 }
 
-void BuiltCompoundFile::set32(std::uint64_t at, std::uint32_t value) {
-    put32(bytes, at, value);
-}
+void BuiltCompoundFile::set32(std::uint64_t at, std::uint32_t value) { put32(bytes, at, value); }
 
-std::size_t CompoundFileBuilder::nodeFor(const std::string& path, bool isStream) {
+std::size_t CompoundFileBuilder::nodeFor(const std::string& path, bool isStream)
+{
     std::size_t parent = 0;
     std::size_t from = 0;
     for (;;) {
@@ -113,22 +123,26 @@ std::size_t CompoundFileBuilder::nodeFor(const std::string& path, bool isStream)
     }
 }
 
-CompoundFileBuilder& CompoundFileBuilder::stream(const std::string& path, std::string content) {
+CompoundFileBuilder& CompoundFileBuilder::stream(const std::string& path, std::string content)
+{
     m_nodes[nodeFor(path, true)].content = std::move(content);
     return *this;
 }
 
-CompoundFileBuilder& CompoundFileBuilder::storage(const std::string& path) {
+CompoundFileBuilder& CompoundFileBuilder::storage(const std::string& path)
+{
     nodeFor(path, false);
     return *this;
 }
 
-CompoundFileBuilder& CompoundFileBuilder::fatSectors(std::uint32_t atLeast) {
+CompoundFileBuilder& CompoundFileBuilder::fatSectors(std::uint32_t atLeast)
+{
     m_minimumFatSectors = atLeast;
     return *this;
 }
 
-CompoundFileBuilder& CompoundFileBuilder::fatTailUsed() {
+CompoundFileBuilder& CompoundFileBuilder::fatTailUsed()
+{
     m_fatTailUsed = true;
     return *this;
 }
@@ -145,18 +159,19 @@ struct CompoundFileBuilder::Plan {
 namespace {
 
 void writeTable(std::string& bytes, const BuiltCompoundFile& file, const std::vector<std::uint32_t>& table,
-                const std::vector<std::uint32_t>& sectors) {
+                const std::vector<std::uint32_t>& sectors)
+{
     // Test machines are little-endian, as the container is.
     static_assert(std::endian::native == std::endian::little);
     const std::uint32_t perSector = file.sectorSize / 4;
     for (std::size_t i = 0; i < sectors.size(); ++i)
-        std::memcpy(bytes.data() + file.sectorOffset(sectors[i]), table.data() + i * perSector,
-                    file.sectorSize);
+        std::memcpy(bytes.data() + file.sectorOffset(sectors[i]), table.data() + i * perSector, file.sectorSize);
 }
 
 } // namespace
 
-BuiltCompoundFile CompoundFileBuilder::build() const {
+BuiltCompoundFile CompoundFileBuilder::build() const
+{
     BuiltCompoundFile out;
     out.sectorSize = m_majorVersion == 4 ? 4096 : 512;
     Plan plan;
@@ -173,7 +188,8 @@ BuiltCompoundFile CompoundFileBuilder::build() const {
 }
 
 // Entry numbers depth first, and each storage's children as a balanced tree in the container's order.
-void CompoundFileBuilder::planTree(BuiltCompoundFile& out, Plan& plan) const {
+void CompoundFileBuilder::planTree(BuiltCompoundFile& out, Plan& plan) const
+{
     std::function<void(std::size_t)> numberNodes = [&](std::size_t node) {
         out.entries[m_nodes[node].path] = static_cast<std::uint32_t>(plan.entryNodes.size());
         plan.entryNodes.push_back(node);
@@ -187,9 +203,8 @@ void CompoundFileBuilder::planTree(BuiltCompoundFile& out, Plan& plan) const {
     plan.child.assign(entryCount, kFree);
     for (const Node& node : m_nodes) {
         std::vector<std::size_t> sorted = node.children;
-        std::sort(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
-            return siblingOrder(m_nodes[a].name, m_nodes[b].name);
-        });
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](std::size_t a, std::size_t b) { return siblingOrder(m_nodes[a].name, m_nodes[b].name); });
         std::function<std::uint32_t(std::size_t, std::size_t)> subtree = [&](std::size_t lo, std::size_t hi) {
             if (lo >= hi)
                 return kFree;
@@ -204,7 +219,8 @@ void CompoundFileBuilder::planTree(BuiltCompoundFile& out, Plan& plan) const {
 }
 
 // Every part's sectors one after another: FAT, DIFAT, directory, mini FAT, mini stream, then the streams.
-void CompoundFileBuilder::planSectors(BuiltCompoundFile& out, Plan& plan) const {
+void CompoundFileBuilder::planSectors(BuiltCompoundFile& out, Plan& plan) const
+{
     const std::uint32_t ss = out.sectorSize;
     const std::uint32_t perSector = ss / 4;
     const auto entryCount = static_cast<std::uint32_t>(plan.entryNodes.size());
@@ -244,13 +260,13 @@ void CompoundFileBuilder::planSectors(BuiltCompoundFile& out, Plan& plan) const 
     out.miniStreamSectors = sectors.take(miniStreamCount);
     for (auto& [path, placement] : out.streams) {
         if (!placement.inMiniStream)
-            placement.units =
-                sectors.take(unitsFor(m_nodes[plan.entryNodes[placement.entry]].content.size(), ss));
+            placement.units = sectors.take(unitsFor(m_nodes[plan.entryNodes[placement.entry]].content.size(), ss));
     }
     plan.totalSectors = sectors.next;
 }
 
-void CompoundFileBuilder::planTables(const BuiltCompoundFile& out, Plan& plan) const {
+void CompoundFileBuilder::planTables(const BuiltCompoundFile& out, Plan& plan) const
+{
     const std::uint32_t perSector = out.sectorSize / 4;
     plan.fat.assign(out.fatSectors.size() * perSector, kFree);
     for (const std::uint32_t sector : out.fatSectors)
@@ -267,7 +283,8 @@ void CompoundFileBuilder::planTables(const BuiltCompoundFile& out, Plan& plan) c
         std::fill(plan.fat.begin() + plan.totalSectors, plan.fat.end(), kEndOfChain);
 }
 
-void CompoundFileBuilder::writeContents(BuiltCompoundFile& out, const Plan& plan) const {
+void CompoundFileBuilder::writeContents(BuiltCompoundFile& out, const Plan& plan) const
+{
     for (const auto& [path, placement] : out.streams) {
         const std::string& content = m_nodes[plan.entryNodes[placement.entry]].content;
         const std::uint32_t unit = placement.inMiniStream ? 64 : out.sectorSize;
@@ -280,7 +297,8 @@ void CompoundFileBuilder::writeContents(BuiltCompoundFile& out, const Plan& plan
     }
 }
 
-void CompoundFileBuilder::writeHeader(BuiltCompoundFile& out) const {
+void CompoundFileBuilder::writeHeader(BuiltCompoundFile& out) const
+{
     std::string& bytes = out.bytes;
     bytes.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
     put16(bytes, 0x18, 0x3E);
@@ -303,21 +321,19 @@ void CompoundFileBuilder::writeHeader(BuiltCompoundFile& out) const {
     put32(bytes, 0x44, first(out.difatSectors));
     put32(bytes, 0x48, count(out.difatSectors));
     const std::uint32_t slotsPerSector = out.sectorSize / 4 - 1;
-    const auto slot = [&](std::size_t index) {
-        return index < out.fatSectors.size() ? out.fatSectors[index] : kFree;
-    };
+    const auto slot = [&](std::size_t index) { return index < out.fatSectors.size() ? out.fatSectors[index] : kFree; };
     for (std::size_t i = 0; i < 109; ++i)
         put32(bytes, 0x4C + i * 4, slot(i));
     for (std::size_t d = 0; d < out.difatSectors.size(); ++d) {
         const std::uint64_t at = out.sectorOffset(out.difatSectors[d]);
         for (std::uint32_t i = 0; i < slotsPerSector; ++i)
             put32(bytes, at + i * 4, slot(109 + d * slotsPerSector + i));
-        put32(bytes, at + slotsPerSector * 4,
-              d + 1 < out.difatSectors.size() ? out.difatSectors[d + 1] : kEndOfChain);
+        put32(bytes, at + slotsPerSector * 4, d + 1 < out.difatSectors.size() ? out.difatSectors[d + 1] : kEndOfChain);
     }
 }
 
-void CompoundFileBuilder::writeDirectory(BuiltCompoundFile& out, const Plan& plan) const {
+void CompoundFileBuilder::writeDirectory(BuiltCompoundFile& out, const Plan& plan) const
+{
     const std::uint32_t perSector = out.sectorSize / kEntrySize;
     for (std::uint32_t entry = 0; entry < out.directorySectors.size() * perSector; ++entry) {
         const std::uint64_t at =
@@ -349,8 +365,7 @@ void CompoundFileBuilder::writeDirectory(BuiltCompoundFile& out, const Plan& pla
         for (std::uint32_t i = entry == 0 ? 8 : 0; i < 16; ++i)
             out.bytes[at + 0x64 + i] = static_cast<char>(0x80 + i + entry);
         if (entry == 0) {
-            put32(out.bytes, at + 0x74,
-                  out.miniStreamSectors.empty() ? kEndOfChain : out.miniStreamSectors.front());
+            put32(out.bytes, at + 0x74, out.miniStreamSectors.empty() ? kEndOfChain : out.miniStreamSectors.front());
             put32(out.bytes, at + 0x78, plan.miniUnits * 64);
         }
     }

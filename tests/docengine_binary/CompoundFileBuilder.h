@@ -22,9 +22,7 @@ struct BuiltCompoundFile {
     std::map<std::string, StreamPlacement> streams; // by path
     std::map<std::string, std::uint32_t> entries;   // every entry's number by path; the root is ""
 
-    std::uint64_t sectorOffset(std::uint32_t sector) const {
-        return (std::uint64_t{sector} + 1) * sectorSize;
-    }
+    std::uint64_t sectorOffset(std::uint32_t sector) const { return (std::uint64_t{sector} + 1) * sectorSize; }
     std::uint64_t fatEntryOffset(std::uint32_t sector) const;
     std::uint64_t miniFatEntryOffset(std::uint32_t miniSector) const;
     std::uint64_t miniSectorOffset(std::uint32_t miniSector) const;

@@ -19,7 +19,8 @@ for path in ole.listdir(streams=True, storages=False):
     sys.stdout.buffer.write(('/'.join(path) + '\t' + data.hex() + '\n').encode('utf-8'))
 )";
 
-std::string writeTemporaryFile(const std::string& bytes) {
+std::string writeTemporaryFile(const std::string& bytes)
+{
     char path[] = "/tmp/glyphmere-olefile-XXXXXX";
     const int fd = ::mkstemp(path);
     if (fd < 0)
@@ -31,7 +32,8 @@ std::string writeTemporaryFile(const std::string& bytes) {
     return path;
 }
 
-std::string runScript(const std::string& filePath) {
+std::string runScript(const std::string& filePath)
+{
     const std::string command = "/usr/bin/python3 -c \"$GLYPHMERE_OLEFILE_SCRIPT\" '" + filePath + "' 2>&1";
     ::setenv("GLYPHMERE_OLEFILE_SCRIPT", kScript, 1);
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -46,11 +48,10 @@ std::string runScript(const std::string& filePath) {
     return output;
 }
 
-int nibble(char digit) {
-    return digit <= '9' ? digit - '0' : digit - 'a' + 10;
-}
+int nibble(char digit) { return digit <= '9' ? digit - '0' : digit - 'a' + 10; }
 
-std::string fromHex(std::string_view hex) {
+std::string fromHex(std::string_view hex)
+{
     std::string bytes(hex.size() / 2, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(nibble(hex[2 * i]) << 4 | nibble(hex[2 * i + 1]));
@@ -59,7 +60,8 @@ std::string fromHex(std::string_view hex) {
 
 } // namespace
 
-std::map<std::string, std::string> readWithOlefile(const std::string& fileBytes) {
+std::map<std::string, std::string> readWithOlefile(const std::string& fileBytes)
+{
     const std::string path = writeTemporaryFile(fileBytes);
     std::string output;
     try {

@@ -14,7 +14,8 @@ using ::testing::HasSubstr;
 
 } // namespace
 
-void PrintTo(const CharacterRun& run, std::ostream* out) {
+void PrintTo(const CharacterRun& run, std::ostream* out)
+{
     *out << "[" << run.fcStart << ", " << run.fcEnd << ") ";
     if (run.grpprl)
         *out << run.grpprl->size() << " bytes";
@@ -24,25 +25,26 @@ void PrintTo(const CharacterRun& run, std::ostream* out) {
 
 namespace {
 
-std::uint32_t u32At(const std::string& bytes, std::size_t offset) {
+std::uint32_t u32At(const std::string& bytes, std::size_t offset)
+{
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 4; ++i)
         value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(offset + i))) << (8 * i);
     return value;
 }
 
-void putU32(std::string& bytes, std::size_t offset, std::uint32_t value) {
+void putU32(std::string& bytes, std::size_t offset, std::uint32_t value)
+{
     for (std::size_t i = 0; i < 4; ++i)
         bytes.at(offset + i) = static_cast<char>(value >> (8 * i));
 }
 
-std::string propertyList(std::size_t size, char fill) {
-    return std::string(size, fill);
-}
+std::string propertyList(std::size_t size, char fill) { return std::string(size, fill); }
 
 // The rules every packed page and its bin table follow, checked on the bytes alone: the first one broken,
 // or "" when all hold.
-std::string brokenRule(const PackedCharacterRuns& packed, std::uint32_t firstPage) {
+std::string brokenRule(const PackedCharacterRuns& packed, std::uint32_t firstPage)
+{
     const std::string& plc = packed.plcBteChpx;
     const std::size_t count = packed.pages.size();
     if (count == 0 || plc.size() != 4 + 8 * count)
@@ -85,7 +87,8 @@ std::string brokenRule(const PackedCharacterRuns& packed, std::uint32_t firstPag
 
 // What reading the packed runs gives back: gaps filled with runs without properties, equal neighbours
 // joined.
-std::vector<CharacterRun> normalized(const std::vector<CharacterRun>& runs) {
+std::vector<CharacterRun> normalized(const std::vector<CharacterRun>& runs)
+{
     std::vector<CharacterRun> result;
     const auto append = [&result](const CharacterRun& run) {
         if (!result.empty() && result.back().grpprl == run.grpprl)
@@ -101,7 +104,8 @@ std::vector<CharacterRun> normalized(const std::vector<CharacterRun>& runs) {
     return result;
 }
 
-std::string streamWithPages(const PackedCharacterRuns& packed, std::uint32_t firstPage) {
+std::string streamWithPages(const PackedCharacterRuns& packed, std::uint32_t firstPage)
+{
     std::string stream(firstPage * 512, 'x');
     for (const std::string& page : packed.pages)
         stream += page;
@@ -114,21 +118,24 @@ struct PackCase {
     std::size_t pages = 0; // 0: not checked
 };
 
-std::vector<CharacterRun> alternating(std::size_t count, const std::optional<std::string>& grpprl) {
+std::vector<CharacterRun> alternating(std::size_t count, const std::optional<std::string>& grpprl)
+{
     std::vector<CharacterRun> runs;
     for (std::uint32_t i = 0; i < count; ++i)
         runs.push_back({1024 + 2 * i, 1026 + 2 * i, i % 2 == 0 ? std::nullopt : grpprl});
     return runs;
 }
 
-std::vector<CharacterRun> distinctLongLists(std::size_t count) {
+std::vector<CharacterRun> distinctLongLists(std::size_t count)
+{
     std::vector<CharacterRun> runs;
     for (std::uint32_t i = 0; i < count; ++i)
         runs.push_back({100 * i, 100 * i + 100, propertyList(255, static_cast<char>('a' + i))});
     return runs;
 }
 
-std::vector<CharacterRun> randomRuns(unsigned seed) {
+std::vector<CharacterRun> randomRuns(unsigned seed)
+{
     std::mt19937 random(seed);
     const std::vector<std::optional<std::string>> lists = {std::nullopt,           "",
                                                            propertyList(1, 'a'),   propertyList(16, 'b'),
@@ -145,16 +152,15 @@ std::vector<CharacterRun> randomRuns(unsigned seed) {
     return runs;
 }
 
-std::vector<PackCase> packCases() {
+std::vector<PackCase> packCases()
+{
     const std::string listA = propertyList(12, 'A');
     std::vector<PackCase> cases = {
         {"OneRunWithoutProperties", {{100, 200, std::nullopt}}, 1},
         {"GapsBecomeRunsWithoutProperties",
          {{10, 20, listA}, {30, 40, "B"}, {40, 50, std::nullopt}, {70, 80, listA}},
          1},
-        {"EqualNeighboursJoin",
-         {{0, 10, listA}, {10, 20, listA}, {20, 30, std::nullopt}, {35, 40, std::nullopt}},
-         1},
+        {"EqualNeighboursJoin", {{0, 10, listA}, {10, 20, listA}, {20, 30, std::nullopt}, {35, 40, std::nullopt}}, 1},
         {"EmptyListIsKeptApartFromNone", alternating(50, ""), 1},
         {"LongListsForcePageBreaks", distinctLongLists(12), 12},
         {"IdenticalListsAreSharedWithinAPage", alternating(60, propertyList(200, 'S')), 1},
@@ -165,7 +171,8 @@ std::vector<PackCase> packCases() {
     return cases;
 }
 
-TEST(PackCharacterRuns, ReadingThePagesGivesTheRunsBack) {
+TEST(PackCharacterRuns, ReadingThePagesGivesTheRunsBack)
+{
     for (const PackCase& row : packCases()) {
         SCOPED_TRACE(row.name);
         const std::uint32_t firstPage = 3;
@@ -174,12 +181,12 @@ TEST(PackCharacterRuns, ReadingThePagesGivesTheRunsBack) {
         if (row.pages != 0) {
             EXPECT_EQ(packed.pages.size(), row.pages);
         }
-        EXPECT_EQ(readCharacterRuns(streamWithPages(packed, firstPage), packed.plcBteChpx),
-                  normalized(row.runs));
+        EXPECT_EQ(readCharacterRuns(streamWithPages(packed, firstPage), packed.plcBteChpx), normalized(row.runs));
     }
 }
 
-TEST(PackCharacterRuns, BinTableSpansTheFirstRunToTheLastAndStoresPageNumbers) {
+TEST(PackCharacterRuns, BinTableSpansTheFirstRunToTheLastAndStoresPageNumbers)
+{
     const PackedCharacterRuns packed = packCharacterRuns(distinctLongLists(3), 0x12345);
     ASSERT_EQ(packed.plcBteChpx.size(), 4u * 4 + 4 * 3);
     EXPECT_EQ(u32At(packed.plcBteChpx, 0), 0u);
@@ -187,7 +194,8 @@ TEST(PackCharacterRuns, BinTableSpansTheFirstRunToTheLastAndStoresPageNumbers) {
     EXPECT_EQ(u32At(packed.plcBteChpx, 24), 0x12347u);
 }
 
-TEST(PackCharacterRuns, UnusableRuns_AreRefused) {
+TEST(PackCharacterRuns, UnusableRuns_AreRefused)
+{
     const std::vector<std::vector<CharacterRun>> unusable = {
         {},
         {{10, 10, std::nullopt}},
@@ -199,7 +207,8 @@ TEST(PackCharacterRuns, UnusableRuns_AreRefused) {
         EXPECT_THROW(packCharacterRuns(runs, 1), EngineError);
 }
 
-TEST(PackCharacterRuns, PagesPastTheLargestPageNumber_AreRefused) {
+TEST(PackCharacterRuns, PagesPastTheLargestPageNumber_AreRefused)
+{
     EXPECT_NO_THROW(packCharacterRuns(distinctLongLists(1), 0x3FFFFF));
     EXPECT_THROW(packCharacterRuns(distinctLongLists(2), 0x3FFFFF), EngineError);
     EXPECT_THROW(packCharacterRuns(distinctLongLists(1), 0x400000), EngineError);
@@ -211,7 +220,8 @@ struct PagedStream {
     std::string plc;
 };
 
-PagedStream threeRunPage() {
+PagedStream threeRunPage()
+{
     const PackedCharacterRuns packed =
         packCharacterRuns({{0x400, 0x410, "AAAA"}, {0x410, 0x420, std::nullopt}, {0x420, 0x430, "BB"}}, 2);
     return {streamWithPages(packed, 2), packed.plcBteChpx};
@@ -225,11 +235,11 @@ struct HostileCase {
     const char* reason;
 };
 
-TEST(ReadCharacterRuns, DamagedPagesAndBinTables_AreRefusedWithTheStructure) {
+TEST(ReadCharacterRuns, DamagedPagesAndBinTables_AreRefusedWithTheStructure)
+{
     const std::vector<HostileCase> cases = {
         {"NoRuns", [](PagedStream& s) { s.stream[kPage + 511] = 0; }, "page 2 gives its number of runs as 0"},
-        {"TooManyRuns", [](PagedStream& s) { s.stream[kPage + 511] = 102; },
-         "page 2 gives its number of runs as 102"},
+        {"TooManyRuns", [](PagedStream& s) { s.stream[kPage + 511] = 102; }, "page 2 gives its number of runs as 102"},
         {"PropertiesInsideArrays", [](PagedStream& s) { s.stream[kPage + 16] = 9; },
          "page 2 points at properties inside"},
         {"PropertiesPastTheEnd",
@@ -238,13 +248,11 @@ TEST(ReadCharacterRuns, DamagedPagesAndBinTables_AreRefusedWithTheStructure) {
              s.stream[kPage + 510] = 1;
          },
          "page 2 holds properties that run past its end"},
-        {"RunOffsetsDescending", [](PagedStream& s) { putU32(s.stream, kPage + 4, 0x425); },
-         "page 2 has text offsets"},
+        {"RunOffsetsDescending", [](PagedStream& s) { putU32(s.stream, kPage + 4, 0x425); }, "page 2 has text offsets"},
         {"BinTableNotAscending", [](PagedStream& s) { putU32(s.plc, 4, 0x400); }, "bin table's text offsets"},
         {"PageOutsideTheStream", [](PagedStream& s) { putU32(s.plc, 8, 3); }, "page 3 lies outside"},
         {"StreamEndsInsideThePage", [](PagedStream& s) { s.stream.pop_back(); }, "page 2 lies outside"},
-        {"BinTableWithPartEntry", [](PagedStream& s) { s.plc.push_back('\0'); },
-         "no whole number of entries"},
+        {"BinTableWithPartEntry", [](PagedStream& s) { s.plc.push_back('\0'); }, "no whole number of entries"},
         {"BinTableWithoutEntries", [](PagedStream& s) { s.plc.resize(4); }, "no whole number of entries"},
     };
     for (const HostileCase& row : cases) {
@@ -260,7 +268,8 @@ TEST(ReadCharacterRuns, DamagedPagesAndBinTables_AreRefusedWithTheStructure) {
     }
 }
 
-TEST(ReadCharacterRuns, RunsAreClippedToTheBinTableAndHighPageBitsIgnored) {
+TEST(ReadCharacterRuns, RunsAreClippedToTheBinTableAndHighPageBitsIgnored)
+{
     PagedStream paged = threeRunPage();
     putU32(paged.plc, 0, 0x404);
     putU32(paged.plc, 4, 0x41C);
@@ -269,7 +278,8 @@ TEST(ReadCharacterRuns, RunsAreClippedToTheBinTableAndHighPageBitsIgnored) {
     EXPECT_EQ(readCharacterRuns(paged.stream, paged.plc), expected);
 }
 
-TEST(ReadCharacterRuns, PageOf101Runs_IsRead) {
+TEST(ReadCharacterRuns, PageOf101Runs_IsRead)
+{
     std::string page(512, '\0');
     for (std::uint32_t i = 0; i <= 101; ++i)
         putU32(page, 4 * i, 10 * i);

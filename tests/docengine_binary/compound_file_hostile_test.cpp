@@ -20,7 +20,8 @@ struct HostileCase {
     std::uint32_t fatSectors = 1;
 };
 
-BuiltCompoundFile wordLikeFile(std::uint32_t fatSectors) {
+BuiltCompoundFile wordLikeFile(std::uint32_t fatSectors)
+{
     return CompoundFileBuilder(3)
         .stream("WordDocument", std::string(5000, 'w'))
         .stream("1Table", std::string(3000, 't'))
@@ -31,7 +32,8 @@ BuiltCompoundFile wordLikeFile(std::uint32_t fatSectors) {
 }
 
 // Opens the file and reads every stream, as a reader of the whole container does.
-std::string reasonFor(const std::string& bytes) {
+std::string reasonFor(const std::string& bytes)
+{
     try {
         const CompoundFile file = CompoundFile::parse(bytes);
         for (const std::string& path : file.streamPaths())
@@ -42,15 +44,18 @@ std::string reasonFor(const std::string& bytes) {
     }
 }
 
-std::uint32_t unitOf(const BuiltCompoundFile& file, const std::string& path, std::size_t index) {
+std::uint32_t unitOf(const BuiltCompoundFile& file, const std::string& path, std::size_t index)
+{
     return file.streams.at(path).units.at(index);
 }
 
-void setFatLink(BuiltCompoundFile& file, const std::string& path, std::size_t index, std::uint32_t next) {
+void setFatLink(BuiltCompoundFile& file, const std::string& path, std::size_t index, std::uint32_t next)
+{
     file.set32(file.fatEntryOffset(unitOf(file, path, index)), next);
 }
 
-void setMiniFatLink(BuiltCompoundFile& file, const std::string& path, std::size_t index, std::uint32_t next) {
+void setMiniFatLink(BuiltCompoundFile& file, const std::string& path, std::size_t index, std::uint32_t next)
+{
     file.set32(file.miniFatEntryOffset(unitOf(file, path, index)), next);
 }
 
@@ -60,14 +65,12 @@ const std::vector<HostileCase> kHostileCases = {
     {"UnknownVersion", [](BuiltCompoundFile& f) { f.bytes[0x1A] = 5; }, "version (5) is neither 3 nor 4"},
     {"SectorSizeOfOtherVersion", [](BuiltCompoundFile& f) { f.bytes[0x1E] = 12; },
      "sector size does not match its version"},
-    {"OtherMiniCutoff", [](BuiltCompoundFile& f) { f.set32(0x38, 2048); },
-     "mini stream cutoff is not 4096 bytes"},
+    {"OtherMiniCutoff", [](BuiltCompoundFile& f) { f.set32(0x38, 2048); }, "mini stream cutoff is not 4096 bytes"},
     {"HugeFatSectorCount", [](BuiltCompoundFile& f) { f.set32(0x2C, 0x7FFFFFFF); },
      "FAT sector count is larger than the file"},
     {"FatSectorPastEnd", [](BuiltCompoundFile& f) { f.set32(0x4C, 0x00100000); },
      "FAT sector list points outside the file"},
-    {"FatChainLoop",
-     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 3, unitOf(f, "WordDocument", 1)); },
+    {"FatChainLoop", [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 3, unitOf(f, "WordDocument", 1)); },
      "sector chain of stream \"WordDocument\" loops"},
     {"SectorPastEndOfFile", [](BuiltCompoundFile& f) { setFatLink(f, "Storage/Inner", 0, 70000); },
      "sector chain of stream \"Storage/Inner\" points outside the file"},
@@ -75,21 +78,18 @@ const std::vector<HostileCase> kHostileCases = {
      "sector chain of stream \"WordDocument\" is broken"},
     {"ChainShorterThanSize", [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 2, 0xFFFFFFFE); },
      "sector chain of stream \"WordDocument\" ends before the end of its data"},
-    {"SizeLargerThanFile",
-     [](BuiltCompoundFile& f) { f.set32(f.entryOffset("WordDocument") + 0x78, 0x7FFFFFF0); },
+    {"SizeLargerThanFile", [](BuiltCompoundFile& f) { f.set32(f.entryOffset("WordDocument") + 0x78, 0x7FFFFFF0); },
      "stream \"WordDocument\" is larger than the file"},
     {"DirectoryChainLoop",
      [](BuiltCompoundFile& f) { f.set32(f.fatEntryOffset(f.directorySectors[0]), f.directorySectors[0]); },
      "sector chain of the directory loops"},
     {"DirectoryStartBroken", [](BuiltCompoundFile& f) { f.set32(0x30, 0xFFFFFFFD); },
      "sector chain of the directory is broken"},
-    {"NoRootEntry", [](BuiltCompoundFile& f) { f.bytes[f.entryOffset("") + 0x42] = 1; },
-     "directory has no root entry"},
+    {"NoRootEntry", [](BuiltCompoundFile& f) { f.bytes[f.entryOffset("") + 0x42] = 1; }, "directory has no root entry"},
     {"DirectoryTreeCycle",
      [](BuiltCompoundFile& f) { f.set32(f.entryOffset("Storage/Inner") + 0x44, f.entries.at("Storage")); },
      "directory tree reaches entry 4 twice"},
-    {"DirectoryTreeSelfLoop",
-     [](BuiltCompoundFile& f) { f.set32(f.entryOffset("Data") + 0x48, f.entries.at("Data")); },
+    {"DirectoryTreeSelfLoop", [](BuiltCompoundFile& f) { f.set32(f.entryOffset("Data") + 0x48, f.entries.at("Data")); },
      "directory tree reaches entry 3 twice"},
     {"DirectoryTreeOutside", [](BuiltCompoundFile& f) { f.set32(f.entryOffset("") + 0x4C, 9999); },
      "directory tree points outside the directory"},
@@ -103,18 +103,18 @@ const std::vector<HostileCase> kHostileCases = {
      "sector chain of the mini FAT points outside the file"},
     {"HugeMiniStreamSize", [](BuiltCompoundFile& f) { f.set32(f.entryOffset("") + 0x78, 0xFFFFFFFF); },
      "mini stream is larger than its sector chain"},
-    {"DifatLoop",
-     [](BuiltCompoundFile& f) { f.set32(f.sectorOffset(f.difatSectors[0]) + 508, f.difatSectors[0]); },
+    {"DifatLoop", [](BuiltCompoundFile& f) { f.set32(f.sectorOffset(f.difatSectors[0]) + 508, f.difatSectors[0]); },
      "DIFAT loops", 240},
-    {"DifatPointsOutside", [](BuiltCompoundFile& f) { f.set32(0x44, 0x00FFFFFF); },
-     "DIFAT points outside the file", 110},
+    {"DifatPointsOutside", [](BuiltCompoundFile& f) { f.set32(0x44, 0x00FFFFFF); }, "DIFAT points outside the file",
+     110},
     {"DifatEndsEarly", [](BuiltCompoundFile& f) { f.set32(0x44, 0xFFFFFFFE); },
      "DIFAT ends before it lists every FAT sector", 110},
 };
 
 class CompoundFileHostile : public ::testing::TestWithParam<HostileCase> {};
 
-TEST_P(CompoundFileHostile, RefusesWithTheDamagedStructure) {
+TEST_P(CompoundFileHostile, RefusesWithTheDamagedStructure)
+{
     BuiltCompoundFile file = wordLikeFile(GetParam().fatSectors);
     ASSERT_EQ(reasonFor(file.bytes), "(read)");
     GetParam().damage(file);
@@ -135,26 +135,24 @@ struct HostileUpdateCase {
 
 const std::vector<HostileUpdateCase> kHostileUpdateCases = {
     {"ChainRunsIntoAnotherStream",
-     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, unitOf(f, "Storage/Inner", 2)); },
-     "WordDocument", 9000, "sector chain of stream \"WordDocument\" overlaps another part of the file"},
-    {"ChainRunsIntoTheDirectory",
-     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, f.directorySectors[0]); }, "WordDocument",
+     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, unitOf(f, "Storage/Inner", 2)); }, "WordDocument",
      9000, "sector chain of stream \"WordDocument\" overlaps another part of the file"},
+    {"ChainRunsIntoTheDirectory", [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, f.directorySectors[0]); },
+     "WordDocument", 9000, "sector chain of stream \"WordDocument\" overlaps another part of the file"},
     {"MiniChainRunsIntoAnotherStream",
      [](BuiltCompoundFile& f) { setMiniFatLink(f, "Data", 1, unitOf(f, "1Table", 5)); }, "Data", 200,
      "mini sector chain of stream \"Data\" overlaps another part of the file"},
-    {"GrownStreamLoops",
-     [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, unitOf(f, "WordDocument", 0)); },
+    {"GrownStreamLoops", [](BuiltCompoundFile& f) { setFatLink(f, "WordDocument", 9, unitOf(f, "WordDocument", 0)); },
      "WordDocument", 9000, "sector chain of stream \"WordDocument\" loops"},
-    {"MovedStreamsMiniChainLoops",
-     [](BuiltCompoundFile& f) { setMiniFatLink(f, "Data", 1, unitOf(f, "Data", 0)); }, "Data", 5000,
-     "mini sector chain of stream \"Data\" loops"},
+    {"MovedStreamsMiniChainLoops", [](BuiltCompoundFile& f) { setMiniFatLink(f, "Data", 1, unitOf(f, "Data", 0)); },
+     "Data", 5000, "mini sector chain of stream \"Data\" loops"},
 };
 
 class CompoundFileHostileUpdate : public ::testing::TestWithParam<HostileUpdateCase> {};
 
 // A chain that is damaged past the stream's end, or that shares sectors, reads well but must not be written.
-TEST_P(CompoundFileHostileUpdate, RefusesToWriteThroughDamage) {
+TEST_P(CompoundFileHostileUpdate, RefusesToWriteThroughDamage)
+{
     const HostileUpdateCase& row = GetParam();
     BuiltCompoundFile file = wordLikeFile(1);
     row.damage(file);
@@ -169,9 +167,7 @@ TEST_P(CompoundFileHostileUpdate, RefusesToWriteThroughDamage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CompoundFileHostileUpdate, ::testing::ValuesIn(kHostileUpdateCases),
-                         [](const ::testing::TestParamInfo<HostileUpdateCase>& info) {
-                             return info.param.name;
-                         });
+                         [](const ::testing::TestParamInfo<HostileUpdateCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace glyphmere::docengine

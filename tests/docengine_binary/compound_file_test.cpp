@@ -15,7 +15,8 @@ namespace {
 using namespace binary_testing;
 
 // Bytes that differ by stream and by position, so a misplaced sector shows.
-std::string patterned(std::size_t size, int seed) {
+std::string patterned(std::size_t size, int seed)
+{
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 31 + i / 251 + seed * 7 + 1) & 0xFF);
@@ -24,7 +25,8 @@ std::string patterned(std::size_t size, int seed) {
 
 using Streams = std::map<std::string, std::string>;
 
-Streams readAll(const CompoundFile& file) {
+Streams readAll(const CompoundFile& file)
+{
     Streams streams;
     for (const std::string& path : file.streamPaths())
         streams[path] = file.readStream(path).value();
@@ -32,7 +34,8 @@ Streams readAll(const CompoundFile& file) {
 }
 
 CompoundFileBuilder builderWith(int version, const std::vector<std::pair<std::string, std::size_t>>& sizes,
-                                Streams& contents) {
+                                Streams& contents)
+{
     CompoundFileBuilder builder(version);
     for (const auto& [path, size] : sizes) {
         contents[path] = patterned(size, static_cast<int>(contents.size()));
@@ -43,7 +46,8 @@ CompoundFileBuilder builderWith(int version, const std::vector<std::pair<std::st
 
 class CompoundFileReading : public ::testing::TestWithParam<int> {};
 
-TEST_P(CompoundFileReading, EveryStreamReadsExactlyItsBytes) {
+TEST_P(CompoundFileReading, EveryStreamReadsExactlyItsBytes)
+{
     Streams contents;
     const BuiltCompoundFile built = builderWith(GetParam(),
                                                 {{"WordDocument", 70000},
@@ -73,7 +77,8 @@ TEST_P(CompoundFileReading, EveryStreamReadsExactlyItsBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, CompoundFileReading, ::testing::Values(3, 4));
 
-TEST(CompoundFile, ShortLastSectorReadsAsZeroPadded) {
+TEST(CompoundFile, ShortLastSectorReadsAsZeroPadded)
+{
     Streams contents;
     BuiltCompoundFile built = builderWith(3, {{"WordDocument", 5000}, {"Zlast", 5000}}, contents).build();
     built.bytes.resize(built.bytes.size() - 100);
@@ -85,13 +90,15 @@ TEST(CompoundFile, ShortLastSectorReadsAsZeroPadded) {
 struct Changeable {
     std::vector<bool> bytes;
     explicit Changeable(std::size_t size) : bytes(size) {}
-    void allow(std::uint64_t at, std::uint64_t count) {
+    void allow(std::uint64_t at, std::uint64_t count)
+    {
         for (std::uint64_t i = at; i < at + count && i < bytes.size(); ++i)
             bytes[i] = true;
     }
 };
 
-Changeable changeableBytes(const BuiltCompoundFile& built, const Streams& grown) {
+Changeable changeableBytes(const BuiltCompoundFile& built, const Streams& grown)
+{
     Changeable changeable(built.bytes.size());
     changeable.allow(0x2C, 4);                                 // FAT sector count
     changeable.allow(0x3C, 16);                                // mini FAT and DIFAT starts and counts
@@ -118,8 +125,8 @@ Changeable changeableBytes(const BuiltCompoundFile& built, const Streams& grown)
     return changeable;
 }
 
-void expectOnlyChangeableBytesDiffer(const BuiltCompoundFile& built, const std::string& saved,
-                                     const Streams& grown) {
+void expectOnlyChangeableBytesDiffer(const BuiltCompoundFile& built, const std::string& saved, const Streams& grown)
+{
     const Changeable changeable = changeableBytes(built, grown);
     ASSERT_GE(saved.size(), built.bytes.size());
     std::size_t differing = 0;
@@ -140,15 +147,16 @@ struct GrowthCase {
     const char* tablesAfter = nullptr; // the header's FAT and DIFAT counts after the update
 };
 
-std::string tableCountsOf(const std::string& bytes) {
-    return std::to_string(static_cast<unsigned char>(bytes[0x2C]) | static_cast<unsigned char>(bytes[0x2D])
-                                                                        << 8) +
+std::string tableCountsOf(const std::string& bytes)
+{
+    return std::to_string(static_cast<unsigned char>(bytes[0x2C]) | static_cast<unsigned char>(bytes[0x2D]) << 8) +
            " FAT, " + std::to_string(static_cast<unsigned char>(bytes[0x48])) + " DIFAT";
 }
 
 class CompoundFileGrowth : public ::testing::TestWithParam<GrowthCase> {};
 
-TEST_P(CompoundFileGrowth, GrowsInPlaceAndReadsBackEverywhere) {
+TEST_P(CompoundFileGrowth, GrowsInPlaceAndReadsBackEverywhere)
+{
     const GrowthCase& row = GetParam();
     Streams contents;
     CompoundFileBuilder builder = builderWith(row.version, row.streams, contents);
@@ -178,54 +186,53 @@ const auto kUsedFatTail = [](CompoundFileBuilder& builder) { builder.fatTailUsed
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CompoundFileGrowth,
-    ::testing::Values(
-        GrowthCase{"MiniStreamStaysMiniV3", 3, kWordFile, {{"1Table", 4095}, {"Data", 51}}},
-        GrowthCase{"MiniStreamStaysMiniV4", 4, kWordFile, {{"1Table", 3500}}},
-        GrowthCase{"MiniStreamMovesOutV3", 3, kWordFile, {{"1Table", 4096}}},
-        GrowthCase{"MiniStreamMovesOutV4", 4, kWordFile, {{"1Table", 9000}}},
-        GrowthCase{"WithinLastSector", 3, kWordFile, {{"WordDocument", 5100}}},
-        GrowthCase{"AppendsSectorsV3", 3, kWordFile, {{"WordDocument", 40000}}},
-        GrowthCase{"AppendsSectorsV4", 4, kWordFile, {{"WordDocument", 40000}}},
-        GrowthCase{"EmptyStreams", 3, kWordFile, {{"Empty", 10}}},
-        GrowthCase{"EmptyStreamToRegular", 3, kWordFile, {{"Empty", 5000}}},
-        GrowthCase{"FirstMiniStream", 3, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 700}}},
-        GrowthCase{"FirstMiniStreamV4", 4, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 4095}}},
-        GrowthCase{
-            "SeveralAtOnce",
-            3,
-            kWordFile,
-            {{"WordDocument", 20000}, {"1Table", 5000}, {"Data", 60}, {"ObjectPool/_1/CONTENTS", 4600}}},
-        GrowthCase{"NewFatSectorV3", 3, kWordFile, {{"WordDocument", 9000}}, kUsedFatTail},
-        GrowthCase{"NewFatSectorV4", 4, kWordFile, {{"WordDocument", 9000}}, kUsedFatTail},
-        GrowthCase{"NewFatSectorForMiniStream", 3, kWordFile, {{"1Table", 4000}}, kUsedFatTail},
-        GrowthCase{"NewDifatSector",
-                   3,
-                   kWordFile,
-                   {{"WordDocument", 6000}},
-                   [](CompoundFileBuilder& builder) { builder.fatSectors(109).fatTailUsed(); },
-                   0,
-                   "110 FAT, 1 DIFAT"},
-        GrowthCase{"ExistingDifatSector",
-                   3,
-                   kWordFile,
-                   {{"WordDocument", 6000}},
-                   [](CompoundFileBuilder& builder) { builder.fatSectors(120).fatTailUsed(); },
-                   0,
-                   "121 FAT, 1 DIFAT"},
-        GrowthCase{"ShortLastSector",
-                   3,
-                   {{"WordDocument", 5000}, {"Zlast", 5000}},
-                   {{"WordDocument", 9000}},
-                   [](CompoundFileBuilder&) {},
-                   100}),
+    ::testing::Values(GrowthCase{"MiniStreamStaysMiniV3", 3, kWordFile, {{"1Table", 4095}, {"Data", 51}}},
+                      GrowthCase{"MiniStreamStaysMiniV4", 4, kWordFile, {{"1Table", 3500}}},
+                      GrowthCase{"MiniStreamMovesOutV3", 3, kWordFile, {{"1Table", 4096}}},
+                      GrowthCase{"MiniStreamMovesOutV4", 4, kWordFile, {{"1Table", 9000}}},
+                      GrowthCase{"WithinLastSector", 3, kWordFile, {{"WordDocument", 5100}}},
+                      GrowthCase{"AppendsSectorsV3", 3, kWordFile, {{"WordDocument", 40000}}},
+                      GrowthCase{"AppendsSectorsV4", 4, kWordFile, {{"WordDocument", 40000}}},
+                      GrowthCase{"EmptyStreams", 3, kWordFile, {{"Empty", 10}}},
+                      GrowthCase{"EmptyStreamToRegular", 3, kWordFile, {{"Empty", 5000}}},
+                      GrowthCase{"FirstMiniStream", 3, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 700}}},
+                      GrowthCase{"FirstMiniStreamV4", 4, {{"WordDocument", 5000}, {"Empty", 0}}, {{"Empty", 4095}}},
+                      GrowthCase{
+                          "SeveralAtOnce",
+                          3,
+                          kWordFile,
+                          {{"WordDocument", 20000}, {"1Table", 5000}, {"Data", 60}, {"ObjectPool/_1/CONTENTS", 4600}}},
+                      GrowthCase{"NewFatSectorV3", 3, kWordFile, {{"WordDocument", 9000}}, kUsedFatTail},
+                      GrowthCase{"NewFatSectorV4", 4, kWordFile, {{"WordDocument", 9000}}, kUsedFatTail},
+                      GrowthCase{"NewFatSectorForMiniStream", 3, kWordFile, {{"1Table", 4000}}, kUsedFatTail},
+                      GrowthCase{"NewDifatSector",
+                                 3,
+                                 kWordFile,
+                                 {{"WordDocument", 6000}},
+                                 [](CompoundFileBuilder& builder) { builder.fatSectors(109).fatTailUsed(); },
+                                 0,
+                                 "110 FAT, 1 DIFAT"},
+                      GrowthCase{"ExistingDifatSector",
+                                 3,
+                                 kWordFile,
+                                 {{"WordDocument", 6000}},
+                                 [](CompoundFileBuilder& builder) { builder.fatSectors(120).fatTailUsed(); },
+                                 0,
+                                 "121 FAT, 1 DIFAT"},
+                      GrowthCase{"ShortLastSector",
+                                 3,
+                                 {{"WordDocument", 5000}, {"Zlast", 5000}},
+                                 {{"WordDocument", 9000}},
+                                 [](CompoundFileBuilder&) {},
+                                 100}),
     [](const ::testing::TestParamInfo<GrowthCase>& info) { return info.param.name; });
 
-TEST(CompoundFile, NewSectorsAreZeroAfterTheirBytes) {
+TEST(CompoundFile, NewSectorsAreZeroAfterTheirBytes)
+{
     Streams contents;
     const BuiltCompoundFile built = builderWith(3, {{"WordDocument", 5000}}, contents).build();
 
-    const std::string saved =
-        CompoundFile::parse(built.bytes).withStreams({{"WordDocument", patterned(6000, 1)}});
+    const std::string saved = CompoundFile::parse(built.bytes).withStreams({{"WordDocument", patterned(6000, 1)}});
 
     // 6000 bytes take 12 sectors, the last holding 368 of them; it is the file's last sector.
     ASSERT_EQ(saved.size(), built.bytes.size() + 2 * 512);
@@ -233,7 +240,8 @@ TEST(CompoundFile, NewSectorsAreZeroAfterTheirBytes) {
     EXPECT_EQ(saved.substr(saved.size() - 144), std::string(144, '\0'));
 }
 
-TEST(CompoundFile, UnreadDamagedStreamDoesNotStopAnUpdate) {
+TEST(CompoundFile, UnreadDamagedStreamDoesNotStopAnUpdate)
+{
     Streams contents;
     BuiltCompoundFile built = builderWith(3, {{"WordDocument", 5000}, {"Data", 5000}}, contents).build();
     built.set32(built.fatEntryOffset(built.streams.at("Data").units[1]), built.streams.at("Data").units[0]);
@@ -245,7 +253,8 @@ TEST(CompoundFile, UnreadDamagedStreamDoesNotStopAnUpdate) {
     EXPECT_THROW(file.readStream("Data"), EngineError);
 }
 
-TEST(CompoundFile, FatSectorMarkedEndOfChainStillReadsAndGrows) {
+TEST(CompoundFile, FatSectorMarkedEndOfChainStillReadsAndGrows)
+{
     Streams contents;
     BuiltCompoundFile built = builderWith(3, {{"WordDocument", 5000}, {"1Table", 300}}, contents).build();
     built.set32(built.fatEntryOffset(built.fatSectors[0]), 0xFFFFFFFE);
@@ -259,7 +268,8 @@ TEST(CompoundFile, FatSectorMarkedEndOfChainStillReadsAndGrows) {
               saved.substr(built.fatEntryOffset(built.fatSectors[0]), 4));
 }
 
-TEST(CompoundFile, RefusesWhatAnInPlaceUpdateCannotDo) {
+TEST(CompoundFile, RefusesWhatAnInPlaceUpdateCannotDo)
+{
     Streams contents;
     const CompoundFile file = CompoundFile::parse(builderWith(3, kWordFile, contents).build().bytes);
     const auto reasonFor = [&](const Streams& grown) {
@@ -271,13 +281,13 @@ TEST(CompoundFile, RefusesWhatAnInPlaceUpdateCannotDo) {
         }
     };
 
-    EXPECT_EQ(
-        reasonFor({{"WordDocument", "short"}}),
-        "the compound file's stream \"WordDocument\" would shrink, which an in-place update does not do");
+    EXPECT_EQ(reasonFor({{"WordDocument", "short"}}),
+              "the compound file's stream \"WordDocument\" would shrink, which an in-place update does not do");
     EXPECT_EQ(reasonFor({{"ObjectPool", "x"}}), "the compound file has no stream \"ObjectPool\"");
 }
 
-TEST(CompoundFile, RefusesToGrowAVersion3FilePast2GB) {
+TEST(CompoundFile, RefusesToGrowAVersion3FilePast2GB)
+{
     // FAT entries marked used up to 2 GB leave no sector number below the limit to append at.
     Streams contents;
     const BuiltCompoundFile built =

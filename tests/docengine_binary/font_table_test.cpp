@@ -10,7 +10,8 @@ namespace {
 
 using ::testing::HasSubstr;
 
-void appendUtf16(std::string& bytes, std::u16string_view text) {
+void appendUtf16(std::string& bytes, std::u16string_view text)
+{
     for (char16_t unit : text) {
         bytes.push_back(static_cast<char>(unit & 0xFF));
         bytes.push_back(static_cast<char>(unit >> 8));
@@ -20,7 +21,8 @@ void appendUtf16(std::string& bytes, std::u16string_view text) {
 
 // A font table entry as Word writes it: the size byte, the fixed fields (here a recognisable pattern) and
 // the name, optionally followed by an alternative name.
-std::string ffnEntry(std::u16string_view name, std::u16string_view alternative = {}) {
+std::string ffnEntry(std::u16string_view name, std::u16string_view alternative = {})
+{
     std::string ffn(39, '\0');
     for (std::size_t i = 0; i < ffn.size(); ++i)
         ffn[i] = static_cast<char>(0x30 + i);
@@ -31,16 +33,18 @@ std::string ffnEntry(std::u16string_view name, std::u16string_view alternative =
     return static_cast<char>(ffn.size()) + ffn;
 }
 
-std::string sttbf(std::uint16_t count, const std::string& entries, std::uint16_t extra = 0) {
-    return std::string{static_cast<char>(count & 0xFF), static_cast<char>(count >> 8),
-                       static_cast<char>(extra & 0xFF), static_cast<char>(extra >> 8)} +
+std::string sttbf(std::uint16_t count, const std::string& entries, std::uint16_t extra = 0)
+{
+    return std::string{static_cast<char>(count & 0xFF), static_cast<char>(count >> 8), static_cast<char>(extra & 0xFF),
+                       static_cast<char>(extra >> 8)} +
            entries;
 }
 
 const std::string kThreeFonts =
     sttbf(3, ffnEntry(u"Times New Roman") + ffnEntry(u"Symbol") + ffnEntry(u"\u00C9cole Sans", u"Ecole"));
 
-TEST(FontTable, ReadsNamesAndWritesTheSameBytesBack) {
+TEST(FontTable, ReadsNamesAndWritesTheSameBytesBack)
+{
     const FontTable table = FontTable::parse(kThreeFonts);
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table.name(0), "Times New Roman");
@@ -48,7 +52,8 @@ TEST(FontTable, ReadsNamesAndWritesTheSameBytesBack) {
     EXPECT_EQ(table.serialize(), kThreeFonts);
 }
 
-TEST(FontTable, FindsNamesWithoutRegardToCase) {
+TEST(FontTable, FindsNamesWithoutRegardToCase)
+{
     const FontTable table = FontTable::parse(kThreeFonts);
     EXPECT_EQ(table.find("times new roman"), 0u);
     EXPECT_EQ(table.find("SYMBOL"), 1u);
@@ -57,7 +62,8 @@ TEST(FontTable, FindsNamesWithoutRegardToCase) {
     EXPECT_EQ(table.find("Times New"), std::nullopt);
 }
 
-FontDescription sampleFont(std::string name) {
+FontDescription sampleFont(std::string name)
+{
     FontDescription font;
     font.ffid = 0x26;
     font.weight = 0x02BC;
@@ -68,7 +74,8 @@ FontDescription sampleFont(std::string name) {
     return font;
 }
 
-TEST(FontTable, AppendedEntryFollowsTheOldOnesUnchanged) {
+TEST(FontTable, AppendedEntryFollowsTheOldOnesUnchanged)
+{
     FontTable table = FontTable::parse(kThreeFonts);
     EXPECT_EQ(table.append(sampleFont("Liberation Sans")), 3u);
     const std::string bytes = table.serialize();
@@ -88,7 +95,8 @@ TEST(FontTable, AppendedEntryFollowsTheOldOnesUnchanged) {
     EXPECT_EQ(reread.find("liberation sans"), 3u);
 }
 
-TEST(FontTable, NamesUpToTheEntryLimitFit) {
+TEST(FontTable, NamesUpToTheEntryLimitFit)
+{
     FontTable table = FontTable::parse(sttbf(0, ""));
     const std::string wordLimit = "Abcdefghij Klmnopqrst Uvwxyz 01"; // 31 characters, Word's limit
     EXPECT_EQ(table.append(sampleFont(wordLimit)), 0u);
@@ -104,7 +112,8 @@ TEST(FontTable, NamesUpToTheEntryLimitFit) {
     EXPECT_EQ(reread.name(2), "\u00C9\U0001F600");
 }
 
-TEST(FontTable, FullTable_RefusesAnotherFont) {
+TEST(FontTable, FullTable_RefusesAnotherFont)
+{
     const std::string entry = ffnEntry(u"F");
     std::string entries;
     for (int i = 0; i < 0x7FF0; ++i)
@@ -118,7 +127,8 @@ TEST(FontTable, FullTable_RefusesAnotherFont) {
     }
 }
 
-TEST(FontTable, DamagedTables_AreRefusedWithTheReason) {
+TEST(FontTable, DamagedTables_AreRefusedWithTheReason)
+{
     const std::string times = ffnEntry(u"Times New Roman");
     std::string unterminated = times;
     unterminated.resize(unterminated.size() - 2);
@@ -146,12 +156,12 @@ TEST(FontTable, DamagedTables_AreRefusedWithTheReason) {
     }
 }
 
-TEST(Utf16Text, ConvertsBothWaysAndRefusesInvalidUtf8) {
+TEST(Utf16Text, ConvertsBothWaysAndRefusesInvalidUtf8)
+{
     EXPECT_EQ(utf16FromUtf8("A\u00E9\u4E2D\U0001F600"), std::u16string(u"A\u00E9\u4E2D\U0001F600"));
     EXPECT_EQ(utf8FromUtf16(u"A\u00E9\u4E2D\U0001F600"), "A\u00E9\u4E2D\U0001F600");
     EXPECT_EQ(utf8FromUtf16(std::u16string{u'a', char16_t(0xD800), u'b'}), "a\uFFFDb");
-    for (std::string_view invalid :
-         {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC3"})
+    for (std::string_view invalid : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC3"})
         EXPECT_EQ(utf16FromUtf8(invalid), std::nullopt) << ::testing::PrintToString(invalid);
 }
 

@@ -16,7 +16,8 @@ struct InstalledCase {
     std::uint8_t kind;
 };
 
-TEST(InstalledFonts, InstalledFamiliesAreDescribedFromTheirFontFiles) {
+TEST(InstalledFonts, InstalledFamiliesAreDescribedFromTheirFontFiles)
+{
     const InstalledCase cases[] = {
         {"DejaVu Sans Mono", "DejaVu Sans Mono", kFixed, kModern},
         {"dejavu serif", "DejaVu Serif", kVariable, kRoman},
@@ -36,7 +37,8 @@ TEST(InstalledFonts, InstalledFamiliesAreDescribedFromTheirFontFiles) {
     }
 }
 
-TEST(InstalledFonts, FamiliesOnlySubstitutedByFontconfigAreNotInstalled) {
+TEST(InstalledFonts, FamiliesOnlySubstitutedByFontconfigAreNotInstalled)
+{
     for (const char* family : {"No Such Family 7f3a", "Liberation Sans Bold"})
         EXPECT_EQ(installedFonts().describe(family), plainFontDescription(family)) << family;
     const FontDescription plain = plainFontDescription("X");
@@ -44,7 +46,8 @@ TEST(InstalledFonts, FamiliesOnlySubstitutedByFontconfigAreNotInstalled) {
     EXPECT_EQ(plain.weight, 400);
 }
 
-SfntFace latinFace() {
+SfntFace latinFace()
+{
     SfntFace face;
     face.panose = {2, 2, 6, 3, 5, 4, 5, 2, 3, 4};
     face.unicodeRanges = {1, 2, 3, 4};
@@ -53,7 +56,8 @@ SfntFace latinFace() {
     return face;
 }
 
-TEST(DescribedFace, FieldsFollowTheFontTables) {
+TEST(DescribedFace, FieldsFollowTheFontTables)
+{
     const auto kindOf = [](auto change) {
         SfntFace face = latinFace();
         change(face);
@@ -85,14 +89,16 @@ TEST(DescribedFace, FieldsFollowTheFontTables) {
     EXPECT_EQ(font.panose, symbol.panose);
 }
 
-std::string bigEndian(std::uint64_t value, int size) {
+std::string bigEndian(std::uint64_t value, int size)
+{
     std::string bytes;
     for (int i = size - 1; i >= 0; --i)
         bytes.push_back(static_cast<char>(value >> (8 * i)));
     return bytes;
 }
 
-std::string os2Table(std::uint16_t version, std::uint16_t weight, std::size_t size = 96) {
+std::string os2Table(std::uint16_t version, std::uint16_t weight, std::size_t size = 96)
+{
     std::string os2 = bigEndian(version, 2) + bigEndian(500, 2) + bigEndian(weight, 2);
     os2.resize(30, '\0');
     os2 += bigEndian(0x0805, 2) + std::string{2, 11, 6, 4, 2, 2, 2, 2, 2, 4};
@@ -103,7 +109,8 @@ std::string os2Table(std::uint16_t version, std::uint16_t weight, std::size_t si
     return os2;
 }
 
-std::string postTable(bool fixedPitch) {
+std::string postTable(bool fixedPitch)
+{
     return std::string(12, '\0') + bigEndian(fixedPitch, 4) + std::string(16, '\0');
 }
 
@@ -113,7 +120,8 @@ struct Table {
 };
 
 // An sfnt face whose table offsets count from base, the face's place in the file.
-std::string sfnt(const std::vector<Table>& tables, std::uint64_t base = 0, const char* version = "\0\1\0\0") {
+std::string sfnt(const std::vector<Table>& tables, std::uint64_t base = 0, const char* version = "\0\1\0\0")
+{
     std::string face = std::string(version, 4) + bigEndian(tables.size(), 2) + std::string(6, '\0');
     std::uint64_t offset = base + 12 + 16 * tables.size();
     std::string data;
@@ -125,12 +133,11 @@ std::string sfnt(const std::vector<Table>& tables, std::uint64_t base = 0, const
     return face + data;
 }
 
-const std::vector<Table> kSansTables = {
-    {"glyf", "xxxx"}, {"OS/2", os2Table(4, 700)}, {"post", postTable(false)}};
+const std::vector<Table> kSansTables = {{"glyf", "xxxx"}, {"OS/2", os2Table(4, 700)}, {"post", postTable(false)}};
 
-std::optional<SfntFace> faceOf(const std::string& file, std::uint32_t index = 0) {
-    const FontFileReader read = [&file](std::uint64_t offset,
-                                        std::size_t length) -> std::optional<std::string> {
+std::optional<SfntFace> faceOf(const std::string& file, std::uint32_t index = 0)
+{
+    const FontFileReader read = [&file](std::uint64_t offset, std::size_t length) -> std::optional<std::string> {
         if (offset > file.size() || length > file.size() - offset)
             return std::nullopt;
         return file.substr(offset, length);
@@ -138,7 +145,8 @@ std::optional<SfntFace> faceOf(const std::string& file, std::uint32_t index = 0)
     return readSfntFace(read, index);
 }
 
-TEST(ReadSfntFace, ReadsTheOs2AndPostTables) {
+TEST(ReadSfntFace, ReadsTheOs2AndPostTables)
+{
     const std::optional<SfntFace> face = faceOf(sfnt(kSansTables));
     ASSERT_TRUE(face);
     EXPECT_EQ(face->weightClass, 700);
@@ -150,7 +158,8 @@ TEST(ReadSfntFace, ReadsTheOs2AndPostTables) {
     EXPECT_TRUE(face->trueTypeOutlines);
 }
 
-TEST(ReadSfntFace, VersionZeroTableHasNoCodePages_CffHasNoTrueTypeOutlines) {
+TEST(ReadSfntFace, VersionZeroTableHasNoCodePages_CffHasNoTrueTypeOutlines)
+{
     const std::optional<SfntFace> face =
         faceOf(sfnt({{"CFF ", "xx"}, {"OS/2", os2Table(0, 400, 78)}, {"post", postTable(true)}}, 0, "OTTO"));
     ASSERT_TRUE(face);
@@ -159,14 +168,16 @@ TEST(ReadSfntFace, VersionZeroTableHasNoCodePages_CffHasNoTrueTypeOutlines) {
     EXPECT_FALSE(face->trueTypeOutlines);
 }
 
-std::string collection(std::uint32_t declaredFaces) {
+std::string collection(std::uint32_t declaredFaces)
+{
     const std::string first = sfnt({{"OS/2", os2Table(4, 300)}, {"post", postTable(false)}}, 20);
-    const std::string header = "ttcf" + bigEndian(0x00010000, 4) + bigEndian(declaredFaces, 4) +
-                               bigEndian(20, 4) + bigEndian(20 + first.size(), 4);
+    const std::string header = "ttcf" + bigEndian(0x00010000, 4) + bigEndian(declaredFaces, 4) + bigEndian(20, 4) +
+                               bigEndian(20 + first.size(), 4);
     return header + first + sfnt(kSansTables, 20 + first.size());
 }
 
-TEST(ReadSfntFace, CollectionFaceIsFoundByIndex) {
+TEST(ReadSfntFace, CollectionFaceIsFoundByIndex)
+{
     const std::string file = collection(2);
     ASSERT_TRUE(faceOf(file, 0));
     EXPECT_EQ(faceOf(file, 0)->weightClass, 300);
@@ -175,7 +186,8 @@ TEST(ReadSfntFace, CollectionFaceIsFoundByIndex) {
     EXPECT_FALSE(faceOf(file, 2));
 }
 
-TEST(ReadSfntFace, DamagedFiles_GiveNoFace) {
+TEST(ReadSfntFace, DamagedFiles_GiveNoFace)
+{
     const std::string good = sfnt(kSansTables);
     std::string tableOutside = good;
     tableOutside[12 + 16 + 8] = 0x7F; // the OS/2 table's offset

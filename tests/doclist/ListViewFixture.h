@@ -38,10 +38,7 @@ protected:
         return result;
     }
 
-    QPoint centreOf(int position)
-    {
-        return list.visualRect(list.model()->index(position - 1, 0)).center();
-    }
+    QPoint centreOf(int position) { return list.visualRect(list.model()->index(position - 1, 0)).center(); }
 
     QPoint belowTheRows() { return QPoint(20, list.viewport()->height() - 5); }
 

@@ -51,10 +51,12 @@ TEST_P(MultipleSelectionTest, GivesOneFullPathPerName)
 INSTANTIATE_TEST_SUITE_P(
     Table, MultipleSelectionTest,
     ::testing::Values(SelectionCase{"", '\\', {}}, SelectionCase{"C:\\Docs\\a.doc", '\\', {"C:\\Docs\\a.doc"}},
-                      SelectionCase{"C:\\Docs\0c.doc\0a.doc\0b.doc"s, '\\',
+                      SelectionCase{"C:\\Docs\0c.doc\0a.doc\0b.doc"s,
+                                    '\\',
                                     {"C:\\Docs\\c.doc", "C:\\Docs\\a.doc", "C:\\Docs\\b.doc"}},
                       SelectionCase{"C:\\\0a.doc\0b.doc"s, '\\', {"C:\\a.doc", "C:\\b.doc"}},
-                      SelectionCase{"\\\\server\\share\\dir\0a.doc\0b.doc"s, '\\',
+                      SelectionCase{"\\\\server\\share\\dir\0a.doc\0b.doc"s,
+                                    '\\',
                                     {"\\\\server\\share\\dir\\a.doc", "\\\\server\\share\\dir\\b.doc"}},
                       SelectionCase{"/\0a.doc\0b.doc"s, '/', {"/a.doc", "/b.doc"}},
                       SelectionCase{"/home/ann\0a.doc"s, '/', {"/home/ann/a.doc"}}));

@@ -34,8 +34,7 @@ protected:
 
     bool dropAccepted(const QMimeData& data)
     {
-        QDropEvent drop(QPointF(centreOf(1)), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
+        QDropEvent drop(QPointF(centreOf(1)), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list.viewport(), &drop);
         lastAction = drop.dropAction();
         return drop.isAccepted();
@@ -63,8 +62,7 @@ TEST(DroppedFilePaths, TakeTheSystemsSeparator)
     data.setUrls({QUrl::fromLocalFile(QStringLiteral("/home/ann/My Documents/a.docx")),
                   QUrl(QStringLiteral("file://server/share/b.docx"))});
 
-    EXPECT_EQ(droppedFilePaths(data, '\\'),
-              (Texts{"\\home\\ann\\My Documents\\a.docx", "\\\\server\\share\\b.docx"}));
+    EXPECT_EQ(droppedFilePaths(data, '\\'), (Texts{"\\home\\ann\\My Documents\\a.docx", "\\\\server\\share\\b.docx"}));
     EXPECT_EQ(droppedFilePaths(data, '/'), (Texts{"/home/ann/My Documents/a.docx", "//server/share/b.docx"}));
 }
 

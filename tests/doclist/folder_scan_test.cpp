@@ -40,10 +40,7 @@ public:
     {
         return real.folderIdentity(path);
     }
-    std::optional<std::int64_t> lastChangeTime(const std::string& path) override
-    {
-        return real.lastChangeTime(path);
-    }
+    std::optional<std::int64_t> lastChangeTime(const std::string& path) override { return real.lastChangeTime(path); }
     platform::PathStatus pathStatus(const std::string& path) override { return real.pathStatus(path); }
     std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override
     {
@@ -92,8 +89,8 @@ TEST_F(FolderScanTest, Tree_IsAddedLevelByLevel)
 
     EXPECT_EQ(rows.rows, (Paths{at("r1.doc"), at("A/a1.doc"), at("B/b1.doc"), at("A/X/x1.doc")}));
     EXPECT_EQ(pointer.history, (std::vector<int>{MousePointer::Hourglass, MousePointer::Default}));
-    EXPECT_EQ(dialogs.log, (Paths{"input: Enter file extension to load: [doc]",
-                                  "browseForFolder: Please select folder to add:"}));
+    EXPECT_EQ(dialogs.log,
+              (Paths{"input: Enter file extension to load: [doc]", "browseForFolder: Please select folder to add:"}));
     EXPECT_GT(windowSystem.eventsProcessed, 0);
 }
 
@@ -157,8 +154,8 @@ TEST_F(FolderScanTest, UnreadableFolders_AreSkippedAndNamed)
     EXPECT_EQ(rows.rows, (Paths{at("a.doc"), at("good/in.doc")}));
     // "gone" is an entry whose kind could not be told, not a folder known to be unreadable.
     EXPECT_EQ(dialogs.messages, (Paths{"1 folder could not be read and 1 entry could not be examined, so the "
-                                       "documents in or below them were not added:\r\n"
-                                       + at("gone") + "\r\n" + at("bad/")}));
+                                       "documents in or below them were not added:\r\n" +
+                                       at("gone") + "\r\n" + at("bad/")}));
     EXPECT_EQ(pointer.setting, MousePointer::Default);
 }
 
@@ -193,8 +190,9 @@ TEST(SkippedFoldersMessage, NamesWhatCouldNotBeExaminedAsEntries)
         const Paths skipped(entries, "/e");
         EXPECT_EQ(AddFolder::skippedFoldersMessage(skipped, entries).rfind(headline + "\r\n/e", 0), 0u) << entries;
     }
-    EXPECT_EQ(AddFolder::skippedFoldersMessage({"/f/", "/e", "/g/"}, 1).rfind("2 folders could not be read and 1 entry", 0),
-              0u);
+    EXPECT_EQ(
+        AddFolder::skippedFoldersMessage({"/f/", "/e", "/g/"}, 1).rfind("2 folders could not be read and 1 entry", 0),
+        0u);
 }
 
 TEST_F(FolderScanTest, CancelAtEitherPrompt_ChangesNothing)

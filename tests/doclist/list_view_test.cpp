@@ -160,7 +160,8 @@ TEST(DragImage, ItemClick_ShowsTheDragImageWhenTheFileExists)
     list.ListItems.Add("/d/1.doc");
     list.show();
 
-    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.visualItemRect(list.topLevelItem(0)).center());
+    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list.visualItemRect(list.topLevelItem(0)).center());
 
     EXPECT_EQ(list.viewport()->cursor().shape(), Qt::BitmapCursor);
 }
@@ -240,9 +241,8 @@ TEST_P(EdgeScrollRowTest, ScrollsOnlyWithinOneRowOfAnEdge)
 
 INSTANTIATE_TEST_SUITE_P(Table, EdgeScrollRowTest,
                          ::testing::Values(EdgeCase{0, 3, 10, 2}, EdgeCase{19, 3, 10, 2}, EdgeCase{19, 1, 10, {}},
-                                           EdgeCase{20, 3, 10, {}}, EdgeCase{180, 3, 10, {}},
-                                           EdgeCase{181, 3, 10, 4}, EdgeCase{199, 9, 10, 10},
-                                           EdgeCase{199, 10, 10, {}}));
+                                           EdgeCase{20, 3, 10, {}}, EdgeCase{180, 3, 10, {}}, EdgeCase{181, 3, 10, 4},
+                                           EdgeCase{199, 9, 10, 10}, EdgeCase{199, 10, 10, {}}));
 
 } // namespace
 } // namespace glyphmere::doclist

@@ -116,9 +116,15 @@ TEST(LibreOfficeCheck, RestyledDocumentsOpenAndShowTheChosenFont)
     ASSERT_EQ(restyle.exitStatus, 0) << restyle.output;
 
     // One start of LibreOffice converts them all, with a profile of its own so that parallel runs never meet.
-    std::vector<std::string> conversion{"timeout", "240", "soffice",
-                                        "-env:UserInstallation=file://" + folder.file("profile"), "--headless",
-                                        "--convert-to", "pdf", "--outdir", folder.file("pdf"),
+    std::vector<std::string> conversion{"timeout",
+                                        "240",
+                                        "soffice",
+                                        "-env:UserInstallation=file://" + folder.file("profile"),
+                                        "--headless",
+                                        "--convert-to",
+                                        "pdf",
+                                        "--outdir",
+                                        folder.file("pdf"),
                                         folder.file("original.docx")};
     conversion.insert(conversion.end(), documents.begin(), documents.end());
     const RunResult converted = run(conversion);
@@ -126,7 +132,8 @@ TEST(LibreOfficeCheck, RestyledDocumentsOpenAndShowTheChosenFont)
     for (const char* fixture : kFixtures) {
         const std::string pdf = std::filesystem::path(fixture).replace_extension(".pdf").string();
         EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("pdf/" + pdf)))
-            << "LibreOffice did not open " << fixture << "\n" << converted.output;
+            << "LibreOffice did not open " << fixture << "\n"
+            << converted.output;
     }
 
     const std::set<std::string> before = fontsOfPdf(folder.file("pdf/original.pdf"));

@@ -11,8 +11,7 @@ using platform::Variant;
 class RecordedObject final : public platform::AutomationObject {
 public:
     RecordedObject(RecordingAutomation& owner, std::string path, std::string defaultValue, bool isApplication)
-        : m_owner(owner), m_path(std::move(path)), m_default(std::move(defaultValue)),
-          m_isApplication(isApplication)
+        : m_owner(owner), m_path(std::move(path)), m_default(std::move(defaultValue)), m_isApplication(isApplication)
     {
     }
 
@@ -52,8 +51,7 @@ public:
 
     Variant defaultValue() override
     {
-        m_owner.record("default " + (m_path.empty() ? std::string("Word.Application") : m_path),
-                       "default " + m_path);
+        m_owner.record("default " + (m_path.empty() ? std::string("Word.Application") : m_path), "default " + m_path);
         return m_default;
     }
 

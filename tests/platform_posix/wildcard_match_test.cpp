@@ -11,10 +11,7 @@ struct MatchCase {
     bool matches;
 };
 
-void PrintTo(const MatchCase& c, std::ostream* out)
-{
-    *out << '"' << c.name << "\" against \"" << c.pattern << '"';
-}
+void PrintTo(const MatchCase& c, std::ostream* out) { *out << '"' << c.name << "\" against \"" << c.pattern << '"'; }
 
 class WildcardMatchTest : public ::testing::TestWithParam<MatchCase> {};
 

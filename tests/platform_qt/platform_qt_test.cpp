@@ -97,7 +97,8 @@ TEST(QtWindowSystem, ScreenAndFolderFollowQt)
 
     EXPECT_GT(screen.width, 0);
     EXPECT_DOUBLE_EQ(screen.width / twipsPerPixel(), QGuiApplication::primaryScreen()->geometry().width());
-    EXPECT_EQ(windowSystem.programFolder(), QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
+    EXPECT_EQ(windowSystem.programFolder(),
+              QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
 }
 
 TEST(Twips, FifteenTwipsPerPixelAtStandardDpi)

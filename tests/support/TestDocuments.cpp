@@ -63,13 +63,13 @@ std::vector<PackageEntry> minimalDocx(const std::string& bodyXml, const std::vec
         R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
         R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/>)"
         R"(</Relationships>)";
-    std::string document =
-        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-        R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" )"
-        R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships" )"
-        R"(xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math" )"
-        R"(xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006">)"
-        R"(<w:body>)" + bodyXml + R"(</w:body></w:document>)";
+    std::string document = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                           R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" )"
+                           R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships" )"
+                           R"(xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math" )"
+                           R"(xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006">)"
+                           R"(<w:body>)" +
+                           bodyXml + R"(</w:body></w:document>)";
     std::string documentRels =
         R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
         R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +

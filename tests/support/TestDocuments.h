@@ -20,8 +20,7 @@ std::vector<PackageEntry> readPackage(const std::string& path);
 
 // The parts of a minimal .docx whose body is bodyXml (the inside of w:body), with optional extra
 // parts (name and bytes) and extra relationships of the main part (full <Relationship .../> elements).
-std::vector<PackageEntry> minimalDocx(const std::string& bodyXml,
-                                      const std::vector<PackageEntry>& extraParts = {},
+std::vector<PackageEntry> minimalDocx(const std::string& bodyXml, const std::vector<PackageEntry>& extraParts = {},
                                       const std::string& extraDocumentRelationships = "");
 
 // The text of one file, and writing one.

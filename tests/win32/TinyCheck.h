@@ -43,7 +43,7 @@ inline void fail(const char* file, int line, const std::string& text)
 template <class Value>
 std::string show(const Value& value)
 {
-    if constexpr (requires(std::ostream& out) { out << value; }) {
+    if constexpr (requires(std::ostream & out) { out << value; }) {
         std::ostringstream out;
         out << value;
         return out.str();
@@ -91,36 +91,36 @@ inline int runAllTests()
 
 } // namespace tinycheck
 
-#define TEST_CASE(name)                                                                                      \
-    static void name();                                                                                      \
-    static const tinycheck::Registration name##Registration(#name, name);                                   \
+#define TEST_CASE(name)                                                                                                \
+    static void name();                                                                                                \
+    static const tinycheck::Registration name##Registration(#name, name);                                              \
     static void name()
 
-#define CHECK(condition)                                                                                     \
-    do {                                                                                                     \
-        if (!(condition))                                                                                    \
-            tinycheck::fail(__FILE__, __LINE__, "CHECK(" #condition ") failed");                             \
+#define CHECK(condition)                                                                                               \
+    do {                                                                                                               \
+        if (!(condition))                                                                                              \
+            tinycheck::fail(__FILE__, __LINE__, "CHECK(" #condition ") failed");                                       \
     } while (0)
 
-#define CHECK_EQ(actual, expected)                                                                           \
-    do {                                                                                                     \
-        const auto& actualValue = (actual);                                                                  \
-        const auto& expectedValue = (expected);                                                              \
-        if (!(actualValue == expectedValue))                                                                 \
-            tinycheck::fail(__FILE__, __LINE__,                                                              \
-                            "CHECK_EQ(" #actual ", " #expected "): " + tinycheck::show(actualValue) +        \
-                                " is not " + tinycheck::show(expectedValue));                                \
+#define CHECK_EQ(actual, expected)                                                                                     \
+    do {                                                                                                               \
+        const auto& actualValue = (actual);                                                                            \
+        const auto& expectedValue = (expected);                                                                        \
+        if (!(actualValue == expectedValue))                                                                           \
+            tinycheck::fail(__FILE__, __LINE__,                                                                        \
+                            "CHECK_EQ(" #actual ", " #expected "): " + tinycheck::show(actualValue) + " is not " +     \
+                                tinycheck::show(expectedValue));                                                       \
     } while (0)
 
-#define CHECK_THROWS_WITH(statement, fragment)                                                               \
-    do {                                                                                                     \
-        try {                                                                                                \
-            statement;                                                                                       \
-            tinycheck::fail(__FILE__, __LINE__, #statement " did not throw");                                \
-        } catch (const std::exception& error) {                                                              \
-            if (std::string(error.what()).find(fragment) == std::string::npos)                               \
-                tinycheck::fail(__FILE__, __LINE__,                                                          \
-                                std::string(#statement " threw \"") + error.what() + "\", without \"" +      \
-                                    (fragment) + "\"");                                                      \
-        }                                                                                                    \
+#define CHECK_THROWS_WITH(statement, fragment)                                                                         \
+    do {                                                                                                               \
+        try {                                                                                                          \
+            statement;                                                                                                 \
+            tinycheck::fail(__FILE__, __LINE__, #statement " did not throw");                                          \
+        } catch (const std::exception& error) {                                                                        \
+            if (std::string(error.what()).find(fragment) == std::string::npos)                                         \
+                tinycheck::fail(__FILE__, __LINE__,                                                                    \
+                                std::string(#statement " threw \"") + error.what() + "\", without \"" + (fragment) +   \
+                                    "\"");                                                                             \
+        }                                                                                                              \
     } while (0)

@@ -74,9 +74,15 @@ public:
 
 TEST_CASE(Values_SurviveTheTripThroughVariant)
 {
-    const Variant values[] = {Variant(), Variant::missing(), Variant(""), Variant(kGermanAndEmoji),
-                              Variant(std::int32_t{-2147483647 - 1}), Variant(true), Variant(false),
-                              Variant(10.5), Variant(-0.1)};
+    const Variant values[] = {Variant(),
+                              Variant::missing(),
+                              Variant(""),
+                              Variant(kGermanAndEmoji),
+                              Variant(std::int32_t{-2147483647 - 1}),
+                              Variant(true),
+                              Variant(false),
+                              Variant(10.5),
+                              Variant(-0.1)};
     for (const Variant& value : values)
         CHECK(roundTrip(value) == value);
 }
@@ -173,8 +179,7 @@ TEST_CASE(Enumeration_GivesEveryElementInOrder)
 {
     withTestObject([](const Variant& object, test::TestDispatch&) {
         const std::vector<Variant> fonts = object.get("Fonts").enumerate();
-        const std::vector<Variant> expected = {Variant("Arial"), Variant(kGerman + " Sans"),
-                                               Variant(std::int32_t{12})};
+        const std::vector<Variant> expected = {Variant("Arial"), Variant(kGerman + " Sans"), Variant(std::int32_t{12})};
         CHECK(fonts == expected);
     });
 }

@@ -86,10 +86,12 @@ TEST_CASE(Setting_ValuesInSeveralScriptsAreReadBackUnchanged)
     TestApplicationKey key;
     RegistrySettingsStore store;
     const std::vector<std::pair<std::string, std::string>> values = {
-        {"Combo1", "\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D"},             // ＭＳ 明朝
+        {"Combo1", "\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D"},          // ＭＳ 明朝
         {"Combo2", "\xD0\x90\xD1\x80\xD0\xB8\xD0\xB0\xD0\xBB \xE2\x80\x93 12,5"}, // Ариал – 12,5
-        {"Headers and Footers", "\xF0\x9F\x93\x84"},                                   // an emoji
-        {"Schl\xC3\xBC" "ssel", kGerman},                                               // a key that is not ASCII
+        {"Headers and Footers", "\xF0\x9F\x93\x84"},                              // an emoji
+        {"Schl\xC3\xBC"
+         "ssel",
+         kGerman}, // a key that is not ASCII
     };
     for (const auto& [name, value] : values)
         CHECK_EQ(store.saveSetting(key.app(), kSection, name, value), std::optional<std::string>());

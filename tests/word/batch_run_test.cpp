@@ -23,7 +23,9 @@ std::string twoDecimals(double value)
 
 // The window as the run sees it: rows, bar, pointer and message boxes, all writing to one event log, so
 // one assertion shows the order of everything the user sees.
-class RecordedWindow final : public DocumentRows, public ProgressBar, public platform::PointerSetting,
+class RecordedWindow final : public DocumentRows,
+                             public ProgressBar,
+                             public platform::PointerSetting,
                              public platform::Dialogs {
 public:
     int count() const override { return static_cast<int>(rows.size()); }
@@ -73,19 +75,22 @@ class BatchRunTest : public ::testing::Test {
 protected:
     void run()
     {
-        const BatchRunServices services{window, window, window, window,
-                                        [this] {
-                                            window.events.push_back("warning");
-                                            return abandonAtWarning;
-                                        },
-                                        [this](const std::string& path) {
-                                            window.events.push_back("restyle " + path);
-                                            if (path == throwingPath)
-                                                throw std::bad_alloc();
-                                            const auto failure = failures.find(path);
-                                            return failure == failures.end() ? RestyleResult{}
-                                                                             : RestyleResult{false, failure->second};
-                                        }};
+        const BatchRunServices services{
+            window,
+            window,
+            window,
+            window,
+            [this] {
+                window.events.push_back("warning");
+                return abandonAtWarning;
+            },
+            [this](const std::string& path) {
+                window.events.push_back("restyle " + path);
+                if (path == throwingPath)
+                    throw std::bad_alloc();
+                const auto failure = failures.find(path);
+                return failure == failures.end() ? RestyleResult{} : RestyleResult{false, failure->second};
+            }};
         runBatch(services);
     }
 
@@ -118,10 +123,9 @@ TEST_F(BatchRunTest, RowsAreRestyledInListOrderAfterOneWarningAndEndWithDone)
 
     run();
 
-    EXPECT_THAT(window.events,
-                ElementsAre("pointer 11", "warning", "progress 50.00", "restyle /d/b.docx", "progress 75.00",
-                            "restyle /d/a.docx", "progress 100.00", "restyle /d/b.docx", "message Done.",
-                            "pointer 0", "progress 0.00"));
+    EXPECT_THAT(window.events, ElementsAre("pointer 11", "warning", "progress 50.00", "restyle /d/b.docx",
+                                           "progress 75.00", "restyle /d/a.docx", "progress 100.00",
+                                           "restyle /d/b.docx", "message Done.", "pointer 0", "progress 0.00"));
     EXPECT_THAT(window.rows, ElementsAre("/d/b.docx", "/d/a.docx", "/d/b.docx"));
 }
 
@@ -196,10 +200,10 @@ TEST(ClosingMessage, ListsAtMostTwentyFailures)
         {7, 0, "Done."},
         {1, 1, "Done.\r\n\r\n1 of 1 documents could not be changed:" + numberedLines(1, 1)},
         {30, 20, "Done.\r\n\r\n20 of 30 documents could not be changed:" + numberedLines(1, 20)},
-        {30, 21, "Done.\r\n\r\n21 of 30 documents could not be changed:" + numberedLines(1, 20) +
-                     "\r\n... and 1 more."},
-        {25, 25, "Done.\r\n\r\n25 of 25 documents could not be changed:" + numberedLines(1, 20) +
-                     "\r\n... and 5 more."},
+        {30, 21,
+         "Done.\r\n\r\n21 of 30 documents could not be changed:" + numberedLines(1, 20) + "\r\n... and 1 more."},
+        {25, 25,
+         "Done.\r\n\r\n25 of 25 documents could not be changed:" + numberedLines(1, 20) + "\r\n... and 5 more."},
     };
     for (const auto& row : cases)
         EXPECT_EQ(closingMessage(row.documents, numberedFailures(row.failed)), row.expected)

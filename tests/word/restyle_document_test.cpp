@@ -17,16 +17,16 @@
 namespace glyphmere::word {
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAreArray;
-using ::testing::Not;
 using fakes::RecordingAutomation;
-using testing_support::TemporaryFolder;
-using testing_support::writeFile;
 using restyle_transcript::CountingOptions;
 using restyle_transcript::fontPass;
 using restyle_transcript::joined;
 using restyle_transcript::Transcript;
+using ::testing::Contains;
+using ::testing::ElementsAreArray;
+using ::testing::Not;
+using testing_support::TemporaryFolder;
+using testing_support::writeFile;
 
 class RestyleDocumentTest : public ::testing::Test {
 protected:
@@ -61,16 +61,19 @@ TEST_F(RestyleDocumentTest, FlagNotExactlyOne_ChangesTheMainTextOnly)
 TEST_F(RestyleDocumentTest, FlagOne_ChangesMainTextThenHeaderThenFooterAndRestoresTheViewFromItsText)
 {
     word.values["ActiveWindow.ActivePane.View.Type"] = std::int32_t{5};
-    const Transcript views = {"get ActiveWindow.ActivePane.View.Type",
-                              "put ActiveWindow.ActivePane.View.Type = 3",
+    const Transcript views = {"get ActiveWindow.ActivePane.View.Type", "put ActiveWindow.ActivePane.View.Type = 3",
                               "put ActiveWindow.ActivePane.View.SeekView = 9"};
 
     EXPECT_TRUE(restyle(1).ok);
 
-    EXPECT_THAT(word.transcript,
-                ElementsAreArray(joined({opening(), fontPass(1), views, fontPass(2),
-                                         {"put ActiveWindow.ActivePane.View.SeekView = 10"}, fontPass(3),
-                                         {"put ActiveWindow.ActivePane.View.Type = \"5\""}, saving()})));
+    EXPECT_THAT(word.transcript, ElementsAreArray(joined({opening(),
+                                                          fontPass(1),
+                                                          views,
+                                                          fontPass(2),
+                                                          {"put ActiveWindow.ActivePane.View.SeekView = 10"},
+                                                          fontPass(3),
+                                                          {"put ActiveWindow.ActivePane.View.Type = \"5\""},
+                                                          saving()})));
     EXPECT_THAT(word.transcript, ElementsAreArray(restyle_transcript::restyleTranscript(path, 1, 5)));
     EXPECT_EQ(word.liveInstances(), 0);
 }

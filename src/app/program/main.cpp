@@ -28,8 +28,8 @@ int main(int argc, char** argv)
     platform::qt::QtDialogs dialogs;
     platform::qt::QtWindowSystem windowSystem;
     platform::qt::StandardRandom random;
-    platform::Platform services{*system.automation, *system.settings, *system.fileSystem, dialogs,
-                                *system.shell,      windowSystem,     random};
+    platform::Platform services{
+        *system.automation, *system.settings, *system.fileSystem, dialogs, *system.shell, windowSystem, random};
 
     app::Form1 form(services);
     dialogs.setParent(&form);

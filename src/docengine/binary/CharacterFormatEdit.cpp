@@ -37,7 +37,8 @@ struct NewSprm {
 };
 
 // The edit's sprms in the order they are appended.
-std::vector<NewSprm> newSprms(const CharacterFormatEdit& edit) {
+std::vector<NewSprm> newSprms(const CharacterFormatEdit& edit)
+{
     std::vector<NewSprm> sprms;
     const auto add = [&sprms](std::uint16_t opcode, auto value) {
         if (value)
@@ -52,14 +53,16 @@ std::vector<NewSprm> newSprms(const CharacterFormatEdit& edit) {
     return sprms;
 }
 
-bool isReplaced(std::uint16_t opcode, const std::vector<NewSprm>& replacements) {
+bool isReplaced(std::uint16_t opcode, const std::vector<NewSprm>& replacements)
+{
     return std::any_of(replacements.begin(), replacements.end(),
                        [opcode](const NewSprm& replacement) { return replacement.opcode == opcode; });
 }
 
 } // namespace
 
-std::string editedGrpprl(std::string_view grpprl, const CharacterFormatEdit& edit) {
+std::string editedGrpprl(std::string_view grpprl, const CharacterFormatEdit& edit)
+{
     const std::vector<NewSprm> replacements = newSprms(edit);
     std::string edited;
     for (const Prl& prl : splitGrpprl(grpprl)) {
@@ -76,15 +79,16 @@ std::string editedGrpprl(std::string_view grpprl, const CharacterFormatEdit& edi
     return edited;
 }
 
-bool overridesFontOrSize(std::string_view grpprl) {
+bool overridesFontOrSize(std::string_view grpprl)
+{
     const std::vector<Prl> prls = splitGrpprl(grpprl);
     return std::any_of(prls.begin(), prls.end(), [](const Prl& prl) {
-        return std::find(kFontOrSizeSprms.begin(), kFontOrSizeSprms.end(), prl.sprm) !=
-               kFontOrSizeSprms.end();
+        return std::find(kFontOrSizeSprms.begin(), kFontOrSizeSprms.end(), prl.sprm) != kFontOrSizeSprms.end();
     });
 }
 
-bool prm0OverridesFontOrSize(std::uint16_t prm) {
+bool prm0OverridesFontOrSize(std::uint16_t prm)
+{
     constexpr std::uint16_t kPlainIsprm = 0x53;
     return (prm & 1) == 0 && (prm >> 1 & 0x7F) == kPlainIsprm;
 }

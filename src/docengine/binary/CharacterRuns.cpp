@@ -16,19 +16,17 @@ constexpr std::size_t kCrunOffset = kFkpPageSize - 1;
 // Property lists are packed below this offset, so every one starts at an even offset and ends before crun.
 constexpr std::size_t kPropertyAreaEnd = kFkpPageSize - 2;
 
-[[noreturn]] void refuse(const std::string& detail) {
-    throw EngineError(messages::damagedStructure(detail));
-}
+[[noreturn]] void refuse(const std::string& detail) { throw EngineError(messages::damagedStructure(detail)); }
 
-std::string pageName(std::uint32_t pageNumber) {
-    return "the character property page " + std::to_string(pageNumber);
-}
+std::string pageName(std::uint32_t pageNumber) { return "the character property page " + std::to_string(pageNumber); }
 
-bool strictlyAscending(const std::vector<std::uint32_t>& fcs) {
+bool strictlyAscending(const std::vector<std::uint32_t>& fcs)
+{
     return std::adjacent_find(fcs.begin(), fcs.end(), std::greater_equal<>()) == fcs.end();
 }
 
-std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, std::size_t count) {
+std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, std::size_t count)
+{
     std::vector<std::uint32_t> values(count);
     for (std::size_t i = 0; i < count; ++i)
         values[i] = loadU32(bytes, offset + 4 * i);
@@ -40,7 +38,8 @@ struct BinTable {
     std::vector<std::uint32_t> pageNumbers;
 };
 
-BinTable parseBinTable(std::string_view plc) {
+BinTable parseBinTable(std::string_view plc)
+{
     if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
         refuse("the character property bin table has " + std::to_string(plc.size()) +
                " bytes, which is no whole number of entries");
@@ -53,7 +52,8 @@ BinTable parseBinTable(std::string_view plc) {
     return table;
 }
 
-std::string_view pageAt(std::string_view wordDocument, std::uint32_t pageNumber) {
+std::string_view pageAt(std::string_view wordDocument, std::uint32_t pageNumber)
+{
     const std::uint64_t offset = std::uint64_t{pageNumber} * kFkpPageSize;
     if (offset + kFkpPageSize > wordDocument.size())
         refuse(pageName(pageNumber) + " lies outside the WordDocument stream");
@@ -61,7 +61,8 @@ std::string_view pageAt(std::string_view wordDocument, std::uint32_t pageNumber)
 }
 
 std::optional<std::string> propertiesAt(std::string_view page, std::uint32_t pageNumber, std::size_t rgb,
-                                        std::size_t arraysEnd) {
+                                        std::size_t arraysEnd)
+{
     if (rgb == 0)
         return std::nullopt;
     const std::size_t offset = 2 * rgb;
@@ -75,11 +76,11 @@ std::optional<std::string> propertiesAt(std::string_view page, std::uint32_t pag
 
 // The page's runs, clipped to [from, to), appended to runs.
 void appendPageRuns(std::string_view page, std::uint32_t pageNumber, std::uint32_t from, std::uint32_t to,
-                    std::vector<CharacterRun>& runs) {
+                    std::vector<CharacterRun>& runs)
+{
     const std::size_t crun = static_cast<unsigned char>(page[kCrunOffset]);
     if (crun == 0 || crun > kMaxRunsPerFkp)
-        refuse(pageName(pageNumber) + " gives its number of runs as " + std::to_string(crun) +
-               ", not 1 to 101");
+        refuse(pageName(pageNumber) + " gives its number of runs as " + std::to_string(crun) + ", not 1 to 101");
     const std::vector<std::uint32_t> fcs = loadU32s(page, 0, crun + 1);
     if (!strictlyAscending(fcs))
         refuse(pageName(pageNumber) + " has text offsets that are not in ascending order");
@@ -96,7 +97,8 @@ void appendPageRuns(std::string_view page, std::uint32_t pageNumber, std::uint32
 
 // Adds run, merged into the previous one when it has the same properties: the two are contiguous, so every
 // FC keeps the properties it had.
-void appendMerged(std::vector<CharacterRun>& runs, CharacterRun run) {
+void appendMerged(std::vector<CharacterRun>& runs, CharacterRun run)
+{
     if (!runs.empty() && runs.back().fcEnd == run.fcStart && runs.back().grpprl == run.grpprl)
         runs.back().fcEnd = run.fcEnd;
     else
@@ -104,7 +106,8 @@ void appendMerged(std::vector<CharacterRun>& runs, CharacterRun run) {
 }
 
 // The runs without gaps (a gap becomes a run without properties) and with equal neighbours merged.
-std::vector<CharacterRun> contiguousRuns(const std::vector<CharacterRun>& runs) {
+std::vector<CharacterRun> contiguousRuns(const std::vector<CharacterRun>& runs)
+{
     if (runs.empty())
         throw EngineError("there are no character runs to write");
     std::vector<CharacterRun> contiguous;
@@ -125,7 +128,8 @@ std::vector<CharacterRun> contiguousRuns(const std::vector<CharacterRun>& runs) 
 class PageLayout {
 public:
     // Adds run when it fits, else leaves the page as it is. The run must outlive the layout.
-    bool tryAdd(const CharacterRun& run) {
+    bool tryAdd(const CharacterRun& run)
+    {
         const bool newChpx = run.grpprl && !chpxIndex(*run.grpprl);
         const std::size_t chpxBytes = m_chpxBytes + (newChpx ? alignedChpxSize(*run.grpprl) : 0);
         const std::size_t crun = m_runs.size() + 1;
@@ -138,7 +142,8 @@ public:
         return true;
     }
 
-    std::string bytes() const {
+    std::string bytes() const
+    {
         std::string page;
         for (const CharacterRun* run : m_runs)
             appendU32(page, run->fcStart);
@@ -156,17 +161,17 @@ public:
     }
 
 private:
-    static std::size_t alignedChpxSize(std::string_view grpprl) {
-        return (1 + grpprl.size() + 1) & ~std::size_t{1};
-    }
+    static std::size_t alignedChpxSize(std::string_view grpprl) { return (1 + grpprl.size() + 1) & ~std::size_t{1}; }
 
-    std::optional<std::size_t> chpxIndex(std::string_view grpprl) const {
+    std::optional<std::size_t> chpxIndex(std::string_view grpprl) const
+    {
         const auto found = std::find(m_chpxs.begin(), m_chpxs.end(), grpprl);
         return found == m_chpxs.end() ? std::nullopt : std::optional<std::size_t>(found - m_chpxs.begin());
     }
 
     // Each Chpx's offset: packed from the end of the property area down, each at an even offset.
-    std::vector<std::size_t> chpxOffsets() const {
+    std::vector<std::size_t> chpxOffsets() const
+    {
         std::vector<std::size_t> offsets;
         std::size_t offset = kPropertyAreaEnd;
         for (std::string_view chpx : m_chpxs) {
@@ -181,7 +186,8 @@ private:
     std::size_t m_chpxBytes = 0;
 };
 
-std::string binTable(const std::vector<std::uint32_t>& fcs, std::uint32_t firstPage) {
+std::string binTable(const std::vector<std::uint32_t>& fcs, std::uint32_t firstPage)
+{
     std::string plc;
     for (std::uint32_t fc : fcs)
         appendU32(plc, fc);
@@ -192,7 +198,8 @@ std::string binTable(const std::vector<std::uint32_t>& fcs, std::uint32_t firstP
 
 } // namespace
 
-std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx) {
+std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx)
+{
     const BinTable table = parseBinTable(plcBteChpx);
     std::vector<CharacterRun> runs;
     for (std::size_t i = 0; i < table.pageNumbers.size(); ++i) {
@@ -202,7 +209,8 @@ std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::
     return runs;
 }
 
-PackedCharacterRuns packCharacterRuns(const std::vector<CharacterRun>& runs, std::uint32_t firstPage) {
+PackedCharacterRuns packCharacterRuns(const std::vector<CharacterRun>& runs, std::uint32_t firstPage)
+{
     const std::vector<CharacterRun> contiguous = contiguousRuns(runs);
     PackedCharacterRuns packed;
     std::vector<std::uint32_t> fcs;

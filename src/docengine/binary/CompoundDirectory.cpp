@@ -13,12 +13,12 @@ namespace {
 constexpr std::size_t kMaxNameBytes = 64;
 
 DirectoryEntry readEntry(std::string_view bytes, const CompoundLayout& layout, std::uint32_t number,
-                         const std::string& parentPath) {
+                         const std::string& parentPath)
+{
     const std::string_view raw = bytes.substr(layout.entryOffset(number), kDirectoryEntrySize);
     DirectoryEntry entry;
     entry.type = static_cast<std::uint8_t>(raw[kEntryTypeAt]);
-    if (entry.type != kStorageEntry && entry.type != kStreamEntry &&
-        !(number == 0 && entry.type == kRootEntry))
+    if (entry.type != kStorageEntry && entry.type != kStreamEntry && !(number == 0 && entry.type == kRootEntry))
         failDamaged("directory tree reaches entry " + std::to_string(number) +
                     ", which is neither a storage nor "
                     "a stream");
@@ -37,7 +37,8 @@ struct PendingEntry {
     std::uint32_t parent;
 };
 
-void sortChildren(std::vector<DirectoryEntry>& entries) {
+void sortChildren(std::vector<DirectoryEntry>& entries)
+{
     for (DirectoryEntry& storage : entries) {
         std::sort(storage.children.begin(), storage.children.end(),
                   [&entries](std::uint32_t a, std::uint32_t b) { return entries[a].key < entries[b].key; });
@@ -46,7 +47,8 @@ void sortChildren(std::vector<DirectoryEntry>& entries) {
 
 } // namespace
 
-std::vector<DirectoryEntry> readDirectory(const std::string& bytes, const CompoundLayout& layout) {
+std::vector<DirectoryEntry> readDirectory(const std::string& bytes, const CompoundLayout& layout)
+{
     const std::uint64_t count = layout.directorySectors.size() * (layout.sectorSize() / kDirectoryEntrySize);
     if (count == 0 || bytes[layout.entryOffset(0) + kEntryTypeAt] != kRootEntry)
         failDamaged("directory has no root entry");

@@ -15,7 +15,8 @@ constexpr const char* kPastSectorLimit = "the document would grow past the most 
 
 // Links `unit` after the chain's last unit, or makes it the chain's start.
 void appendToChain(std::vector<std::uint32_t>& links, std::vector<std::uint32_t>& chain, std::uint32_t& start,
-                   std::uint32_t unit) {
+                   std::uint32_t unit)
+{
     (chain.empty() ? start : links[chain.back()]) = unit;
     links[unit] = kEndOfChain;
     chain.push_back(unit);
@@ -26,12 +27,14 @@ void appendToChain(std::vector<std::uint32_t>& links, std::vector<std::uint32_t>
 CompoundFileEditor::CompoundFileEditor(std::string paddedBytes, std::uint64_t fileSize, CompoundLayout layout)
     : m_bytes(std::move(paddedBytes)), m_fileSize(fileSize), m_layout(std::move(layout)),
       m_originalFatSectors(m_layout.fatSectors.size()), m_originalDifatSectors(m_layout.difatSectors.size()),
-      m_nextSector(m_layout.sectorCount), m_claims(m_layout.sectorCount) {
+      m_nextSector(m_layout.sectorCount), m_claims(m_layout.sectorCount)
+{
     claimSectors();
 }
 
 // Marks whose each sector is: the tables, the directory and the mini stream, and each regular stream's chain.
-void CompoundFileEditor::claimSectors() {
+void CompoundFileEditor::claimSectors()
+{
     for (const auto* structure : {&m_layout.fatSectors, &m_layout.difatSectors, &m_layout.directorySectors}) {
         for (const std::uint32_t sector : *structure)
             m_claims.claim(sector, SectorClaims::kStructure);
@@ -46,7 +49,8 @@ void CompoundFileEditor::claimSectors() {
     }
 }
 
-void CompoundFileEditor::claimMiniSectors() {
+void CompoundFileEditor::claimMiniSectors()
+{
     m_miniClaims = SectorClaims(m_nextMiniSector);
     for (std::uint32_t number = 1; number < m_layout.entries.size(); ++number) {
         const DirectoryEntry& entry = m_layout.entries[number];
@@ -55,12 +59,11 @@ void CompoundFileEditor::claimMiniSectors() {
     }
 }
 
-void CompoundFileEditor::replaceStream(std::uint32_t number, const std::string& owner,
-                                       std::string_view content) {
+void CompoundFileEditor::replaceStream(std::uint32_t number, const std::string& owner, std::string_view content)
+{
     DirectoryEntry& entry = m_layout.entries[number];
     if (content.size() < entry.size)
-        throw EngineError("the compound file's " + owner +
-                          " would shrink, which an in-place update does not do");
+        throw EngineError("the compound file's " + owner + " would shrink, which an in-place update does not do");
     std::vector<std::uint32_t> chain = ownChain(number, owner);
     if (content.size() < kMiniStreamCutoff) {
         writeMini(entry, std::move(chain), content);
@@ -77,7 +80,8 @@ void CompoundFileEditor::replaceStream(std::uint32_t number, const std::string& 
 }
 
 // The stream's present chain, which only it may use: an update writes into every sector of it.
-std::vector<std::uint32_t> CompoundFileEditor::ownChain(std::uint32_t number, const std::string& owner) {
+std::vector<std::uint32_t> CompoundFileEditor::ownChain(std::uint32_t number, const std::string& owner)
+{
     const DirectoryEntry& entry = m_layout.entries[number];
     if (entry.size == 0)
         return {};
@@ -93,7 +97,8 @@ std::vector<std::uint32_t> CompoundFileEditor::ownChain(std::uint32_t number, co
     return chain;
 }
 
-std::string CompoundFileEditor::finish() {
+std::string CompoundFileEditor::finish()
+{
     completeDifat();
     writeTable(m_layout.fat, m_layout.fatSectors);
     if (m_mini)
@@ -106,8 +111,8 @@ std::string CompoundFileEditor::finish() {
     return std::move(m_bytes);
 }
 
-void CompoundFileEditor::writeRegular(DirectoryEntry& entry, std::vector<std::uint32_t> chain,
-                                      std::string_view content) {
+void CompoundFileEditor::writeRegular(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content)
+{
     const std::uint64_t sectorSize = m_layout.sectorSize();
     while (chain.size() * sectorSize < content.size())
         appendToChain(m_layout.fat, chain, entry.start, takeSector(kEndOfChain));
@@ -115,19 +120,19 @@ void CompoundFileEditor::writeRegular(DirectoryEntry& entry, std::vector<std::ui
         writeBytes(m_layout.sectorOffset(chain[i]), content.substr(i * sectorSize, sectorSize));
 }
 
-void CompoundFileEditor::writeMini(DirectoryEntry& entry, std::vector<std::uint32_t> chain,
-                                   std::string_view content) {
+void CompoundFileEditor::writeMini(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content)
+{
     MiniStream& stream = mini();
     while (chain.size() * kMiniSectorSize < content.size()) {
         const std::uint32_t unit = takeMiniSector();
         appendToChain(stream.miniFat, chain, entry.start, unit);
     }
     for (std::size_t i = 0; i * kMiniSectorSize < content.size(); ++i)
-        writeBytes(stream.fileOffset(m_layout, chain[i]),
-                   content.substr(i * kMiniSectorSize, kMiniSectorSize));
+        writeBytes(stream.fileOffset(m_layout, chain[i]), content.substr(i * kMiniSectorSize, kMiniSectorSize));
 }
 
-std::uint32_t CompoundFileEditor::takeSector(std::uint32_t mark) {
+std::uint32_t CompoundFileEditor::takeSector(std::uint32_t mark)
+{
     // Numbers the FAT marks used past the end of the file are taken as absent, and never handed out.
     while (m_nextSector < m_layout.fat.size() && m_layout.fat[m_nextSector] != kFreeSector)
         ++m_nextSector;
@@ -146,7 +151,8 @@ std::uint32_t CompoundFileEditor::takeSector(std::uint32_t mark) {
 
 // Adds FAT sectors until the FAT has an entry for `sector`. Each new FAT sector's place in the list is taken
 // before its own sector, which may need the FAT to grow again.
-void CompoundFileEditor::coverInFat(std::uint32_t sector) {
+void CompoundFileEditor::coverInFat(std::uint32_t sector)
+{
     while (sector >= m_layout.fat.size()) {
         const std::size_t slot = m_layout.fatSectors.size();
         m_layout.fat.resize(m_layout.fat.size() + m_layout.sectorSize() / 4, kFreeSector);
@@ -155,7 +161,8 @@ void CompoundFileEditor::coverInFat(std::uint32_t sector) {
     }
 }
 
-std::uint32_t CompoundFileEditor::takeMiniSector() {
+std::uint32_t CompoundFileEditor::takeMiniSector()
+{
     MiniStream& stream = mini();
     while (m_nextMiniSector < stream.miniFat.size() && stream.miniFat[m_nextMiniSector] != kFreeSector)
         ++m_nextMiniSector;
@@ -170,7 +177,8 @@ std::uint32_t CompoundFileEditor::takeMiniSector() {
     return unit;
 }
 
-void CompoundFileEditor::growMiniStream(std::uint64_t size) {
+void CompoundFileEditor::growMiniStream(std::uint64_t size)
+{
     MiniStream& stream = mini();
     if (size <= stream.size)
         return;
@@ -182,7 +190,8 @@ void CompoundFileEditor::growMiniStream(std::uint64_t size) {
         m_changedEntries.push_back(0);
 }
 
-MiniStream& CompoundFileEditor::mini() {
+MiniStream& CompoundFileEditor::mini()
+{
     if (!m_mini) {
         m_mini = readMiniStream(m_bytes, m_layout);
         m_originalMiniFatSectors = m_mini->miniFatSectors.size();
@@ -194,27 +203,27 @@ MiniStream& CompoundFileEditor::mini() {
 }
 
 // Adds DIFAT sectors until every FAT sector has a slot; each may add FAT sectors in turn.
-void CompoundFileEditor::completeDifat() {
+void CompoundFileEditor::completeDifat()
+{
     const std::uint64_t slotsPerSector = m_layout.sectorSize() / 4 - 1;
     while (kHeaderFatSlots + m_layout.difatSectors.size() * slotsPerSector < m_layout.fatSectors.size())
         m_layout.difatSectors.push_back(takeSector(kDifatSectorMark));
 }
 
-void CompoundFileEditor::writeTable(const std::vector<std::uint32_t>& table,
-                                    const std::vector<std::uint32_t>& sectors) {
+void CompoundFileEditor::writeTable(const std::vector<std::uint32_t>& table, const std::vector<std::uint32_t>& sectors)
+{
     const std::uint64_t perSector = m_layout.sectorSize() / 4;
     for (std::size_t i = 0; i < sectors.size(); ++i)
-        writeBytes(m_layout.sectorOffset(sectors[i]),
-                   le32ArrayBytes(table.data() + i * perSector, perSector));
+        writeBytes(m_layout.sectorOffset(sectors[i]), le32ArrayBytes(table.data() + i * perSector, perSector));
 }
 
-void CompoundFileEditor::writeDifat() {
+void CompoundFileEditor::writeDifat()
+{
     const std::uint64_t slotsPerSector = m_layout.sectorSize() / 4 - 1;
     const auto& difat = m_layout.difatSectors;
     for (std::size_t i = m_originalDifatSectors; i < difat.size(); ++i) {
         for (std::uint64_t slot = 0; slot <= slotsPerSector; ++slot)
-            put32(m_layout.sectorOffset(difat[i]) + slot * 4,
-                  slot < slotsPerSector ? kFreeSector : kEndOfChain);
+            put32(m_layout.sectorOffset(difat[i]) + slot * 4, slot < slotsPerSector ? kFreeSector : kEndOfChain);
         put32(i == 0 ? kDifatStartAt : m_layout.sectorOffset(difat[i - 1]) + slotsPerSector * 4, difat[i]);
     }
     for (std::size_t slot = m_originalFatSectors; slot < m_layout.fatSectors.size(); ++slot) {
@@ -226,7 +235,8 @@ void CompoundFileEditor::writeDifat() {
     }
 }
 
-void CompoundFileEditor::writeHeaderCounts() {
+void CompoundFileEditor::writeHeaderCounts()
+{
     if (m_layout.fatSectors.size() != m_originalFatSectors)
         put32(kFatSectorCountAt, static_cast<std::uint32_t>(m_layout.fatSectors.size()));
     if (m_layout.difatSectors.size() != m_originalDifatSectors)
@@ -237,7 +247,8 @@ void CompoundFileEditor::writeHeaderCounts() {
     }
 }
 
-void CompoundFileEditor::writeEntry(std::uint32_t number) {
+void CompoundFileEditor::writeEntry(std::uint32_t number)
+{
     const DirectoryEntry& entry = m_layout.entries[number];
     const std::uint64_t at = m_layout.entryOffset(number);
     put32(at + kStartSectorAt, entry.start);
@@ -247,18 +258,21 @@ void CompoundFileEditor::writeEntry(std::uint32_t number) {
         put32(at + kStreamSizeAt + 4, static_cast<std::uint32_t>(entry.size >> 32));
 }
 
-void CompoundFileEditor::writeBytes(std::uint64_t at, std::string_view data) {
+void CompoundFileEditor::writeBytes(std::uint64_t at, std::string_view data)
+{
     std::memcpy(m_bytes.data() + at, data.data(), data.size());
     keepWholeSector(at + data.size());
 }
 
-void CompoundFileEditor::put32(std::uint64_t at, std::uint32_t value) {
+void CompoundFileEditor::put32(std::uint64_t at, std::uint32_t value)
+{
     writeLe32(m_bytes, at, value);
     keepWholeSector(at + 4);
 }
 
 // A sector written to is kept whole, so a short last sector is padded before anything follows it.
-void CompoundFileEditor::keepWholeSector(std::uint64_t writtenEnd) {
+void CompoundFileEditor::keepWholeSector(std::uint64_t writtenEnd)
+{
     const std::uint64_t sectorSize = m_layout.sectorSize();
     m_fileSize = std::max(m_fileSize, unitsFor(writtenEnd, sectorSize) * sectorSize);
 }

@@ -55,26 +55,31 @@ inline constexpr std::uint8_t kStorageEntry = 1;
 inline constexpr std::uint8_t kStreamEntry = 2;
 inline constexpr std::uint8_t kRootEntry = 5;
 
-inline std::uint16_t readLe16(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+inline std::uint16_t readLe16(std::string_view bytes, std::size_t at)
+{
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                                                  << 8);
 }
 
-inline std::uint32_t readLe32(std::string_view bytes, std::size_t at) {
+inline std::uint32_t readLe32(std::string_view bytes, std::size_t at)
+{
     return readLe16(bytes, at) | static_cast<std::uint32_t>(readLe16(bytes, at + 2)) << 16;
 }
 
-inline std::uint64_t readLe64(std::string_view bytes, std::size_t at) {
+inline std::uint64_t readLe64(std::string_view bytes, std::size_t at)
+{
     return readLe32(bytes, at) | static_cast<std::uint64_t>(readLe32(bytes, at + 4)) << 32;
 }
 
-inline void writeLe32(std::string& bytes, std::size_t at, std::uint32_t value) {
+inline void writeLe32(std::string& bytes, std::size_t at, std::uint32_t value)
+{
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
 // Appends the little-endian 32-bit numbers that fill `bytes` (a table sector) to `table`.
-inline void appendLe32Array(std::vector<std::uint32_t>& table, std::string_view bytes) {
+inline void appendLe32Array(std::vector<std::uint32_t>& table, std::string_view bytes)
+{
     const std::size_t first = table.size();
     table.resize(first + bytes.size() / 4);
     if constexpr (std::endian::native == std::endian::little) {
@@ -86,7 +91,8 @@ inline void appendLe32Array(std::vector<std::uint32_t>& table, std::string_view 
 }
 
 // The little-endian bytes of `count` 32-bit numbers.
-inline std::string le32ArrayBytes(const std::uint32_t* values, std::size_t count) {
+inline std::string le32ArrayBytes(const std::uint32_t* values, std::size_t count)
+{
     std::string bytes(count * 4, '\0');
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(bytes.data(), values, count * 4);
@@ -98,12 +104,14 @@ inline std::string le32ArrayBytes(const std::uint32_t* values, std::size_t count
 }
 
 // Units of `unitSize` bytes needed to hold `size` bytes.
-inline std::uint64_t unitsFor(std::uint64_t size, std::uint64_t unitSize) {
+inline std::uint64_t unitsFor(std::uint64_t size, std::uint64_t unitSize)
+{
     return size / unitSize + (size % unitSize != 0);
 }
 
 // The container is damaged: `detail` names the structure, as in "sector chain of the directory loops".
-[[noreturn]] inline void failDamaged(const std::string& detail) {
+[[noreturn]] inline void failDamaged(const std::string& detail)
+{
     throw EngineError(messages::damagedStructure("the compound file's " + detail));
 }
 

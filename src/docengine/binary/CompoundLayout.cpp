@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::string_view kSignature{"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8};
 
-unsigned checkedSectorShift(const std::string& bytes) {
+unsigned checkedSectorShift(const std::string& bytes)
+{
     if (bytes.size() < kHeaderSize)
         failDamaged("header is cut short");
     if (std::string_view(bytes).substr(0, kSignature.size()) != kSignature)
@@ -34,7 +35,8 @@ unsigned checkedSectorShift(const std::string& bytes) {
 
 // Sector numbers of the FAT: the header's 109 slots, then the DIFAT chain (each of its sectors ends with the
 // number of the next), never the FAT's own marks for its sectors.
-void readFatSectorList(const std::string& bytes, CompoundLayout& layout) {
+void readFatSectorList(const std::string& bytes, CompoundLayout& layout)
+{
     const std::uint32_t count = readLe32(bytes, kFatSectorCountAt);
     if (count > layout.sectorCount)
         failDamaged("FAT sector count is larger than the file");
@@ -58,7 +60,8 @@ void readFatSectorList(const std::string& bytes, CompoundLayout& layout) {
     }
 }
 
-void readFat(const std::string& bytes, CompoundLayout& layout) {
+void readFat(const std::string& bytes, CompoundLayout& layout)
+{
     readFatSectorList(bytes, layout);
     const std::uint64_t entriesPerSector = layout.sectorSize() / 4;
     std::vector<bool> seen(layout.sectorCount);
@@ -69,32 +72,33 @@ void readFat(const std::string& bytes, CompoundLayout& layout) {
         if (seen[sector])
             failDamaged("FAT sector list names a sector twice");
         seen[sector] = true;
-        appendLe32Array(layout.fat,
-                        std::string_view(bytes).substr(layout.sectorOffset(sector), layout.sectorSize()));
+        appendLe32Array(layout.fat, std::string_view(bytes).substr(layout.sectorOffset(sector), layout.sectorSize()));
     }
 }
 
 } // namespace
 
-std::uint64_t CompoundLayout::entryOffset(std::uint32_t entry) const {
+std::uint64_t CompoundLayout::entryOffset(std::uint32_t entry) const
+{
     const std::uint64_t perSector = sectorSize() / kDirectoryEntrySize;
     return sectorOffset(directorySectors[entry / perSector]) + entry % perSector * kDirectoryEntrySize;
 }
 
-std::uint64_t paddedFileSize(const std::string& fileBytes) {
+std::uint64_t paddedFileSize(const std::string& fileBytes)
+{
     const std::uint64_t sectorSize = std::uint64_t{1} << checkedSectorShift(fileBytes);
     return std::max<std::uint64_t>(unitsFor(fileBytes.size(), sectorSize), 1) * sectorSize;
 }
 
-CompoundLayout readLayout(const std::string& paddedBytes) {
+CompoundLayout readLayout(const std::string& paddedBytes)
+{
     CompoundLayout layout;
     layout.majorVersion = readLe16(paddedBytes, kMajorVersionAt);
     layout.sectorShift = checkedSectorShift(paddedBytes);
-    layout.sectorCount = std::min<std::uint64_t>((paddedBytes.size() >> layout.sectorShift) - 1,
-                                                 std::uint64_t{kMaxRegularSector} + 1);
+    layout.sectorCount =
+        std::min<std::uint64_t>((paddedBytes.size() >> layout.sectorShift) - 1, std::uint64_t{kMaxRegularSector} + 1);
     readFat(paddedBytes, layout);
-    layout.directorySectors =
-        followChain(layout.fatTable(), readLe32(paddedBytes, kDirectoryStartAt), "the directory");
+    layout.directorySectors = followChain(layout.fatTable(), readLe32(paddedBytes, kDirectoryStartAt), "the directory");
     layout.entries = readDirectory(paddedBytes, layout);
     return layout;
 }

@@ -30,9 +30,7 @@ struct CompoundLayout {
     std::vector<DirectoryEntry> entries; // by entry number; the root is entry 0
 
     std::uint64_t sectorSize() const { return std::uint64_t{1} << sectorShift; }
-    std::uint64_t sectorOffset(std::uint32_t sector) const {
-        return (std::uint64_t{sector} + 1) << sectorShift;
-    }
+    std::uint64_t sectorOffset(std::uint32_t sector) const { return (std::uint64_t{sector} + 1) << sectorShift; }
     std::uint64_t entryOffset(std::uint32_t entry) const;
     ChainTable fatTable() const { return {fat, sectorCount, "sector chain", "the file"}; }
 };

@@ -8,7 +8,8 @@ namespace glyphmere::docengine::cfb {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c)
+{
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -26,14 +27,11 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool isHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit < 0xDC00;
-}
-bool isLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit < 0xE000;
-}
+bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
+bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
 
-char32_t upperCase(char32_t c) {
+char32_t upperCase(char32_t c)
+{
     const bool asciiLower = c >= 'a' && c <= 'z';
     const bool latin1Lower = c >= 0xE0 && c <= 0xFE && c != 0xF7;
     return asciiLower || latin1Lower ? c - 0x20 : c;
@@ -41,7 +39,8 @@ char32_t upperCase(char32_t c) {
 
 } // namespace
 
-std::string utf8FromUtf16Le(std::string_view bytes) {
+std::string utf8FromUtf16Le(std::string_view bytes)
+{
     std::string out;
     for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
         char32_t unit = readLe16(bytes, at);
@@ -56,7 +55,8 @@ std::string utf8FromUtf16Le(std::string_view bytes) {
     return out;
 }
 
-std::string comparisonKey(std::string_view utf8) {
+std::string comparisonKey(std::string_view utf8)
+{
     std::string key;
     for (std::size_t at = 0; at < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[at]);
@@ -73,7 +73,8 @@ std::string comparisonKey(std::string_view utf8) {
     return key;
 }
 
-std::string displayPath(std::string_view utf8) {
+std::string displayPath(std::string_view utf8)
+{
     std::string shown;
     std::copy_if(utf8.begin(), utf8.end(), std::back_inserter(shown),
                  [](char c) { return static_cast<unsigned char>(c) >= 0x20; });

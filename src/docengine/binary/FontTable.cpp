@@ -14,12 +14,14 @@ constexpr std::size_t kMaxFonts = 0x7FF0;
 constexpr std::size_t kNameOffset = 39; // of xszFfn in an FFN
 constexpr std::size_t kMaxFfnSize = 255;
 
-[[noreturn]] void refuse(const std::string& detail) {
+[[noreturn]] void refuse(const std::string& detail)
+{
     throw EngineError(messages::damagedStructure("the font table " + detail));
 }
 
 // The name at the start of utf16le, up to its terminator; nullopt when it has none.
-std::optional<std::string> terminatedName(std::string_view utf16le) {
+std::optional<std::string> terminatedName(std::string_view utf16le)
+{
     std::u16string name;
     for (std::size_t offset = 0; offset + 1 < utf16le.size(); offset += 2) {
         const char16_t unit = loadU16(utf16le, offset);
@@ -30,7 +32,8 @@ std::optional<std::string> terminatedName(std::string_view utf16le) {
     return std::nullopt;
 }
 
-std::string ffnBytes(const FontDescription& font, const std::u16string& name) {
+std::string ffnBytes(const FontDescription& font, const std::u16string& name)
+{
     std::string ffn;
     ffn.push_back(static_cast<char>(font.ffid));
     appendU16(ffn, font.weight);
@@ -47,7 +50,8 @@ std::string ffnBytes(const FontDescription& font, const std::u16string& name) {
 
 } // namespace
 
-FontTable FontTable::parse(std::string_view sttbfFfn) {
+FontTable FontTable::parse(std::string_view sttbfFfn)
+{
     if (sttbfFfn.size() < 4)
         refuse("ends inside its header");
     const std::size_t count = loadU16(sttbfFfn, 0);
@@ -72,7 +76,8 @@ FontTable FontTable::parse(std::string_view sttbfFfn) {
     return table;
 }
 
-std::optional<std::size_t> FontTable::find(std::string_view utf8Name) const {
+std::optional<std::size_t> FontTable::find(std::string_view utf8Name) const
+{
     const std::string wanted(utf8Name);
     for (std::size_t index = 0; index < m_entries.size(); ++index) {
         // fontconfig folds case by Unicode's case folding, not only for ASCII.
@@ -83,7 +88,8 @@ std::optional<std::size_t> FontTable::find(std::string_view utf8Name) const {
     return std::nullopt;
 }
 
-std::size_t FontTable::append(const FontDescription& font) {
+std::size_t FontTable::append(const FontDescription& font)
+{
     const std::optional<std::u16string> name = utf16FromUtf8(font.name);
     if (!name || name->empty() || name->find(u'\0') != std::u16string::npos)
         throw EngineError("the font name cannot be stored in the document's font table");
@@ -96,7 +102,8 @@ std::size_t FontTable::append(const FontDescription& font) {
     return m_entries.size() - 1;
 }
 
-std::string FontTable::serialize() const {
+std::string FontTable::serialize() const
+{
     std::string bytes;
     appendU16(bytes, static_cast<std::uint16_t>(m_entries.size()));
     appendU16(bytes, 0);

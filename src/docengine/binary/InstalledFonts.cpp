@@ -21,14 +21,7 @@ namespace {
 constexpr std::uint8_t kFixedPitch = 1;
 constexpr std::uint8_t kVariablePitch = 2;
 constexpr std::uint8_t kTrueType = 0x04;
-enum FamilyKind : std::uint8_t {
-    kUnspecified = 0,
-    kRoman = 1,
-    kSwiss = 2,
-    kModern = 3,
-    kScript = 4,
-    kDecorative = 5
-};
+enum FamilyKind : std::uint8_t { kUnspecified = 0, kRoman = 1, kSwiss = 2, kModern = 3, kScript = 4, kDecorative = 5 };
 
 constexpr std::uint8_t kSymbolCharset = 2;
 constexpr std::uint32_t kSymbolCodePage = 0x80000000; // OS/2 ulCodePageRange1 bit 31
@@ -37,7 +30,8 @@ constexpr std::uint16_t kMaxWeight = 1000;
 using ConfigPtr = std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)>;
 using PatternPtr = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
 
-FamilyKind kindFromPanose(const std::array<std::uint8_t, 10>& panose) {
+FamilyKind kindFromPanose(const std::array<std::uint8_t, 10>& panose)
+{
     enum : std::uint8_t { kLatinText = 2, kLatinHandWritten = 3, kLatinDecorative = 4, kLatinSymbol = 5 };
     constexpr std::uint8_t kMonospaced = 9;      // proportion (byte 3)
     constexpr std::uint8_t kFirstSerif = 2;      // serif style (byte 1): 0 and 1 are "any" and "no fit"
@@ -60,7 +54,8 @@ FamilyKind kindFromPanose(const std::array<std::uint8_t, 10>& panose) {
 }
 
 // Fixed-pitch fonts are "modern" for Word; otherwise the IBM family class decides, then PANOSE.
-FamilyKind familyKind(const SfntFace& face) {
+FamilyKind familyKind(const SfntFace& face)
+{
     if (face.fixedPitch)
         return kModern;
     switch (face.familyClass >> 8) {
@@ -84,7 +79,8 @@ FamilyKind familyKind(const SfntFace& face) {
 }
 
 // Reads from the font file with every range checked against its size.
-FontFileReader fileReader(const std::shared_ptr<UniqueFd>& file, std::uint64_t fileSize) {
+FontFileReader fileReader(const std::shared_ptr<UniqueFd>& file, std::uint64_t fileSize)
+{
     return [file, fileSize](std::uint64_t offset, std::size_t length) -> std::optional<std::string> {
         if (offset > fileSize || length > fileSize - offset)
             return std::nullopt;
@@ -97,7 +93,8 @@ FontFileReader fileReader(const std::shared_ptr<UniqueFd>& file, std::uint64_t f
 }
 
 // Opened without blocking, so a path that names a FIFO cannot hang the lookup.
-std::optional<SfntFace> faceInFile(const char* path, std::uint32_t faceIndex) {
+std::optional<SfntFace> faceInFile(const char* path, std::uint32_t faceIndex)
+{
     auto file = std::make_shared<UniqueFd>(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (!file->valid() || ::fstat(file->get(), &status) != 0 || !S_ISREG(status.st_mode))
@@ -107,7 +104,8 @@ std::optional<SfntFace> faceInFile(const char* path, std::uint32_t faceIndex) {
 
 // The matched font's family name that equals family without regard to case; nullptr when fontconfig
 // offered another family as a substitute.
-const char* installedFamily(FcPattern* font, const std::string& family) {
+const char* installedFamily(FcPattern* font, const std::string& family)
+{
     FcChar8* name = nullptr;
     for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
         if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family.c_str())) == 0)
@@ -117,7 +115,8 @@ const char* installedFamily(FcPattern* font, const std::string& family) {
 }
 
 // A face fontconfig knows but whose tables cannot be read (not an sfnt): its weight and pitch.
-FontDescription describedFromPattern(FcPattern* font, std::string name) {
+FontDescription describedFromPattern(FcPattern* font, std::string name)
+{
     FontDescription description = plainFontDescription(std::move(name));
     int spacing = FC_PROPORTIONAL;
     FcPatternGetInteger(font, FC_SPACING, 0, &spacing);
@@ -129,10 +128,10 @@ FontDescription describedFromPattern(FcPattern* font, std::string name) {
     return description;
 }
 
-FontDescription describeWithConfig(FcConfig* config, const std::string& family) {
+FontDescription describeWithConfig(FcConfig* config, const std::string& family)
+{
     PatternPtr pattern(FcPatternCreate(), FcPatternDestroy);
-    if (!pattern ||
-        !FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str())))
+    if (!pattern || !FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str())))
         return plainFontDescription(family);
     FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
@@ -154,7 +153,8 @@ FontDescription describeWithConfig(FcConfig* config, const std::string& family) 
 
 class FontconfigDescriber final : public FontDescriber {
 public:
-    FontDescription describe(const std::string& family) const override {
+    FontDescription describe(const std::string& family) const override
+    {
         const std::lock_guard lock(m_mutex);
         const auto known = m_described.find(family);
         if (known != m_described.end())
@@ -176,23 +176,25 @@ private:
 
 } // namespace
 
-const FontDescriber& installedFonts() {
+const FontDescriber& installedFonts()
+{
     static const FontconfigDescriber describer;
     return describer;
 }
 
-FontDescription plainFontDescription(std::string name) {
+FontDescription plainFontDescription(std::string name)
+{
     FontDescription description;
     description.ffid = kVariablePitch | kTrueType;
     description.name = std::move(name);
     return description;
 }
 
-FontDescription describedFace(const SfntFace& face, std::string name) {
+FontDescription describedFace(const SfntFace& face, std::string name)
+{
     FontDescription description;
-    description.ffid =
-        static_cast<std::uint8_t>((face.fixedPitch ? kFixedPitch : kVariablePitch) |
-                                  (face.trueTypeOutlines ? kTrueType : 0) | familyKind(face) << 4);
+    description.ffid = static_cast<std::uint8_t>((face.fixedPitch ? kFixedPitch : kVariablePitch) |
+                                                 (face.trueTypeOutlines ? kTrueType : 0) | familyKind(face) << 4);
     description.weight = std::min(face.weightClass, kMaxWeight);
     description.charset = (face.codePageRanges[0] & kSymbolCodePage) != 0 ? kSymbolCharset : 0;
     description.panose = face.panose;

@@ -18,11 +18,13 @@ struct MiniStream {
     std::vector<std::uint32_t> sectors;
     std::uint64_t size = 0;
 
-    ChainTable table() const {
+    ChainTable table() const
+    {
         return {miniFat, unitsFor(size, kMiniSectorSize), "mini sector chain", "the mini stream"};
     }
     // Where a mini sector lies in the file; the mini sector must be inside the mini stream.
-    std::uint64_t fileOffset(const CompoundLayout& layout, std::uint32_t miniSector) const {
+    std::uint64_t fileOffset(const CompoundLayout& layout, std::uint32_t miniSector) const
+    {
         const std::uint64_t at = std::uint64_t{miniSector} * kMiniSectorSize;
         return layout.sectorOffset(sectors[at >> layout.sectorShift]) + (at & (layout.sectorSize() - 1));
     }

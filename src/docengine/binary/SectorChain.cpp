@@ -5,12 +5,12 @@
 namespace glyphmere::docengine::cfb {
 
 std::vector<std::uint32_t> followChain(const ChainTable& table, std::uint32_t start, const std::string& owner,
-                                       std::uint64_t limit) {
+                                       std::uint64_t limit)
+{
     const std::string what = std::string(table.chainName) + " of " + owner;
     std::vector<std::uint32_t> chain;
     std::vector<bool> seen(table.unitCount);
-    for (std::uint32_t sector = start; sector != kEndOfChain && chain.size() < limit;
-         sector = table.links[sector]) {
+    for (std::uint32_t sector = start; sector != kEndOfChain && chain.size() < limit; sector = table.links[sector]) {
         if (sector > kMaxRegularSector)
             failDamaged(what + " is broken");
         if (sector >= table.unitCount)
@@ -26,7 +26,8 @@ std::vector<std::uint32_t> followChain(const ChainTable& table, std::uint32_t st
 }
 
 std::vector<std::uint32_t> chainHolding(const ChainTable& table, std::uint32_t start, std::uint64_t size,
-                                        std::uint64_t unitSize, const std::string& owner, bool wholeChain) {
+                                        std::uint64_t unitSize, const std::string& owner, bool wholeChain)
+{
     const std::uint64_t needed = unitsFor(size, unitSize);
     if (needed == 0)
         return {};

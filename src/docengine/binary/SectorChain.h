@@ -24,7 +24,6 @@ std::vector<std::uint32_t> followChain(const ChainTable& table, std::uint32_t st
 // The sectors of a chain that hold `size` bytes in units of `unitSize`: only as many as the bytes need, or
 // with `wholeChain` every sector up to its end. Damaged when the chain ends before the bytes do.
 std::vector<std::uint32_t> chainHolding(const ChainTable& table, std::uint32_t start, std::uint64_t size,
-                                        std::uint64_t unitSize, const std::string& owner,
-                                        bool wholeChain = false);
+                                        std::uint64_t unitSize, const std::string& owner, bool wholeChain = false);
 
 } // namespace glyphmere::docengine::cfb

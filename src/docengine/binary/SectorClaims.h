@@ -21,7 +21,8 @@ public:
     void claim(std::uint32_t unit, std::uint32_t owner);
     // Claims the chain from `start` as far as it stays inside the table and does not meet itself.
     void claimChain(const std::vector<std::uint32_t>& links, std::uint32_t start, std::uint32_t owner);
-    bool ownedBy(std::uint32_t unit, std::uint32_t owner) const {
+    bool ownedBy(std::uint32_t unit, std::uint32_t owner) const
+    {
         return unit >= m_owners.size() || m_owners[unit] == owner;
     }
 

@@ -6,7 +6,8 @@
 namespace glyphmere::docengine {
 namespace {
 
-constexpr std::uint32_t tag(const char (&name)[5]) {
+constexpr std::uint32_t tag(const char (&name)[5])
+{
     return static_cast<std::uint32_t>(name[0]) << 24 | static_cast<std::uint32_t>(name[1]) << 16 |
            static_cast<std::uint32_t>(name[2]) << 8 | static_cast<std::uint32_t>(name[3]);
 }
@@ -16,23 +17,24 @@ constexpr std::size_t kOs2CodePageRangesEnd = 86; // version 1 and later
 constexpr std::size_t kPostFixedPitchEnd = 16;
 
 // sfnt tables are big-endian.
-std::uint32_t bigEndian(std::string_view bytes, std::size_t offset, std::size_t size) {
+std::uint32_t bigEndian(std::string_view bytes, std::size_t offset, std::size_t size)
+{
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < size; ++i)
         value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
     return value;
 }
 
-std::uint16_t be16(std::string_view bytes, std::size_t offset) {
+std::uint16_t be16(std::string_view bytes, std::size_t offset)
+{
     return static_cast<std::uint16_t>(bigEndian(bytes, offset, 2));
 }
 
-std::uint32_t be32(std::string_view bytes, std::size_t offset) {
-    return bigEndian(bytes, offset, 4);
-}
+std::uint32_t be32(std::string_view bytes, std::size_t offset) { return bigEndian(bytes, offset, 4); }
 
 // Where the face's offset table starts in the file.
-std::optional<std::uint64_t> faceStart(const FontFileReader& read, std::uint32_t faceIndex) {
+std::optional<std::uint64_t> faceStart(const FontFileReader& read, std::uint32_t faceIndex)
+{
     const std::optional<std::string> header = read(0, 12);
     if (!header)
         return std::nullopt;
@@ -48,7 +50,8 @@ struct TableDirectory {
     std::string records; // 16 bytes each: tag, checksum, offset, length
 
     // Where the table's record starts in records.
-    std::optional<std::size_t> recordOf(std::uint32_t wanted) const {
+    std::optional<std::size_t> recordOf(std::uint32_t wanted) const
+    {
         for (std::size_t offset = 0; offset < records.size(); offset += 16) {
             if (be32(records, offset) == wanted)
                 return offset;
@@ -58,16 +61,17 @@ struct TableDirectory {
 
     // The table's bytes, at most maxLength of them; nullopt when it is missing or shorter than minLength.
     std::optional<std::string> read(const FontFileReader& reader, std::uint32_t wanted, std::size_t minLength,
-                                    std::size_t maxLength) const {
+                                    std::size_t maxLength) const
+    {
         const std::optional<std::size_t> record = recordOf(wanted);
         if (!record || be32(records, *record + 12) < minLength)
             return std::nullopt;
-        return reader(be32(records, *record + 8),
-                      std::min<std::size_t>(be32(records, *record + 12), maxLength));
+        return reader(be32(records, *record + 8), std::min<std::size_t>(be32(records, *record + 12), maxLength));
     }
 };
 
-std::optional<TableDirectory> tableDirectory(const FontFileReader& read, std::uint64_t start) {
+std::optional<TableDirectory> tableDirectory(const FontFileReader& read, std::uint64_t start)
+{
     const std::optional<std::string> header = read(start, 12);
     if (!header)
         return std::nullopt;
@@ -80,7 +84,8 @@ std::optional<TableDirectory> tableDirectory(const FontFileReader& read, std::ui
     return TableDirectory{std::move(*records)};
 }
 
-void readOs2(std::string_view os2, SfntFace& face) {
+void readOs2(std::string_view os2, SfntFace& face)
+{
     face.weightClass = be16(os2, 4);
     face.familyClass = be16(os2, 30);
     for (std::size_t i = 0; i < face.panose.size(); ++i)
@@ -95,15 +100,15 @@ void readOs2(std::string_view os2, SfntFace& face) {
 
 } // namespace
 
-std::optional<SfntFace> readSfntFace(const FontFileReader& read, std::uint32_t faceIndex) {
+std::optional<SfntFace> readSfntFace(const FontFileReader& read, std::uint32_t faceIndex)
+{
     const std::optional<std::uint64_t> start = faceStart(read, faceIndex);
     const std::optional<TableDirectory> directory = start ? tableDirectory(read, *start) : std::nullopt;
     if (!directory)
         return std::nullopt;
     const std::optional<std::string> os2 =
         directory->read(read, tag("OS/2"), kOs2UnicodeRangesEnd, kOs2CodePageRangesEnd);
-    const std::optional<std::string> post =
-        directory->read(read, tag("post"), kPostFixedPitchEnd, kPostFixedPitchEnd);
+    const std::optional<std::string> post = directory->read(read, tag("post"), kPostFixedPitchEnd, kPostFixedPitchEnd);
     if (!os2 || !post)
         return std::nullopt;
     SfntFace face;

@@ -7,14 +7,11 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-void appendUtf8(std::string& out, char32_t code) {
+void appendUtf8(std::string& out, char32_t code)
+{
     const auto byte = [&out](char32_t value) { out.push_back(static_cast<char>(value)); };
     if (code < 0x80) {
         byte(code);
@@ -34,7 +31,8 @@ void appendUtf8(std::string& out, char32_t code) {
 }
 
 // The code point starting at utf8[i], advancing i past it; nullopt for an invalid sequence.
-std::optional<char32_t> decodeUtf8(std::string_view utf8, std::size_t& i) {
+std::optional<char32_t> decodeUtf8(std::string_view utf8, std::size_t& i)
+{
     const unsigned char lead = static_cast<unsigned char>(utf8[i++]);
     if (lead < 0x80)
         return lead;
@@ -56,7 +54,8 @@ std::optional<char32_t> decodeUtf8(std::string_view utf8, std::size_t& i) {
 
 } // namespace
 
-std::string utf8FromUtf16(std::u16string_view utf16) {
+std::string utf8FromUtf16(std::u16string_view utf16)
+{
     std::string utf8;
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t code = utf16[i];
@@ -69,7 +68,8 @@ std::string utf8FromUtf16(std::u16string_view utf16) {
     return utf8;
 }
 
-std::optional<std::u16string> utf16FromUtf8(std::string_view utf8) {
+std::optional<std::u16string> utf16FromUtf8(std::string_view utf8)
+{
     std::u16string utf16;
     for (std::size_t i = 0; i < utf8.size();) {
         const std::optional<char32_t> code = decodeUtf8(utf8, i);

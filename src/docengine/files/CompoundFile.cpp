@@ -72,8 +72,7 @@ public:
         if (!fatSector || *fatSector >= m_sectorCount)
             return std::nullopt;
         std::array<std::uint8_t, 4> entry{};
-        const std::uint64_t offset =
-            (std::uint64_t{*fatSector} + 1) * m_sectorSize + (sector % entriesPerSector) * 4;
+        const std::uint64_t offset = (std::uint64_t{*fatSector} + 1) * m_sectorSize + (sector % entriesPerSector) * 4;
         if (!readExactly(m_fd, offset, entry.data(), entry.size()))
             return std::nullopt;
         return littleEndian32(entry.data());

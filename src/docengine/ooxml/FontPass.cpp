@@ -23,7 +23,8 @@ constexpr int kParagraphMarkRank = 1;
 
 Element prependWordChild(const Element& parent, std::string_view local, std::string_view wordUri)
 {
-    return insertWordChild(parent, local, wordUri, [](const Element&) { return 1; }, 0);
+    return insertWordChild(
+        parent, local, wordUri, [](const Element&) { return 1; }, 0);
 }
 
 std::string_view wordUriOf(const Element& root)
@@ -76,9 +77,9 @@ private:
     void addParagraphMark(const Element& paragraph)
     {
         const Element paragraphProperties = xml::findChild(paragraph, Vocabulary::Word, "pPr");
-        m_targets.push_back({Owner::Paragraph, paragraph,
-                             paragraphProperties.node ? xml::findChild(paragraphProperties, Vocabulary::Word, "rPr")
-                                                      : Element{}});
+        m_targets.push_back(
+            {Owner::Paragraph, paragraph,
+             paragraphProperties.node ? xml::findChild(paragraphProperties, Vocabulary::Word, "rPr") : Element{}});
     }
 
     std::vector<Target>& m_targets;

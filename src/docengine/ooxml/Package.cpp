@@ -66,10 +66,7 @@ Package::Package(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
 Package::~Package() = default;
 
-std::unique_ptr<Package> Package::open(const std::string& path)
-{
-    return open(DocumentFileAccess::open(path));
-}
+std::unique_ptr<Package> Package::open(const std::string& path) { return open(DocumentFileAccess::open(path)); }
 
 std::unique_ptr<Package> Package::open(const std::string& path, const common::FileOperations& fileOperations)
 {
@@ -85,20 +82,11 @@ std::unique_ptr<Package> Package::open(DocumentFileAccess access)
     return std::unique_ptr<Package>(new Package(std::move(impl)));
 }
 
-const std::string& Package::path() const
-{
-    return m_impl->access.path();
-}
+const std::string& Package::path() const { return m_impl->access.path(); }
 
-const std::vector<std::string>& Package::entryNames() const
-{
-    return m_impl->names;
-}
+const std::vector<std::string>& Package::entryNames() const { return m_impl->names; }
 
-bool Package::hasEntry(std::string_view name) const
-{
-    return m_impl->indexByKey.count(entryNameKey(name)) > 0;
-}
+bool Package::hasEntry(std::string_view name) const { return m_impl->indexByKey.count(entryNameKey(name)) > 0; }
 
 std::string Package::read(std::string_view name) const
 {

@@ -28,8 +28,7 @@ void keepEntryDetails(zip_t* source, zip_uint64_t index, zip_t* target, zip_uint
     zip_uint32_t commentLength = 0;
     const char* comment = zip_file_get_comment(source, index, &commentLength, ZIP_FL_ENC_RAW);
     if (comment && commentLength > 0)
-        check(zip_file_set_comment(target, added, comment, static_cast<zip_uint16_t>(commentLength), 0) == 0,
-              target);
+        check(zip_file_set_comment(target, added, comment, static_cast<zip_uint16_t>(commentLength), 0) == 0, target);
 }
 
 // Adds the entry and gives its index; the data source is freed when it cannot be added.
@@ -48,16 +47,14 @@ void copyEntryAsStored(zip_t* source, zip_uint64_t index, const char* name, zip_
 {
     zip_stat_t status;
     check(zip_stat_index(source, index, 0, &status) == 0, source);
-    const zip_uint64_t at =
-        addEntry(target, name, zip_source_zip(target, source, index, ZIP_FL_COMPRESSED, 0, -1));
+    const zip_uint64_t at = addEntry(target, name, zip_source_zip(target, source, index, ZIP_FL_COMPRESSED, 0, -1));
     // Without the source's own method libzip would recompress (a stored entry would come out deflated).
     check(zip_set_file_compression(target, at, status.comp_method, 0) == 0, target);
     check(zip_file_set_mtime(target, at, status.mtime, 0) == 0, target);
     keepEntryDetails(source, index, target, at);
 }
 
-void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const std::string& bytes,
-                      zip_t* target)
+void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const std::string& bytes, zip_t* target)
 {
     const zip_uint64_t at = addEntry(target, name, zip_source_buffer(target, bytes.data(), bytes.size(), 0));
     check(zip_set_file_compression(target, at, ZIP_CM_DEFLATE, 0) == 0, target);

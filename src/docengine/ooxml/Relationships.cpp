@@ -7,7 +7,8 @@
 namespace glyphmere::docengine {
 namespace {
 
-constexpr std::string_view kTransitionalTypeBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+constexpr std::string_view kTransitionalTypeBase =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 constexpr std::string_view kStrictTypeBase = "http://purl.oclc.org/ooxml/officeDocument/relationships/";
 
 int hexValue(char c)

@@ -14,12 +14,50 @@ using xml::Vocabulary;
 // The sequence of CT_RPr, with the revision marks of a paragraph mark's properties (CT_ParaRPr) before it.
 // Children of other vocabularies (extensions) sort just before w:rPrChange, which stays last.
 constexpr std::array<std::string_view, 44> kRunPropertyOrder{
-    "ins",      "del",       "moveFrom", "moveTo",   "rStyle",   "rFonts",    "b",          "bCs",
-    "i",        "iCs",       "caps",     "smallCaps", "strike",  "dstrike",   "outline",    "shadow",
-    "emboss",   "imprint",   "noProof",  "snapToGrid", "vanish", "webHidden", "color",      "spacing",
-    "w",        "kern",      "position", "sz",       "szCs",     "highlight", "u",          "effect",
-    "bdr",      "shd",       "fitText",  "vertAlign", "rtl",     "cs",        "em",         "lang",
-    "eastAsianLayout", "specVanish", "oMath", "rPrChange",
+    "ins",
+    "del",
+    "moveFrom",
+    "moveTo",
+    "rStyle",
+    "rFonts",
+    "b",
+    "bCs",
+    "i",
+    "iCs",
+    "caps",
+    "smallCaps",
+    "strike",
+    "dstrike",
+    "outline",
+    "shadow",
+    "emboss",
+    "imprint",
+    "noProof",
+    "snapToGrid",
+    "vanish",
+    "webHidden",
+    "color",
+    "spacing",
+    "w",
+    "kern",
+    "position",
+    "sz",
+    "szCs",
+    "highlight",
+    "u",
+    "effect",
+    "bdr",
+    "shd",
+    "fitText",
+    "vertAlign",
+    "rtl",
+    "cs",
+    "em",
+    "lang",
+    "eastAsianLayout",
+    "specVanish",
+    "oMath",
+    "rPrChange",
 };
 constexpr int kExtensionRank = static_cast<int>(kRunPropertyOrder.size()) - 1;
 constexpr int kRevisionMarkCount = 4;
@@ -141,8 +179,8 @@ Element insertWordChild(const Element& parent, std::string_view local, std::stri
             break;
         }
     }
-    pugi::xml_node created =
-        follower ? parent.node.insert_child_before(pugi::node_element, follower) : parent.node.append_child(pugi::node_element);
+    pugi::xml_node created = follower ? parent.node.insert_child_before(pugi::node_element, follower)
+                                      : parent.node.append_child(pugi::node_element);
     created.set_name(xml::wordName(created, parent.scope, wordUri, local).c_str());
     return xml::describe(created, parent.scope);
 }

@@ -51,7 +51,8 @@ private:
     static Element defaultRunProperties(const Element& styles)
     {
         const Element defaults = xml::findChild(styles, Vocabulary::Word, "docDefaults");
-        const Element runDefaults = defaults.node ? xml::findChild(defaults, Vocabulary::Word, "rPrDefault") : Element{};
+        const Element runDefaults =
+            defaults.node ? xml::findChild(defaults, Vocabulary::Word, "rPrDefault") : Element{};
         return runDefaults.node ? xml::findChild(runDefaults, Vocabulary::Word, "rPr") : Element{};
     }
 

@@ -51,10 +51,7 @@ bool declaresNamespaces(pugi::xml_node element)
     return false;
 }
 
-bool isEngineVocabulary(const NamespaceScope::Binding& binding)
-{
-    return binding.vocabulary != Vocabulary::Other;
-}
+bool isEngineVocabulary(const NamespaceScope::Binding& binding) { return binding.vocabulary != Vocabulary::Other; }
 
 // WordprocessingML first, as most names are; other vocabularies last.
 int lookupOrder(const NamespaceScope::Binding& binding)

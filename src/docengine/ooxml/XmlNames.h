@@ -96,7 +96,6 @@ bool isOn(const Element& element);
 
 // The qualified name for a new WordprocessingML element or attribute at element: the prefix the part
 // binds to the vocabulary there; when none is bound, a declaration of our own is added to element.
-std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri,
-                     std::string_view local);
+std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local);
 
 } // namespace glyphmere::docengine::xml

@@ -25,11 +25,10 @@ constexpr std::size_t kZip64EndSize = 56;
 constexpr std::size_t kEntrySize = 46;
 constexpr std::uint16_t kUnicodePathField = 0x7075;
 
-[[noreturn]] void damaged(const std::string& detail) {
-    throw EngineError(messages::damaged(detail));
-}
+[[noreturn]] void damaged(const std::string& detail) { throw EngineError(messages::damaged(detail)); }
 
-std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size) {
+std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size)
+{
     if (at + size > bytes.size())
         damaged("the zip directory is inconsistent");
     std::uint64_t value = 0;
@@ -38,12 +37,12 @@ std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size) {
     return value;
 }
 
-std::string readAt(int fd, std::uint64_t offset, std::uint64_t size) {
+std::string readAt(int fd, std::uint64_t offset, std::uint64_t size)
+{
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t got =
-            ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -62,7 +61,8 @@ struct DirectoryPlace {
 };
 
 // The end record nearest the end of the file whose comment fits in the file.
-std::size_t endRecordIn(std::string_view tail) {
+std::size_t endRecordIn(std::string_view tail)
+{
     for (std::size_t at = tail.size() - kEndSize + 1; at-- > 0;) {
         if (tail.substr(at, 4) == kEndSignature && at + kEndSize + number(tail, at + 20, 2) <= tail.size())
             return at;
@@ -70,7 +70,8 @@ std::size_t endRecordIn(std::string_view tail) {
     damaged("no zip directory was found; the file may be truncated");
 }
 
-DirectoryPlace zip64Place(int fd, std::string_view tail, std::size_t end, std::uint64_t tailOffset) {
+DirectoryPlace zip64Place(int fd, std::string_view tail, std::size_t end, std::uint64_t tailOffset)
+{
     if (end < kZip64LocatorSize || tail.substr(end - kZip64LocatorSize, 4) != kZip64LocatorSignature)
         damaged("the zip directory is inconsistent");
     const std::uint64_t recordOffset = number(tail, end - kZip64LocatorSize + 8, 8);
@@ -82,7 +83,8 @@ DirectoryPlace zip64Place(int fd, std::string_view tail, std::size_t end, std::u
     return {number(record, 48, 8), number(record, 40, 8), number(record, 32, 8)};
 }
 
-DirectoryPlace directoryPlace(int fd, std::uint64_t fileSize) {
+DirectoryPlace directoryPlace(int fd, std::uint64_t fileSize)
+{
     if (fileSize < kEndSize)
         damaged("no zip directory was found; the file may be truncated");
     const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize);
@@ -99,7 +101,8 @@ DirectoryPlace directoryPlace(int fd, std::uint64_t fileSize) {
     return place;
 }
 
-std::optional<std::string> unicodePathIn(std::string_view extra) {
+std::optional<std::string> unicodePathIn(std::string_view extra)
+{
     for (std::size_t at = 0; at + 4 <= extra.size();) {
         const auto id = static_cast<std::uint16_t>(number(extra, at, 2));
         const std::size_t size = number(extra, at + 2, 2);
@@ -115,7 +118,8 @@ std::optional<std::string> unicodePathIn(std::string_view extra) {
 
 } // namespace
 
-std::vector<StoredEntryName> readStoredEntryNames(int fd) {
+std::vector<StoredEntryName> readStoredEntryNames(int fd)
+{
     struct stat status {};
     if (::fstat(fd, &status) != 0)
         throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));

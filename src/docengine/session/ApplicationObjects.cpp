@@ -34,10 +34,14 @@ public:
             {"ActiveWindow", [s] { return Variant(makeWindow(s)); }, {}, {}},
             {"FontNames", [this, s] { return Variant(makeFontNames(s, m_fontNames())); }, {}, {}},
             {"Name", [] { return Variant(kApplicationName); }, {}, {}},
-            {"DisplayAlerts", [s] { return Variant(s->displayAlerts); },
-             [s](const Variant& value) { s->displayAlerts = value.toBool(); }, {}},
-            {"AutomationSecurity", [s] { return Variant(s->automationSecurity); },
-             [s](const Variant& value) { s->automationSecurity = automationSecurity(value); }, {}},
+            {"DisplayAlerts",
+             [s] { return Variant(s->displayAlerts); },
+             [s](const Variant& value) { s->displayAlerts = value.toBool(); },
+             {}},
+            {"AutomationSecurity",
+             [s] { return Variant(s->automationSecurity); },
+             [s](const Variant& value) { s->automationSecurity = automationSecurity(value); },
+             {}},
             {"Quit", {}, {}, [this](const Args&) { return quit(); }, 0, 3},
         });
     }
@@ -85,10 +89,15 @@ public:
     explicit DocumentsObject(const std::shared_ptr<EngineSession>& s) : DispatchObject("Documents", s)
     {
         setMembers({
-            {"Open", {}, {}, [s](const Args& args) {
+            {"Open",
+             {},
+             {},
+             [s](const Args& args) {
                  s->open(pathArgument(args[0], "Documents.Open")); // a password and the rest are ignored
                  return Variant(makeDocument(s));
-             }, 1, kMaxOpenArguments},
+             },
+             1,
+             kMaxOpenArguments},
             {"Count", [s] { return Variant(std::int32_t{s->hasDocument() ? 1 : 0}); }, {}, {}},
         });
     }

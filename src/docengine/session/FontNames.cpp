@@ -33,8 +33,8 @@ std::vector<LocalizedFamily> familiesOf(FcPattern* pattern)
     for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
         FcChar8* language = nullptr;
         const bool hasLanguage = FcPatternGetString(pattern, FC_FAMILYLANG, i, &language) == FcResultMatch;
-        families.push_back({reinterpret_cast<const char*>(name),
-                            hasLanguage ? reinterpret_cast<const char*>(language) : ""});
+        families.push_back(
+            {reinterpret_cast<const char*>(name), hasLanguage ? reinterpret_cast<const char*>(language) : ""});
     }
     return families;
 }
@@ -53,9 +53,9 @@ std::vector<std::string> selectFontNames(const std::vector<std::vector<Localized
     }
     // Sorted by key, then by name, so the name kept of a case-insensitive pair does not depend on order.
     std::sort(keyed.begin(), keyed.end());
-    keyed.erase(std::unique(keyed.begin(), keyed.end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
-                keyed.end());
+    keyed.erase(
+        std::unique(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+        keyed.end());
     std::vector<std::string> names;
     names.reserve(keyed.size());
     for (auto& entry : keyed)

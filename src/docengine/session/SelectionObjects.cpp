@@ -22,7 +22,10 @@ public:
     explicit SelectionObject(const std::shared_ptr<EngineSession>& s) : DispatchObject("Selection", s)
     {
         setMembers({
-            {"WholeStory", {}, {}, [s](const Args&) {
+            {"WholeStory",
+             {},
+             {},
+             [s](const Args&) {
                  s->selectWholeStory();
                  return Variant();
              }},
@@ -36,10 +39,14 @@ public:
     explicit ViewObject(const std::shared_ptr<EngineSession>& s) : DispatchObject("View", s)
     {
         setMembers({
-            {"Type", [s] { return Variant(std::int32_t{s->viewType()}); },
-             [s](const Variant& value) { s->setViewType(value); }, {}},
-            {"SeekView", [s] { return Variant(std::int32_t{s->seekView()}); },
-             [s](const Variant& value) { s->setSeekView(value); }, {}},
+            {"Type",
+             [s] { return Variant(std::int32_t{s->viewType()}); },
+             [s](const Variant& value) { s->setViewType(value); },
+             {}},
+            {"SeekView",
+             [s] { return Variant(std::int32_t{s->seekView()}); },
+             [s](const Variant& value) { s->setSeekView(value); },
+             {}},
         });
     }
 };

@@ -5,10 +5,7 @@
 namespace glyphmere::platform::posix {
 namespace {
 
-bool sameLetter(char a, char b)
-{
-    return common::toLowerAscii(a) == common::toLowerAscii(b);
-}
+bool sameLetter(char a, char b) { return common::toLowerAscii(a) == common::toLowerAscii(b); }
 
 // Plain '*' and '?' matching; after a mismatch the last '*' takes one more character.
 bool matchesGlob(std::string_view name, std::string_view pattern)
@@ -52,8 +49,8 @@ bool matchesThroughShortExtension(std::string_view name, std::string_view patter
     const std::string_view nameExtension = name.substr(nameDot + 1);
     if (!isThreeLiteralCharacters(patternExtension) || nameExtension.size() <= 3)
         return false;
-    return matchesGlob(nameExtension.substr(0, 3), patternExtension)
-        && matchesGlob(name.substr(0, nameDot), pattern.substr(0, patternDot));
+    return matchesGlob(nameExtension.substr(0, 3), patternExtension) &&
+           matchesGlob(name.substr(0, nameDot), pattern.substr(0, patternDot));
 }
 
 } // namespace

@@ -179,10 +179,7 @@ public:
 
     IDispatch* dispatch() const { return m_dispatch.get(); }
 
-    Variant get(std::string_view member) override
-    {
-        return invoke(member, memberId(member), DISPATCH_PROPERTYGET, {});
-    }
+    Variant get(std::string_view member) override { return invoke(member, memberId(member), DISPATCH_PROPERTYGET, {}); }
 
     void put(std::string_view member, const Variant& value) override
     {
@@ -246,7 +243,7 @@ std::vector<Variant> DispatchObject::enumerate()
     ScopedVariant enumerator;
     invokeInto(what, DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, &enumerator.value);
     const VARTYPE type = V_VT(&enumerator.value);
-    IUnknown* unknown = type == VT_UNKNOWN ? V_UNKNOWN(&enumerator.value)
+    IUnknown* unknown = type == VT_UNKNOWN    ? V_UNKNOWN(&enumerator.value)
                         : type == VT_DISPATCH ? V_DISPATCH(&enumerator.value)
                                               : nullptr;
     if (!unknown)
@@ -284,8 +281,7 @@ ObjectRef ComAutomation::create(std::string_view className)
     const std::string what = "Creating " + quoted(className);
     const CLSID classId = classIdOf(className, what);
     ComRef<IDispatch> dispatch;
-    check(CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch,
-                           dispatch.out()),
+    check(CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.out()),
           what);
     return wrapDispatch(dispatch.get());
 }

@@ -36,8 +36,8 @@ std::optional<std::wstring> readText(const std::wstring& keyPath, const std::wst
     // The value can grow between asking for its size and reading it; then ask again.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD bytes = 0;
-        LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), valueName.c_str(), RRF_RT_REG_SZ,
-                                      nullptr, nullptr, &bytes);
+        LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), valueName.c_str(), RRF_RT_REG_SZ, nullptr,
+                                      nullptr, &bytes);
         if (status != ERROR_SUCCESS)
             return std::nullopt;
         std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
@@ -87,8 +87,8 @@ std::optional<std::string> RegistrySettingsStore::saveSetting(std::string_view a
         return reason(keyName + " could not be opened", status);
     const std::wstring text = widen(value);
     const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    status = RegSetValueExW(handle.get(), widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            bytes);
+    status =
+        RegSetValueExW(handle.get(), widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
     if (status != ERROR_SUCCESS)
         return reason("the value \"" + std::string(key) + "\" could not be written to " + keyName, status);
     // The value must be on disk before the handler that wrote it returns.

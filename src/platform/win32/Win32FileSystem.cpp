@@ -100,8 +100,9 @@ std::int64_t secondsSinceEpoch(const FILETIME& time)
     // FILETIME counts 100-nanosecond steps since 1601-01-01.
     constexpr std::int64_t kStepsPerSecond = 10'000'000;
     constexpr std::int64_t kEpochInSteps = 116'444'736'000'000'000;
-    const auto steps = static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
-                                                 time.dwLowDateTime) - kEpochInSteps;
+    const auto steps =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) -
+        kEpochInSteps;
     const std::int64_t seconds = steps / kStepsPerSecond;
     return (steps % kStepsPerSecond < 0) ? seconds - 1 : seconds;
 }
@@ -193,8 +194,8 @@ std::optional<FolderIdentity> Win32FileSystem::folderIdentity(const std::string&
     const auto information = openedInformation(extendedPath(path));
     if (!information)
         return std::nullopt;
-    const std::uint64_t index = (static_cast<std::uint64_t>(information->nFileIndexHigh) << 32) |
-                                information->nFileIndexLow;
+    const std::uint64_t index =
+        (static_cast<std::uint64_t>(information->nFileIndexHigh) << 32) | information->nFileIndexLow;
     return FolderIdentity{information->dwVolumeSerialNumber, index};
 }
 

@@ -43,8 +43,8 @@ bool Win32Shell::openUrl(const std::string& address)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWMINIMIZED;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program->c_str(), commandLine->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessW(program->c_str(), commandLine->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return false;
     // The browser runs on its own; nothing of it is kept.
     CloseHandle(process.hThread);
