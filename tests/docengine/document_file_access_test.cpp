@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace glyphmere::docengine {
 namespace {
@@ -51,6 +52,23 @@ TEST(DocumentFileAccess, WholeBytesReadAndReplacedWithModeKeptAndChangesOnDiskRe
     EXPECT_EQ(replaceRefusal(access, original), messages::kChangedOnDisk);
     EXPECT_EQ(readFile(path), "changed by another program");
     EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"old.doc"});
+}
+
+// A file larger than the bound is refused before a byte of it is read (a sparse file: no disk is used).
+TEST(DocumentFileAccess, WholeReadOfAnOversizedFileIsRefused)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("huge.doc");
+    writeFile(path, compoundFile({}));
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(DocumentFileAccess::kLargestWholeRead + 1)), 0);
+
+    const DocumentFileAccess access = DocumentFileAccess::open(path);
+    try {
+        access.readAll();
+        ADD_FAILURE() << "an oversized file was read";
+    } catch (const EngineError& error) {
+        EXPECT_STREQ(error.what(), messages::kTooLarge);
+    }
 }
 
 } // namespace

@@ -117,6 +117,8 @@ DocumentFileAccess DocumentFileAccess::open(const std::string& path, const commo
 
 std::string DocumentFileAccess::readAll() const
 {
+    if (static_cast<std::uint64_t>(m_status.st_size) > kLargestWholeRead)
+        refuse(messages::kTooLarge);
     try {
         if (::lseek(fd(), 0, SEEK_SET) != 0)
             throw common::SystemError(errno);

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -30,8 +31,10 @@ public:
     FileContent content() const { return m_content; }
     // The open file; it stays the caller's to read (duplicate it to hand it on).
     int fd() const { return m_fd.get(); }
-    // The file's whole bytes.
+    // The file's whole bytes; "the document is too large" past kLargestWholeRead, the same bound a
+    // package's reads have in all, so no file can make the engine hold more than that at once.
     std::string readAll() const;
+    static constexpr std::uint64_t kLargestWholeRead = std::uint64_t{1} << 30;
 
     // Replaces the file with the one that writeTemporary writes at the path it is given (see
     // common::replaceFileSafely): refused when the file changed on disk since it was opened or is now
