@@ -143,9 +143,11 @@ def main():
         print("%-28s %10.2f s %10.1f MiB peak = %.1f x the largest part" % (name, seconds, peak,
                                                                          peak * 2**20 / largest))
 
-    one_job = rates["glyphmere-batch --jobs 1"]
-    print("\ntargets: one job / floor = %.2f (>= 0.5); one job / python-docx = %.1f (>= 30)"
-          % (one_job / rates["floor (zip work only)"], one_job / rates["python-docx peer"]))
+    one_job, every_core = rates["glyphmere-batch --jobs 1"], rates["glyphmere-batch --jobs %d" % cores]
+    peer = rates["python-docx peer"]
+    print("\ntargets: one job / floor = %.2f (>= 0.8); one job / python-docx = %.1f (>= 15); "
+          "%d jobs / python-docx = %.1f (>= 30)"
+          % (one_job / rates["floor (zip work only)"], one_job / peer, cores, every_core / peer))
 
 
 if __name__ == "__main__":
