@@ -15,15 +15,24 @@ struct DecompressorFree {
     void operator()(libdeflate_decompressor* decompressor) const { libdeflate_free_decompressor(decompressor); }
 };
 
-libdeflate_compressor& threadCompressor()
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
+
+libdeflate_compressor& compressorAt(Compressor& compressor, int level)
 {
-    thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> compressor;
     if (!compressor) {
-        compressor.reset(libdeflate_alloc_compressor(kDeflateLevel));
+        compressor.reset(libdeflate_alloc_compressor(level));
         if (!compressor)
             throw std::bad_alloc();
     }
     return *compressor;
+}
+
+libdeflate_compressor& threadCompressorFor(std::size_t size)
+{
+    thread_local Compressor compressor;
+    thread_local Compressor smallPartCompressor;
+    return size < kSmallPart ? compressorAt(smallPartCompressor, kSmallPartDeflateLevel)
+                             : compressorAt(compressor, kDeflateLevel);
 }
 
 libdeflate_decompressor& threadDecompressor()
@@ -41,7 +50,7 @@ libdeflate_decompressor& threadDecompressor()
 
 DeflatedBytes deflateWhole(std::string_view bytes)
 {
-    libdeflate_compressor& compressor = threadCompressor();
+    libdeflate_compressor& compressor = threadCompressorFor(bytes.size());
     const std::size_t bound = libdeflate_deflate_compress_bound(&compressor, bytes.size());
     // Left uninitialised: only the pages the output reaches are ever touched.
     DeflatedBytes deflated{std::make_unique_for_overwrite<char[]>(bound), 0, bytes.size(), crc32Of(bytes)};

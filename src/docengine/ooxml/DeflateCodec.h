@@ -10,11 +10,14 @@ namespace glyphmere::docengine {
 // Whole-buffer DEFLATE for zip entries (raw streams, as an entry stores them), with libdeflate. Each thread
 // keeps one compressor and one decompressor, so a run over many documents allocates their state once.
 
-// The level the parts we write are deflated at: the lowest at which libdeflate's output is no larger than
-// zlib's default level 6 (what libzip writes) on the parts a restyle changes. Level 7 is up to a few
-// bytes larger on many small headers and footers; level 8 never was, and is still about twice as fast as
-// zlib level 6.
+// The levels the parts we write are deflated at, chosen so that libdeflate's output is never larger than
+// zlib's level 6 on the parts a restyle changes. Level 8 is the lowest that holds from a few KiB on (level 7
+// is a few bytes larger on many parts) and is still about twice as fast as zlib level 6. Below that,
+// headers and footers of about 1 KiB come out a byte or three larger now and then at any level up to 9;
+// libdeflate's near-optimal level 10 never does, and parts that small cost little even so.
 inline constexpr int kDeflateLevel = 8;
+inline constexpr int kSmallPartDeflateLevel = 10;
+inline constexpr std::size_t kSmallPart = 16 * 1024;
 
 // An entry's data deflated, with what its zip headers say about it.
 struct DeflatedBytes {
@@ -24,6 +27,7 @@ struct DeflatedBytes {
     std::uint32_t crc = 0;
 };
 
+// Deflates bytes whole, at kSmallPartDeflateLevel when they are fewer than kSmallPart, else at kDeflateLevel.
 DeflatedBytes deflateWhole(std::string_view bytes);
 
 // The zip (CRC-32) checksum of bytes.
