@@ -200,7 +200,7 @@ TEST(PackageWrite, CopiedEntriesAreCheckedBeforeWritingWhateverTheirSizeAndMetho
         SCOPED_TRACE(entry.label);
         TemporaryFolder folder;
         const std::string path = folder.file("d.docx");
-        std::string data = wordprocessingMl(entry.size, 3);
+        std::string data = wordprocessingMl(5000, 3);
         data.resize(entry.size, ' ');
         writePackage(path, minimalDocx("<w:p/>", {{"word/media/data.bin", data}}));
         if (entry.stored)
@@ -216,12 +216,11 @@ TEST(PackageWrite, CopiedEntriesAreCheckedBeforeWritingWhateverTheirSizeAndMetho
             std::string from, to, reason;
         } damages[] = {
             {"checksum", littleEndian(crc, 4), littleEndian(crc ^ 0x5A5A, 4), "CRC"},
+            // Stored data ends where its header says, so a size too small shows in its checksum.
             {"size", littleEndian(entry.size, 4), littleEndian(entry.size - 3, 4),
-             "holds more data than its header says"},
+             entry.stored ? "CRC" : "holds more data than its header says"},
         };
         for (const auto& damage : damages) {
-            if (entry.stored && damage.from == littleEndian(entry.size, 4))
-                continue; // a stored entry's two sizes are one, so libzip finds it inconsistent on opening
             SCOPED_TRACE(damage.label);
             writeFile(path, sound);
             patchFile(path, damage.from, damage.to);
