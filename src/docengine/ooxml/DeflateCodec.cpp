@@ -30,9 +30,9 @@ libdeflate_compressor& compressorAt(Compressor& compressor, int level)
 libdeflate_compressor& threadCompressorFor(std::size_t size)
 {
     thread_local Compressor compressor;
-    thread_local Compressor smallPartCompressor;
-    return size < kSmallPart ? compressorAt(smallPartCompressor, kSmallPartDeflateLevel)
-                             : compressorAt(compressor, kDeflateLevel);
+    thread_local Compressor largePartCompressor;
+    return size >= kLargePart ? compressorAt(largePartCompressor, kLargePartDeflateLevel)
+                              : compressorAt(compressor, kDeflateLevel);
 }
 
 libdeflate_decompressor& threadDecompressor()

@@ -10,14 +10,14 @@ namespace glyphmere::docengine {
 // Whole-buffer DEFLATE for zip entries (raw streams, as an entry stores them), with libdeflate. Each thread
 // keeps one compressor and one decompressor, so a run over many documents allocates their state once.
 
-// The levels the parts we write are deflated at, chosen so that libdeflate's output is never larger than
-// zlib's level 6 on the parts a restyle changes. Level 8 is the lowest that holds from a few KiB on (level 7
-// is a few bytes larger on many parts) and is still about twice as fast as zlib level 6. Below that,
-// headers and footers of about 1 KiB come out a byte or three larger now and then at any level up to 9;
-// libdeflate's near-optimal level 10 never does, and parts that small cost little even so.
+// The levels the parts we write are deflated at. Level 8 is the lowest at which libdeflate's output was
+// never larger than zlib's level 6 on the restyled parts we measured (level 7 is a few bytes larger on
+// many of them), and it is still several times faster than zlib through libzip. A part of kLargePart or
+// more is deflated at level 7: on long, repetitive text level 8's longer searches take more than twice as
+// long, and level 7 is then still as small as zlib's level 6.
 inline constexpr int kDeflateLevel = 8;
-inline constexpr int kSmallPartDeflateLevel = 10;
-inline constexpr std::size_t kSmallPart = 16 * 1024;
+inline constexpr int kLargePartDeflateLevel = 7;
+inline constexpr std::size_t kLargePart = std::size_t{4} << 20;
 
 // An entry's data deflated, with what its zip headers say about it.
 struct DeflatedBytes {
@@ -27,7 +27,7 @@ struct DeflatedBytes {
     std::uint32_t crc = 0;
 };
 
-// Deflates bytes whole, at kSmallPartDeflateLevel when they are fewer than kSmallPart, else at kDeflateLevel.
+// Deflates bytes whole, at kLargePartDeflateLevel when they are kLargePart or more, else at kDeflateLevel.
 DeflatedBytes deflateWhole(std::string_view bytes);
 
 // The zip (CRC-32) checksum of bytes.
