@@ -22,7 +22,7 @@ echo "== $(basename "$deb")"
 dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v '/$'
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libqt6widgets6 libzip4 libpugixml1v5 libfontconfig1; do
+for library in libqt6widgets6 libzip4 libdeflate0 libpugixml1v5 libfontconfig1; do
     grep -q "$library" <<<"$depends" || fail "Depends does not name $library"
 done
 

@@ -4,7 +4,7 @@
 # Packages that are already installed are left alone, so a second call is quick.
 set -euo pipefail
 
-build_packages=(cmake g++ make pkg-config qt6-base-dev libzip-dev libpugixml-dev libfontconfig-dev)
+build_packages=(cmake g++ make pkg-config qt6-base-dev libzip-dev libdeflate-dev libpugixml-dev libfontconfig-dev)
 test_packages=(libgtest-dev libgmock-dev fonts-dejavu-core fonts-liberation zip unzip clang libclang-rt-14-dev
                libreoffice-writer-nogui poppler-utils locales python3-olefile antiword catdoc libgsf-bin
                clang-format)

@@ -1,8 +1,18 @@
 #include "docengine/ooxml/PackageWriter.h"
 
+#include "common/SystemErrorText.h"
+#include "common/UniqueFd.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
+#include "docengine/ooxml/CompressedEntrySource.h"
+#include "docengine/ooxml/DeflateCodec.h"
+#include "docengine/ooxml/DescriptorTarget.h"
 #include "docengine/ooxml/ZipArchive.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <ctime>
 
 namespace glyphmere::docengine {
 
@@ -54,11 +64,34 @@ void copyEntryAsStored(zip_t* source, zip_uint64_t index, const char* name, zip_
     keepEntryDetails(source, index, target, at);
 }
 
-void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const std::string& bytes, zip_t* target)
+// The bytes come deflated already, and libzip takes them as they are (its method left at the default, which
+// then is the source's own: deflate).
+void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const DeflatedBytes& deflated,
+                      std::time_t modified, zip_t* target)
 {
-    const zip_uint64_t at = addEntry(target, name, zip_source_buffer(target, bytes.data(), bytes.size(), 0));
-    check(zip_set_file_compression(target, at, ZIP_CM_DEFLATE, 0) == 0, target);
+    const zip_uint64_t at = addEntry(target, name, compressedEntrySource(target, deflated, modified));
     keepEntryDetails(source, index, target, at);
+}
+
+// A new archive that zip_close writes straight into the file at path.
+ZipArchivePtr openTarget(const std::string& path, common::UniqueFd& file)
+{
+    file.reset(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.valid())
+        throw EngineError(messages::cannotSave(common::systemErrorText(errno)));
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = descriptorTarget(file.get(), &error);
+    zip_t* archive = target ? zip_open_from_source(target, ZIP_TRUNCATE, &error) : nullptr;
+    if (!archive) {
+        if (target)
+            zip_source_free(target);
+        const std::string reason = zipErrorText(&error);
+        zip_error_fini(&error);
+        throw EngineError(messages::cannotSave(reason));
+    }
+    zip_error_fini(&error);
+    return ZipArchivePtr(archive);
 }
 
 } // namespace
@@ -66,17 +99,19 @@ void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const
 void writePackageCopy(const std::string& path, zip_t* source,
                       const std::map<zip_uint64_t, const std::string*>& replacements)
 {
-    int code = 0;
-    ZipArchivePtr target(zip_open(path.c_str(), ZIP_TRUNCATE, &code));
-    if (!target)
-        throw EngineError(messages::cannotSave(zipErrorCodeText(code)));
+    std::map<zip_uint64_t, DeflatedBytes> deflated;
+    for (const auto& [index, bytes] : replacements)
+        deflated.emplace(index, deflateWhole(*bytes));
+    const std::time_t now = std::time(nullptr);
+    common::UniqueFd file;
+    ZipArchivePtr target = openTarget(path, file);
     const auto count = static_cast<zip_uint64_t>(zip_get_num_entries(source, 0));
     for (zip_uint64_t index = 0; index < count; ++index) {
         const char* name = zip_get_name(source, index, ZIP_FL_ENC_RAW);
         check(name != nullptr, source);
-        const auto replacement = replacements.find(index);
-        if (replacement != replacements.end())
-            addReplacedEntry(source, index, name, *replacement->second, target.get());
+        const auto replacement = deflated.find(index);
+        if (replacement != deflated.end())
+            addReplacedEntry(source, index, name, replacement->second, now, target.get());
         else
             copyEntryAsStored(source, index, name, target.get());
     }

@@ -4,6 +4,7 @@
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
+#include "docengine/ooxml/ZipEntryInflate.h"
 #include "docengine/ooxml/ZipEntryRules.h"
 
 #include <fcntl.h>
@@ -163,9 +164,14 @@ std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
     if (claimed > budget.entryLimit || claimed > budget.totalLimit - budget.used)
         throw EngineError(messages::kTooLarge);
 
+    std::string bytes(static_cast<std::size_t>(claimed), '\0');
+    if (inflateEntryWhole(archive, index, status, bytes.data())) {
+        budget.used += bytes.size();
+        return bytes;
+    }
+    // Anything unusual is read as it always was, which also words the reason it is refused.
+    bytes.clear();
     const OpenEntry file = openEntry(archive, index);
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(claimed));
     const auto keep = [&bytes](const char* chunk, std::size_t size) { bytes.append(chunk, size); };
     if (!inflateAtMost(file.get(), claimed, keep))
         throwOverlong(status);
@@ -179,6 +185,10 @@ void verifyZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
     const std::uint64_t claimed = claimedSize(status);
     if (claimed > budget.totalLimit - budget.used)
         throw EngineError(messages::kTooLarge);
+    if (checkEntryWhole(archive, index, status)) {
+        budget.used += claimed;
+        return;
+    }
     const OpenEntry file = openEntry(archive, index);
     if (!inflateAtMost(file.get(), claimed, [](const char*, std::size_t) {}))
         throwOverlong(status);

@@ -38,8 +38,9 @@ struct ReadBudget {
 std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget);
 
 // Inflates the entry to its end without keeping the data, so that its stored checksum is checked. Counts
-// against the budget's total only (a large picture is copied, never held) and stops as soon as the data
-// runs past the size the archive claims. Throws EngineError as readZipEntry does.
+// against the budget's total only (a large picture is copied, never held: entries above kLargestWholeCheck
+// are streamed) and stops as soon as the data runs past the size the archive claims. Throws EngineError as
+// readZipEntry does.
 void verifyZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget);
 
 // libzip's description of an error, with the system's reason where there is one.
