@@ -1,5 +1,6 @@
 #include "docengine/ooxml/RunProperties.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <string>
@@ -9,6 +10,7 @@ namespace glyphmere::docengine {
 namespace {
 
 using xml::Element;
+using xml::Name;
 using xml::Vocabulary;
 
 // The sequence of CT_RPr, with the revision marks of a paragraph mark's properties (CT_ParaRPr) before it.
@@ -62,7 +64,7 @@ constexpr std::array<std::string_view, 44> kRunPropertyOrder{
 constexpr int kExtensionRank = static_cast<int>(kRunPropertyOrder.size()) - 1;
 constexpr int kRevisionMarkCount = 4;
 
-int rankInRunProperties(std::string_view local)
+constexpr int sequenceRank(std::string_view local)
 {
     for (std::size_t i = 0; i < kRunPropertyOrder.size(); ++i) {
         if (kRunPropertyOrder[i] == local)
@@ -71,16 +73,37 @@ int rankInRunProperties(std::string_view local)
     return kExtensionRank * 2; // between oMath and rPrChange
 }
 
-int runPropertyRank(const Element& child)
+struct RankedName {
+    std::string_view local;
+    int rank;
+};
+
+// The sequence sorted by name, for a binary search: every child of every run's properties is ranked.
+const std::array<RankedName, kRunPropertyOrder.size()>& ranksByName()
 {
-    return child.vocabulary == Vocabulary::Word ? rankInRunProperties(child.local) : kExtensionRank * 2;
+    static const auto table = [] {
+        std::array<RankedName, kRunPropertyOrder.size()> ranked{};
+        for (std::size_t i = 0; i < ranked.size(); ++i)
+            ranked[i] = {kRunPropertyOrder[i], sequenceRank(kRunPropertyOrder[i])};
+        std::sort(ranked.begin(), ranked.end(),
+                  [](const RankedName& a, const RankedName& b) { return a.local < b.local; });
+        return ranked;
+    }();
+    return table;
 }
 
-Element runPropertyChild(const Element& runProperties, std::string_view local, std::string_view wordUri)
+int rankInRunProperties(std::string_view local)
 {
-    if (Element existing = xml::findChild(runProperties, Vocabulary::Word, local); existing.node)
-        return existing;
-    return insertWordChild(runProperties, local, wordUri, runPropertyRank, rankInRunProperties(local));
+    const auto& table = ranksByName();
+    const auto found =
+        std::lower_bound(table.begin(), table.end(), local,
+                         [](const RankedName& entry, std::string_view name) { return entry.local < name; });
+    return found != table.end() && found->local == local ? found->rank : kExtensionRank * 2;
+}
+
+int runPropertyRank(const Name& child)
+{
+    return child.vocabulary == Vocabulary::Word ? rankInRunProperties(child.local) : kExtensionRank * 2;
 }
 
 void setWordAttribute(const Element& element, std::string_view local, const std::string& value,
@@ -92,28 +115,78 @@ void setWordAttribute(const Element& element, std::string_view local, const std:
     attribute.set_value(value.c_str());
 }
 
-void removeWordAttribute(const Element& element, std::string_view local)
-{
-    if (pugi::xml_attribute attribute = xml::findAttribute(element, Vocabulary::Word, local))
-        element.node.remove_attribute(attribute);
-}
-
 std::string_view wordValue(const Element& element, std::string_view local)
 {
     return xml::findAttribute(element, Vocabulary::Word, local).value();
 }
 
-bool hasWordAttribute(const Element& element, std::string_view local)
-{
-    return static_cast<bool>(xml::findAttribute(element, Vocabulary::Word, local));
-}
+// The children of w:rPr that a change reads or writes.
+enum Slot : std::size_t { kFontsSlot, kSizeSlot, kComplexSizeSlot, kChangeSlot, kSlotCount };
+constexpr std::array<std::string_view, kSlotCount> kSlotNames{"rFonts", "sz", "szCs", "rPrChange"};
+constexpr std::array<int, kSlotCount> kSlotRanks{sequenceRank("rFonts"), sequenceRank("sz"), sequenceRank("szCs"),
+                                                 sequenceRank("rPrChange")};
+
+// The children of one w:rPr that a change reads or writes, found in one pass over its children: the first
+// of each name, and the child before which a missing one goes (the first that follows it in the sequence).
+// Creating a child keeps both up to date, so the children are never searched again.
+class PropertyChildren {
+public:
+    explicit PropertyChildren(const Element& runProperties) : m_parent(runProperties)
+    {
+        for (pugi::xml_node child = runProperties.node.first_child(); child; child = child.next_sibling()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            const Name name = xml::nameOf(child, runProperties.scope);
+            const int rank = runPropertyRank(name);
+            for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+                if (!m_existing[slot] && name.isWord(kSlotNames[slot]))
+                    m_existing[slot] = child;
+                if (!m_follower[slot] && rank > kSlotRanks[slot])
+                    m_follower[slot] = child;
+            }
+        }
+    }
+
+    const Element& parent() const { return m_parent; }
+    bool has(Slot slot) const { return static_cast<bool>(m_existing[slot]); }
+
+    // The child; no node when it is missing.
+    Element find(Slot slot) const
+    {
+        return m_existing[slot] ? xml::describe(m_existing[slot], m_parent.scope) : Element{};
+    }
+
+    // The child, created in its place of the sequence when it is missing.
+    Element obtain(Slot slot, std::string_view wordUri)
+    {
+        if (m_existing[slot])
+            return xml::describe(m_existing[slot], m_parent.scope);
+        const pugi::xml_node follower = m_follower[slot];
+        pugi::xml_node created = follower ? m_parent.node.insert_child_before(pugi::node_element, follower)
+                                          : m_parent.node.append_child(pugi::node_element);
+        created.set_name(xml::wordName(created, m_parent.scope, wordUri, kSlotNames[slot]).c_str());
+        // The new child now comes first among the followers of the children ranked before it.
+        for (std::size_t other = 0; other < kSlotCount; ++other) {
+            if (kSlotRanks[other] < kSlotRanks[slot] && m_follower[other] == follower)
+                m_follower[other] = created;
+        }
+        m_existing[slot] = created;
+        return xml::describe(created, m_parent.scope);
+    }
+
+private:
+    const Element& m_parent;
+    std::array<pugi::xml_node, kSlotCount> m_existing{};
+    std::array<pugi::xml_node, kSlotCount> m_follower{};
+};
 
 // Keeps the properties as they were inside a new w:rPrChange, as Word does for tracked formatting.
-void recordOldProperties(const Element& runProperties, const PassContext& context)
+void recordOldProperties(PropertyChildren& children, const PassContext& context)
 {
-    if (xml::findChild(runProperties, Vocabulary::Word, "rPrChange").node)
+    if (children.has(kChangeSlot))
         return;
-    const Element change = runPropertyChild(runProperties, "rPrChange", context.wordUri);
+    const Element& runProperties = children.parent();
+    const Element change = children.obtain(kChangeSlot, context.wordUri);
     setWordAttribute(change, "id", std::to_string(context.revision->newId()), context.wordUri);
     setWordAttribute(change, "author", context.revision->author, context.wordUri);
     setWordAttribute(change, "date", context.revision->date, context.wordUri);
@@ -121,8 +194,8 @@ void recordOldProperties(const Element& runProperties, const PassContext& contex
     for (pugi::xml_node child : runProperties.node.children()) {
         if (child == change.node || child.type() != pugi::node_element)
             continue;
-        const Element described = xml::describe(child, runProperties.scope);
-        if (described.vocabulary == Vocabulary::Word && rankInRunProperties(described.local) < kRevisionMarkCount * 2)
+        const Name name = xml::nameOf(child, runProperties.scope);
+        if (name.vocabulary == Vocabulary::Word && rankInRunProperties(name.local) < kRevisionMarkCount * 2)
             continue; // a paragraph mark's own insertion or deletion is no formatting
         old.node.append_copy(child);
     }
@@ -144,6 +217,8 @@ using SlotName = std::pair<FontSlot, const std::string*>;
 // every run asks for them twice.
 class FontSlots {
 public:
+    static constexpr std::size_t kMaxSlots = 4;
+
     explicit FontSlots(const FontChange& change)
     {
         if (change.name) {
@@ -157,24 +232,121 @@ public:
     }
 
     bool empty() const { return m_count == 0; }
+    std::size_t size() const { return m_count; }
+    const SlotName& operator[](std::size_t index) const { return m_slots[index]; }
     const SlotName* begin() const { return m_slots.data(); }
     const SlotName* end() const { return m_slots.data() + m_count; }
 
 private:
     void add(FontSlot slot, const std::string& name) { m_slots[m_count++] = {slot, &name}; }
 
-    std::array<SlotName, 4> m_slots{};
+    std::array<SlotName, kMaxSlots> m_slots{};
     std::size_t m_count = 0;
 };
+
+// The attributes of one w:rFonts that the slots read or write, found in one pass over its attributes.
+class FontAttributes {
+public:
+    FontAttributes(const Element& fonts, const FontSlots& slots)
+    {
+        for (pugi::xml_attribute attribute = fonts.node.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            const auto [prefix, local] = xml::splitQualifiedName(attribute.name());
+            if (prefix.empty())
+                continue; // WordprocessingML attributes are always prefixed
+            for (std::size_t i = 0; i < slots.size(); ++i) {
+                const FontSlot& slot = slots[i].first;
+                pugi::xml_attribute* found = local == slot.name    ? &m_names[i]
+                                             : local == slot.theme ? &m_themes[i]
+                                                                   : nullptr;
+                if (found && !*found && isWordPrefix(fonts, prefix))
+                    *found = attribute;
+            }
+        }
+    }
+
+    pugi::xml_attribute name(std::size_t slot) const { return m_names[slot]; }
+    pugi::xml_attribute theme(std::size_t slot) const { return m_themes[slot]; }
+
+private:
+    static bool isWordPrefix(const Element& element, std::string_view prefix)
+    {
+        const xml::NamespaceScope::Binding* binding = element.scope->find(prefix);
+        return binding && binding->vocabulary == Vocabulary::Word;
+    }
+
+    std::array<pugi::xml_attribute, FontSlots::kMaxSlots> m_names{};
+    std::array<pugi::xml_attribute, FontSlots::kMaxSlots> m_themes{};
+};
+
+bool lacksFonts(const PropertyChildren& children, const FontSlots& slots)
+{
+    const Element fonts = children.find(kFontsSlot);
+    if (!fonts.node)
+        return true;
+    const FontAttributes attributes(fonts, slots);
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (attributes.name(i).value() != *slots[i].second || attributes.theme(i))
+            return true;
+    }
+    return false;
+}
+
+bool lacksSize(const PropertyChildren& children, int halfPoints)
+{
+    const std::string wanted = std::to_string(halfPoints);
+    for (const Slot slot : {kSizeSlot, kComplexSizeSlot}) {
+        const Element size = children.find(slot);
+        if (!size.node || wordValue(size, "val") != wanted)
+            return true;
+    }
+    return false;
+}
+
+bool lacks(const PropertyChildren& children, const FontChange& change)
+{
+    const FontSlots slots(change);
+    return (!slots.empty() && lacksFonts(children, slots)) ||
+           (change.halfPoints && lacksSize(children, *change.halfPoints));
+}
+
+void setFonts(PropertyChildren& children, const FontSlots& slots, std::string_view wordUri)
+{
+    const Element fonts = children.obtain(kFontsSlot, wordUri);
+    const FontAttributes attributes(fonts, slots);
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const auto& [slot, name] = slots[i];
+        pugi::xml_attribute plain = attributes.name(i);
+        if (!plain)
+            plain = fonts.node.append_attribute(xml::wordName(fonts.node, fonts.scope, wordUri, slot.name).c_str());
+        plain.set_value(name->c_str());
+        if (const pugi::xml_attribute theme = attributes.theme(i))
+            fonts.node.remove_attribute(theme); // a theme font beats the plain name in the same element
+    }
+}
+
+void apply(PropertyChildren& children, const PassContext& context)
+{
+    if (context.revision)
+        recordOldProperties(children, context);
+    const FontSlots slots(context.change);
+    if (!slots.empty())
+        setFonts(children, slots, context.wordUri);
+    if (context.change.halfPoints) {
+        const std::string value = std::to_string(*context.change.halfPoints);
+        for (const Slot slot : {kSizeSlot, kComplexSizeSlot})
+            setWordAttribute(children.obtain(slot, context.wordUri), "val", value, context.wordUri);
+    }
+}
 
 } // namespace
 
 Element insertWordChild(const Element& parent, std::string_view local, std::string_view wordUri,
-                        const std::function<int(const Element&)>& rankOf, int newRank)
+                        const std::function<int(const Name&)>& rankOf, int newRank)
 {
     pugi::xml_node follower;
     for (pugi::xml_node child : parent.node.children()) {
-        if (child.type() == pugi::node_element && rankOf(xml::describe(child, parent.scope)) > newRank) {
+        if (child.type() == pugi::node_element && rankOf(xml::nameOf(child, parent.scope)) > newRank) {
             follower = child;
             break;
         }
@@ -187,46 +359,24 @@ Element insertWordChild(const Element& parent, std::string_view local, std::stri
 
 bool needsChange(const Element& runProperties, const FontChange& change)
 {
-    const FontSlots slots(change);
-    if (slots.empty() && !change.halfPoints)
+    if (FontSlots(change).empty() && !change.halfPoints)
         return false;
-    if (!runProperties.node)
-        return true;
-    if (!slots.empty()) {
-        const Element fonts = xml::findChild(runProperties, Vocabulary::Word, "rFonts");
-        for (const auto& [slot, name] : slots) {
-            if (!fonts.node || wordValue(fonts, slot.name) != *name || hasWordAttribute(fonts, slot.theme))
-                return true;
-        }
-    }
-    if (change.halfPoints) {
-        const std::string wanted = std::to_string(*change.halfPoints);
-        for (std::string_view local : {"sz", "szCs"}) {
-            const Element size = xml::findChild(runProperties, Vocabulary::Word, local);
-            if (!size.node || wordValue(size, "val") != wanted)
-                return true;
-        }
-    }
-    return false;
+    return !runProperties.node || lacks(PropertyChildren(runProperties), change);
 }
 
 void applyChange(const Element& runProperties, const PassContext& context)
 {
-    if (context.revision)
-        recordOldProperties(runProperties, context);
-    const FontSlots slots(context.change);
-    if (!slots.empty()) {
-        const Element fonts = runPropertyChild(runProperties, "rFonts", context.wordUri);
-        for (const auto& [slot, name] : slots) {
-            setWordAttribute(fonts, slot.name, *name, context.wordUri);
-            removeWordAttribute(fonts, slot.theme); // a theme font beats the plain name in the same element
-        }
-    }
-    if (context.change.halfPoints) {
-        const std::string value = std::to_string(*context.change.halfPoints);
-        for (std::string_view local : {"sz", "szCs"})
-            setWordAttribute(runPropertyChild(runProperties, local, context.wordUri), "val", value, context.wordUri);
-    }
+    PropertyChildren children(runProperties);
+    apply(children, context);
+}
+
+bool applyChangeIfNeeded(const Element& runProperties, const PassContext& context)
+{
+    PropertyChildren children(runProperties);
+    if (!lacks(children, context.change))
+        return false;
+    apply(children, context);
+    return true;
 }
 
 } // namespace glyphmere::docengine

@@ -12,22 +12,6 @@ constexpr std::string_view kXmlnsPrefix = "xmlns:";
 // Declared only when a part binds no prefix to WordprocessingML at the place of a new name.
 constexpr std::string_view kOwnWordPrefix = "gw";
 
-// Prefix and local name, found in one pass over the markup's own string (names are short, and this runs
-// for nearly every name a pass looks at).
-std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name)
-{
-    const char* colon = nullptr;
-    const char* end = name;
-    for (; *end; ++end) {
-        if (*end == ':' && !colon)
-            colon = end;
-    }
-    if (!colon)
-        return {std::string_view(), std::string_view(name, static_cast<std::size_t>(end - name))};
-    return {std::string_view(name, static_cast<std::size_t>(colon - name)),
-            std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1))};
-}
-
 std::string qualifiedName(std::string_view prefix, std::string_view local)
 {
     std::string name;
@@ -89,6 +73,22 @@ const ScopeRef& innermostScope(std::vector<SearchFrame>& frames)
 }
 
 } // namespace
+
+// Prefix and local name, found in one pass over the markup's own string (names are short, and this runs
+// for nearly every name a pass looks at).
+std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name)
+{
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end; ++end) {
+        if (*end == ':' && !colon)
+            colon = end;
+    }
+    if (!colon)
+        return {std::string_view(), std::string_view(name, static_cast<std::size_t>(end - name))};
+    return {std::string_view(name, static_cast<std::size_t>(colon - name)),
+            std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1))};
+}
 
 Vocabulary vocabularyOf(std::string_view uri)
 {
@@ -172,6 +172,14 @@ Element describe(pugi::xml_node node, const ScopeRef& parentScope)
         element.vocabulary = binding->vocabulary;
     }
     return element;
+}
+
+Name nameOf(pugi::xml_node child, const ScopeRef& parentScope)
+{
+    const auto [prefix, local] = splitQualifiedName(child.name());
+    const ScopeRef ownScope = declaresNamespaces(child) ? NamespaceScope::enter(parentScope, child) : nullptr;
+    const NamespaceScope::Binding* binding = (ownScope ? *ownScope : *parentScope).find(prefix);
+    return {binding ? binding->vocabulary : Vocabulary::Other, local};
 }
 
 Element describeFromRoot(pugi::xml_node node)

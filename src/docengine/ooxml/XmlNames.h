@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace glyphmere::docengine::xml {
@@ -67,6 +68,23 @@ struct Element {
     bool is(Vocabulary v, std::string_view name) const { return vocabulary == v && local == name; }
     bool isWord(std::string_view name) const { return is(Vocabulary::Word, name); }
 };
+
+// The vocabulary and local name of an element, without the scope inside it: what ordering and matching
+// children needs.
+struct Name {
+    Vocabulary vocabulary = Vocabulary::Other;
+    std::string_view local; // owned by the markup
+
+    bool is(Vocabulary v, std::string_view name) const { return vocabulary == v && local == name; }
+    bool isWord(std::string_view name) const { return is(Vocabulary::Word, name); }
+};
+
+// The prefix ("" when none) and the local name of a qualified name, as views into it.
+std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name);
+
+// The name of child, an element inside parentScope. Builds the child's own scope only when the child
+// declares namespaces, so naming every child of an element allocates nothing.
+Name nameOf(pugi::xml_node child, const ScopeRef& parentScope);
 
 // Describes node inside the scope of its parent.
 Element describe(pugi::xml_node node, const ScopeRef& parentScope);
