@@ -26,10 +26,7 @@ Element prependWordChild(const Element& parent, std::string_view local, std::str
     pugi::xml_node first = parent.node.first_child();
     while (first && first.type() != pugi::node_element)
         first = first.next_sibling();
-    pugi::xml_node created = first ? parent.node.insert_child_before(pugi::node_element, first)
-                                   : parent.node.append_child(pugi::node_element);
-    created.set_name(xml::wordName(created, parent.scope, wordUri, local).c_str());
-    return xml::describe(created, parent.scope);
+    return xml::insertWordElement(parent, first, wordUri, local);
 }
 
 std::string_view wordUriOf(const Element& root)

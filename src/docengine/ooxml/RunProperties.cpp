@@ -106,12 +106,17 @@ int runPropertyRank(const Name& child)
     return child.vocabulary == Vocabulary::Word ? rankInRunProperties(child.local) : kExtensionRank * 2;
 }
 
+pugi::xml_attribute appendWordAttribute(const Element& element, std::string_view local, std::string_view wordUri)
+{
+    return element.node.append_attribute(xml::wordName(element.node, element.scope, wordUri, local).c_str());
+}
+
 void setWordAttribute(const Element& element, std::string_view local, const std::string& value,
                       std::string_view wordUri)
 {
     pugi::xml_attribute attribute = xml::findAttribute(element, Vocabulary::Word, local);
     if (!attribute)
-        attribute = element.node.append_attribute(xml::wordName(element.node, element.scope, wordUri, local).c_str());
+        attribute = appendWordAttribute(element, local, wordUri);
     attribute.set_value(value.c_str());
 }
 
@@ -149,6 +154,8 @@ public:
 
     const Element& parent() const { return m_parent; }
     bool has(Slot slot) const { return static_cast<bool>(m_existing[slot]); }
+    // Whether obtain created the child: it has no WordprocessingML attributes yet.
+    bool created(Slot slot) const { return m_created[slot]; }
 
     // The child; no node when it is missing.
     Element find(Slot slot) const
@@ -162,22 +169,22 @@ public:
         if (m_existing[slot])
             return xml::describe(m_existing[slot], m_parent.scope);
         const pugi::xml_node follower = m_follower[slot];
-        pugi::xml_node created = follower ? m_parent.node.insert_child_before(pugi::node_element, follower)
-                                          : m_parent.node.append_child(pugi::node_element);
-        created.set_name(xml::wordName(created, m_parent.scope, wordUri, kSlotNames[slot]).c_str());
+        Element created = xml::insertWordElement(m_parent, follower, wordUri, kSlotNames[slot]);
         // The new child now comes first among the followers of the children ranked before it.
         for (std::size_t other = 0; other < kSlotCount; ++other) {
             if (kSlotRanks[other] < kSlotRanks[slot] && m_follower[other] == follower)
-                m_follower[other] = created;
+                m_follower[other] = created.node;
         }
-        m_existing[slot] = created;
-        return xml::describe(created, m_parent.scope);
+        m_existing[slot] = created.node;
+        m_created[slot] = true;
+        return created;
     }
 
 private:
     const Element& m_parent;
     std::array<pugi::xml_node, kSlotCount> m_existing{};
     std::array<pugi::xml_node, kSlotCount> m_follower{};
+    std::array<bool, kSlotCount> m_created{};
 };
 
 // Keeps the properties as they were inside a new w:rPrChange, as Word does for tracked formatting.
@@ -318,7 +325,7 @@ void setFonts(PropertyChildren& children, const FontSlots& slots, std::string_vi
         const auto& [slot, name] = slots[i];
         pugi::xml_attribute plain = attributes.name(i);
         if (!plain)
-            plain = fonts.node.append_attribute(xml::wordName(fonts.node, fonts.scope, wordUri, slot.name).c_str());
+            plain = appendWordAttribute(fonts, slot.name, wordUri);
         plain.set_value(name->c_str());
         if (const pugi::xml_attribute theme = attributes.theme(i))
             fonts.node.remove_attribute(theme); // a theme font beats the plain name in the same element
@@ -334,8 +341,13 @@ void apply(PropertyChildren& children, const PassContext& context)
         setFonts(children, slots, context.wordUri);
     if (context.change.halfPoints) {
         const std::string value = std::to_string(*context.change.halfPoints);
-        for (const Slot slot : {kSizeSlot, kComplexSizeSlot})
-            setWordAttribute(children.obtain(slot, context.wordUri), "val", value, context.wordUri);
+        for (const Slot slot : {kSizeSlot, kComplexSizeSlot}) {
+            const Element size = children.obtain(slot, context.wordUri);
+            if (children.created(slot))
+                appendWordAttribute(size, "val", context.wordUri).set_value(value.c_str());
+            else
+                setWordAttribute(size, "val", value, context.wordUri);
+        }
     }
 }
 
@@ -351,10 +363,7 @@ Element insertWordChild(const Element& parent, std::string_view local, std::stri
             break;
         }
     }
-    pugi::xml_node created = follower ? parent.node.insert_child_before(pugi::node_element, follower)
-                                      : parent.node.append_child(pugi::node_element);
-    created.set_name(xml::wordName(created, parent.scope, wordUri, local).c_str());
-    return xml::describe(created, parent.scope);
+    return xml::insertWordElement(parent, follower, wordUri, local);
 }
 
 bool needsChange(const Element& runProperties, const FontChange& change)

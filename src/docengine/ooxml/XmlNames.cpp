@@ -119,6 +119,7 @@ ScopeRef NamespaceScope::enter(const ScopeRef& outer, pugi::xml_node element)
     }
     std::stable_sort(inner->m_bindings.begin(), inner->m_bindings.end(),
                      [](const Binding& a, const Binding& b) { return lookupOrder(a) < lookupOrder(b); });
+    inner->m_wordPrefix = inner->findPrefixOf(Vocabulary::Word);
     return inner;
 }
 
@@ -148,6 +149,11 @@ std::string_view NamespaceScope::uriOf(std::string_view prefix) const
 }
 
 const std::string* NamespaceScope::prefixOf(Vocabulary vocabulary) const
+{
+    return vocabulary == Vocabulary::Word ? m_wordPrefix : findPrefixOf(vocabulary);
+}
+
+const std::string* NamespaceScope::findPrefixOf(Vocabulary vocabulary) const
 {
     // The alphabetically first such prefix, so that the choice does not depend on the declarations' order.
     const std::string* first = nullptr;
@@ -281,6 +287,26 @@ bool isOn(const Element& element)
         return true;
     const std::string_view text = value.value();
     return text == "true" || text == "on" || text == "1";
+}
+
+Element insertWordElement(const Element& parent, pugi::xml_node follower, std::string_view wordUri,
+                          std::string_view local)
+{
+    pugi::xml_node node = follower ? parent.node.insert_child_before(pugi::node_element, follower)
+                                   : parent.node.append_child(pugi::node_element);
+    const ScopeRef& parentScope = parent.scope;
+    node.set_name(wordName(node, parentScope, wordUri, local).c_str());
+    const std::string* prefix = parentScope->prefixOf(Vocabulary::Word);
+    if (!prefix)
+        return describe(node, parentScope); // named with a declaration of our own, which is a scope of its own
+    // The parent's prefix: the node declares nothing, and its name is known.
+    Element element;
+    element.node = node;
+    element.scope = parentScope;
+    element.vocabulary = Vocabulary::Word;
+    element.uri = parentScope->uriOf(*prefix);
+    element.local = std::string_view(node.name()).substr(prefix->size() + 1);
+    return element;
 }
 
 std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)

@@ -49,10 +49,13 @@ public:
 
 private:
     void bind(std::string_view prefix, std::string_view uri);
+    const std::string* findPrefixOf(Vocabulary vocabulary) const;
 
     // Each prefix once, the engine's own vocabularies first: nearly every name a pass resolves is one of
     // theirs, so a lookup usually ends at the first or second binding instead of searching dozens.
     std::vector<Binding> m_bindings;
+    // prefixOf(Vocabulary::Word), found once: every new element and attribute asks for it.
+    const std::string* m_wordPrefix = nullptr;
 };
 
 using ScopeRef = std::shared_ptr<const NamespaceScope>;
@@ -111,6 +114,11 @@ pugi::xml_attribute findAttribute(const Element& element, Vocabulary vocabulary,
 
 // An on/off property element: present without a value, or with "true", "on" or "1".
 bool isOn(const Element& element);
+
+// A new WordprocessingML element local (named as wordName says) in parent, before the child follower, or
+// last when follower is empty.
+Element insertWordElement(const Element& parent, pugi::xml_node follower, std::string_view wordUri,
+                          std::string_view local);
 
 // The qualified name for a new WordprocessingML element or attribute at element: the prefix the part
 // binds to the vocabulary there; when none is bound, a declaration of our own is added to element.
