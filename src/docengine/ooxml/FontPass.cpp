@@ -87,10 +87,7 @@ private:
     std::vector<Target>& m_targets;
 };
 
-StoryTargets::StoryTargets(XmlPart& part)
-    : m_part(&part), m_root(xml::describe(part.root(), xml::NamespaceScope::empty()))
-{
-}
+StoryTargets::StoryTargets(XmlPart& part) : m_part(&part), m_root(part.rootElement()) {}
 
 StoryTargets StoryTargets::ofStory(XmlPart& part)
 {

@@ -66,7 +66,7 @@ std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion r
 
 CurrentPageEntries currentPageEntries(WordDocument& document)
 {
-    const Element section = firstSectionProperties(xml::describeFromRoot(document.mainPart().root()));
+    const Element section = firstSectionProperties(document.mainPart().rootElement());
     if (!section.node)
         return {};
     const std::string_view wanted = referenceTypeFor(section, document.settings());

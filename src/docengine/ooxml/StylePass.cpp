@@ -73,7 +73,7 @@ private:
 
 int applyFontToStyles(XmlPart& styles, const FontChange& change)
 {
-    const Element root = xml::describe(styles.root(), xml::NamespaceScope::empty());
+    const Element& root = styles.rootElement();
     if (!root.isWord("styles"))
         throw EngineError("the part " + styles.name() + " holds no style definitions");
     StylesPass pass(root.uri, change);
