@@ -1,8 +1,8 @@
 #include "docengine/ooxml/RunProperties.h"
 
-#include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -64,42 +64,72 @@ constexpr std::array<std::string_view, 44> kRunPropertyOrder{
 constexpr int kExtensionRank = static_cast<int>(kRunPropertyOrder.size()) - 1;
 constexpr int kRevisionMarkCount = 4;
 
+constexpr int rankAt(std::size_t index)
+{
+    return kRunPropertyOrder[index] == "rPrChange" ? kExtensionRank * 2 + 1 : static_cast<int>(index) * 2;
+}
+
 constexpr int sequenceRank(std::string_view local)
 {
     for (std::size_t i = 0; i < kRunPropertyOrder.size(); ++i) {
         if (kRunPropertyOrder[i] == local)
-            return local == "rPrChange" ? kExtensionRank * 2 + 1 : static_cast<int>(i) * 2;
+            return rankAt(i);
     }
     return kExtensionRank * 2; // between oMath and rPrChange
 }
 
-struct RankedName {
-    std::string_view local;
-    int rank;
+// The sequence's names by a hash of their length and first and last letters, for ranking the children of
+// every run's properties without comparing their names with each of the sequence's.
+class RankTable {
+public:
+    constexpr RankTable()
+    {
+        m_entries.fill(kEmpty);
+        for (std::size_t i = 0; i < kRunPropertyOrder.size(); ++i) {
+            std::size_t slot = hash(kRunPropertyOrder[i]);
+            while (m_entries[slot] != kEmpty)
+                slot = (slot + 1) % kSlots;
+            m_entries[slot] = static_cast<std::uint8_t>(i);
+        }
+    }
+
+    constexpr int rank(std::string_view local) const
+    {
+        if (local.empty())
+            return kExtensionRank * 2;
+        for (std::size_t slot = hash(local); m_entries[slot] != kEmpty; slot = (slot + 1) % kSlots) {
+            if (kRunPropertyOrder[m_entries[slot]] == local)
+                return rankAt(m_entries[slot]);
+        }
+        return kExtensionRank * 2;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 128;
+    static constexpr std::uint8_t kEmpty = 0xFF;
+
+    static constexpr std::size_t hash(std::string_view local)
+    {
+        return (local.size() * 31 + static_cast<unsigned char>(local.front()) * 7 +
+                static_cast<unsigned char>(local.back())) %
+               kSlots;
+    }
+
+    std::array<std::uint8_t, kSlots> m_entries{};
 };
+constexpr RankTable kRankTable;
 
-// The sequence sorted by name, for a binary search: every child of every run's properties is ranked.
-const std::array<RankedName, kRunPropertyOrder.size()>& ranksByName()
-{
-    static const auto table = [] {
-        std::array<RankedName, kRunPropertyOrder.size()> ranked{};
-        for (std::size_t i = 0; i < ranked.size(); ++i)
-            ranked[i] = {kRunPropertyOrder[i], sequenceRank(kRunPropertyOrder[i])};
-        std::sort(ranked.begin(), ranked.end(),
-                  [](const RankedName& a, const RankedName& b) { return a.local < b.local; });
-        return ranked;
-    }();
-    return table;
-}
+int rankInRunProperties(std::string_view local) { return kRankTable.rank(local); }
 
-int rankInRunProperties(std::string_view local)
-{
-    const auto& table = ranksByName();
-    const auto found =
-        std::lower_bound(table.begin(), table.end(), local,
-                         [](const RankedName& entry, std::string_view name) { return entry.local < name; });
-    return found != table.end() && found->local == local ? found->rank : kExtensionRank * 2;
-}
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < kRunPropertyOrder.size(); ++i) {
+            if (kRankTable.rank(kRunPropertyOrder[i]) != rankAt(i))
+                return false;
+        }
+        return kRankTable.rank("glow") == kExtensionRank * 2 && kRankTable.rank("") == kExtensionRank * 2;
+    }(),
+    "every name of the sequence is found in the table with its rank, and no other name is");
 
 int runPropertyRank(const Name& child)
 {

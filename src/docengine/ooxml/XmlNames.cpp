@@ -12,14 +12,6 @@ constexpr std::string_view kXmlnsPrefix = "xmlns:";
 // Declared only when a part binds no prefix to WordprocessingML at the place of a new name.
 constexpr std::string_view kOwnWordPrefix = "gw";
 
-std::string qualifiedName(std::string_view prefix, std::string_view local)
-{
-    std::string name;
-    name.reserve(prefix.size() + 1 + local.size());
-    name.append(prefix).append(1, ':').append(local);
-    return name;
-}
-
 bool isDeclaration(const char* attributeName)
 {
     return attributeName[0] == 'x' && std::strncmp(attributeName, "xmlns", 5) == 0 &&
@@ -309,10 +301,23 @@ Element insertWordElement(const Element& parent, pugi::xml_node follower, std::s
     return element;
 }
 
-std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)
+QualifiedName::QualifiedName(std::string_view prefix, std::string_view local)
+{
+    const std::size_t length = prefix.size() + 1 + local.size();
+    if (length >= m_short.size()) {
+        m_long.append(prefix).append(1, ':').append(local);
+        return;
+    }
+    std::memcpy(m_short.data(), prefix.data(), prefix.size());
+    m_short[prefix.size()] = ':';
+    std::memcpy(m_short.data() + prefix.size() + 1, local.data(), local.size());
+    m_short[length] = '\0';
+}
+
+QualifiedName wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)
 {
     if (const std::string* bound = scope->prefixOf(Vocabulary::Word))
-        return qualifiedName(*bound, local);
+        return QualifiedName(*bound, local);
     // A prefix of our own that is declared here already, or that nothing around uses yet.
     std::string prefix(kOwnWordPrefix);
     for (int suffix = 1;; ++suffix) {
@@ -325,7 +330,7 @@ std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_
         }
         prefix = std::string(kOwnWordPrefix) + std::to_string(suffix);
     }
-    return qualifiedName(prefix, local);
+    return QualifiedName(prefix, local);
 }
 
 } // namespace glyphmere::docengine::xml

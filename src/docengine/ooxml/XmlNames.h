@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -115,6 +116,17 @@ pugi::xml_attribute findAttribute(const Element& element, Vocabulary vocabulary,
 // An on/off property element: present without a value, or with "true", "on" or "1".
 bool isOn(const Element& element);
 
+// "prefix:local", built in place when short, as the names the engine creates are.
+class QualifiedName {
+public:
+    QualifiedName(std::string_view prefix, std::string_view local);
+    const char* c_str() const { return m_long.empty() ? m_short.data() : m_long.c_str(); }
+
+private:
+    std::array<char, 32> m_short{};
+    std::string m_long;
+};
+
 // A new WordprocessingML element local (named as wordName says) in parent, before the child follower, or
 // last when follower is empty.
 Element insertWordElement(const Element& parent, pugi::xml_node follower, std::string_view wordUri,
@@ -122,6 +134,6 @@ Element insertWordElement(const Element& parent, pugi::xml_node follower, std::s
 
 // The qualified name for a new WordprocessingML element or attribute at element: the prefix the part
 // binds to the vocabulary there; when none is bound, a declaration of our own is added to element.
-std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local);
+QualifiedName wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local);
 
 } // namespace glyphmere::docengine::xml
