@@ -209,7 +209,7 @@ void walkElements(const Element& root, const std::function<Walk(const Element&)>
         Element element = describe(current, scope); // scope is not used past the push below
         if (visit(element) == Walk::Descend) {
             if (const pugi::xml_node first = current.first_child())
-                stack.emplace_back(first, element.scope);
+                stack.emplace_back(first, std::move(element.scope));
         }
     }
 }
@@ -229,7 +229,11 @@ Element findFirstDescendant(const Element& root, Vocabulary vocabulary, std::str
         frame.next = current.next_sibling();
         if (current.type() != pugi::node_element)
             continue;
-        const std::string_view name = splitQualifiedName(current.name()).second;
+        // Few names end as the wanted ones do: only those have their prefix split off and compared.
+        const std::string_view qualified = current.name();
+        const std::string_view name = qualified.ends_with(local) || qualified.ends_with(barrier)
+                                          ? splitQualifiedName(qualified.data()).second
+                                          : std::string_view();
         if (name == local || name == barrier) {
             const Element element = describe(current, innermostScope(frames));
             if (element.is(vocabulary, local))
