@@ -91,6 +91,18 @@ const PassCase kPassCases[] = {
      R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><mc:AlternateContent><mc:Choice Requires="wps"><w:r>)" ARIAL_RPR
      R"(<w:drawing><wps:txbx><w:txbxContent><w:p><w:r><w:t>box</w:t></w:r></w:p></w:txbxContent></wps:txbx></w:drawing></w:r></mc:Choice><mc:Fallback><w:r>)" ARIAL_RPR
      R"(<w:pict/></w:r></mc:Fallback></mc:AlternateContent></w:p>)"},
+    {"new properties go before the first later child, however the children are ordered", kEleven,
+     R"(<w:p><w:pPr><w:rPr><w:u w:val="single"/><w:color w:val="FF0000"/><w:lang w:val="de-DE"/></w:rPr></w:pPr></w:p>)",
+     R"(<w:p><w:pPr><w:rPr><w:sz w:val="22"/><w:szCs w:val="22"/><w:u w:val="single"/><w:color w:val="FF0000"/><w:lang w:val="de-DE"/></w:rPr></w:pPr></w:p>)"},
+    {"unknown WordprocessingML names rank as extensions", kArial,
+     R"(<w:p><w:pPr><w:rPr><w:iXs/><w:b/></w:rPr></w:pPr></w:p>)",
+     R"(<w:p><w:pPr><w:rPr>)" RFONTS R"(<w:iXs/><w:b/></w:rPr></w:pPr></w:p>)"},
+    {"a child that binds its prefix elsewhere is no run property", kArial,
+     R"(<w:p><w:pPr><w:rPr><w:rFonts xmlns:w="urn:other" w:ascii="X"/></w:rPr></w:pPr></w:p>)",
+     R"(<w:p><w:pPr><w:rPr>)" RFONTS R"(<w:rFonts xmlns:w="urn:other" w:ascii="X"/></w:rPr></w:pPr></w:p>)"},
+    {"a child that binds another prefix to WordprocessingML is one", kEleven,
+     R"(<w:p><w:pPr><w:rPr><x:sz xmlns:x="http://schemas.openxmlformats.org/wordprocessingml/2006/main" x:val="40"/></w:rPr></w:pPr></w:p>)",
+     R"(<w:p><w:pPr><w:rPr><x:sz xmlns:x="http://schemas.openxmlformats.org/wordprocessingml/2006/main" x:val="22"/><w:szCs w:val="22"/></w:rPr></w:pPr></w:p>)"},
     {"whitespace-only text and comments survive", kArial,
      R"(<w:p><w:pPr>)" ARIAL_RPR R"(</w:pPr><!-- note --><w:r>)" ARIAL_RPR
      R"(<w:t xml:space="preserve">  </w:t></w:r></w:p>)",
@@ -161,6 +173,36 @@ TEST(FontPass, TrackedFormatting_KeepsOldPropertiesInRevision)
         R"(<w:b/><w:rPrChange w:id="100" w:author="Glyphmere" w:date="2024-01-02T03:04:05Z"><w:rPr><w:b/></w:rPr></w:rPrChange></w:rPr></w:pPr>)"
         R"(<w:r><w:rPr>)" RFONTS
         R"(<w:i/><w:rPrChange w:id="7" w:author="B"><w:rPr/></w:rPrChange></w:rPr></w:r></w:p>)");
+}
+
+TEST(FontPass, TrackedFormattingOfNameThenSize_PutsNewPropertiesBeforeTheRevision)
+{
+    XmlPart part("word/document.xml", documentXml(R"(<w:p><w:r><w:rPr><w:b/></w:rPr></w:r><w:r/></w:p>)"));
+    int nextId = 1;
+    const RevisionMark revision{"G", "D", [&nextId] { return nextId++; }};
+    applyFontToStory(part, kArial, &revision);
+    applyFontToStory(part, kEleven, &revision);
+    EXPECT_EQ(bodyOf(part.serialize()),
+              R"(<w:p><w:pPr><w:rPr>)" RFONTS R"(<w:sz w:val="22"/><w:szCs w:val="22"/>)"
+              R"(<w:rPrChange w:id="1" w:author="G" w:date="D"><w:rPr/></w:rPrChange></w:rPr></w:pPr>)"
+              R"(<w:r><w:rPr>)" RFONTS R"(<w:b/><w:sz w:val="22"/><w:szCs w:val="22"/>)"
+              R"(<w:rPrChange w:id="2" w:author="G" w:date="D"><w:rPr><w:b/></w:rPr></w:rPrChange></w:rPr></w:r>)"
+              R"(<w:r><w:rPr>)" RFONTS R"(<w:sz w:val="22"/><w:szCs w:val="22"/>)"
+              R"(<w:rPrChange w:id="3" w:author="G" w:date="D"><w:rPr/></w:rPrChange></w:rPr></w:r></w:p>)");
+}
+
+TEST(FontPass, LongWordPrefix_NamesNewElementsAndAttributesInFull)
+{
+    const std::string prefix(40, 'p');
+    const std::string markup = "<" + prefix + ":document xmlns:" + prefix +
+                               R"(="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><)" + prefix +
+                               ":body><" + prefix + ":p/></" + prefix + ":body></" + prefix + ":document>";
+    XmlPart part("word/document.xml", markup);
+    applyFontToStory(part, kEleven, nullptr);
+    const std::string written = part.serialize();
+    EXPECT_NE(written.find("<" + prefix + ":pPr><" + prefix + ":rPr><" + prefix + ":sz " + prefix + R"(:val="22"/>)"),
+              std::string::npos)
+        << written;
 }
 
 TEST(FontPass, DeeplyNestedMarkup_DoesNotExhaustTheStack)

@@ -15,7 +15,7 @@ xml::Element setting(const XmlPart* settings, std::string_view name)
 {
     if (!settings)
         return {};
-    const xml::Element root = xml::describe(settings->root(), xml::NamespaceScope::empty());
+    const xml::Element& root = settings->rootElement();
     if (!root.isWord("settings"))
         return {};
     return xml::findChild(root, Vocabulary::Word, name);

@@ -10,7 +10,7 @@ using xml::Vocabulary;
 using xml::Walk;
 
 // Children of w:pPr that follow the paragraph mark's w:rPr in the schema.
-int paragraphPropertyRank(const Element& child)
+int paragraphPropertyRank(const xml::Name& child)
 {
     if (child.isWord("sectPr"))
         return 2;
@@ -23,8 +23,10 @@ constexpr int kParagraphMarkRank = 1;
 
 Element prependWordChild(const Element& parent, std::string_view local, std::string_view wordUri)
 {
-    return insertWordChild(
-        parent, local, wordUri, [](const Element&) { return 1; }, 0);
+    pugi::xml_node first = parent.node.first_child();
+    while (first && first.type() != pugi::node_element)
+        first = first.next_sibling();
+    return xml::insertWordElement(parent, first, wordUri, local);
 }
 
 std::string_view wordUriOf(const Element& root)
@@ -85,10 +87,7 @@ private:
     std::vector<Target>& m_targets;
 };
 
-StoryTargets::StoryTargets(XmlPart& part)
-    : m_part(&part), m_root(xml::describe(part.root(), xml::NamespaceScope::empty()))
-{
-}
+StoryTargets::StoryTargets(XmlPart& part) : m_part(&part), m_root(part.rootElement()) {}
 
 StoryTargets StoryTargets::ofStory(XmlPart& part)
 {
@@ -116,16 +115,24 @@ StoryCounts StoryTargets::apply(const FontChange& change, const RevisionMark* re
     StoryCounts counts;
     const PassContext context{wordUriOf(m_root), change, revision};
     for (Target& target : m_targets) {
-        if (!needsChange(target.properties, change))
+        if (!changeTarget(target, context))
             continue;
-        if (!target.properties.node)
-            target.properties = createProperties(target);
-        applyChange(target.properties, context);
         ++(target.owner == Owner::Paragraph ? counts.paragraphMarks : counts.runs);
     }
     if (counts.runs > 0 || counts.paragraphMarks > 0)
         m_part->markChanged();
     return counts;
+}
+
+bool StoryTargets::changeTarget(Target& target, const PassContext& context) const
+{
+    if (target.properties.node)
+        return applyChangeIfNeeded(target.properties, context);
+    if (!needsChange(target.properties, context.change))
+        return false;
+    target.properties = createProperties(target);
+    applyChange(target.properties, context);
+    return true;
 }
 
 // The missing run properties of target, placed where the schema wants them.
@@ -140,7 +147,7 @@ Element StoryTargets::createProperties(const Target& target) const
     case Owner::MathRun: {
         // In a math run, w:rPr follows m:rPr.
         const Element mathProperties = xml::findChild(target.element, Vocabulary::Math, "rPr");
-        const auto rank = [](const Element& child) { return child.is(Vocabulary::Math, "rPr") ? 0 : 2; };
+        const auto rank = [](const xml::Name& child) { return child.is(Vocabulary::Math, "rPr") ? 0 : 2; };
         return insertWordChild(target.element, "rPr", wordUri, rank, mathProperties.node ? 1 : -1);
     }
     case Owner::Paragraph: {

@@ -41,6 +41,8 @@ private:
     class Collector;
 
     explicit StoryTargets(XmlPart& part); // no targets yet
+    // Gives target the change when it lacks part of it, creating its properties when needed: whether it did.
+    bool changeTarget(Target& target, const PassContext& context) const;
     xml::Element createProperties(const Target& target) const;
 
     XmlPart* m_part = nullptr;

@@ -38,14 +38,9 @@ std::string_view referenceTypeFor(const Element& section, const XmlPart* setting
     return "default";
 }
 
-} // namespace
-
-std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion region)
+std::optional<std::string> referencedEntry(WordDocument& document, const Element& section, std::string_view wanted,
+                                           PageRegion region)
 {
-    const Element section = firstSectionProperties(xml::describeFromRoot(document.mainPart().root()));
-    if (!section.node)
-        return std::nullopt;
-    const std::string_view wanted = referenceTypeFor(section, document.settings());
     const std::string_view referenceName = region == PageRegion::Header ? "headerReference" : "footerReference";
     for (pugi::xml_node child : section.node.children()) {
         const Element reference = xml::describe(child, section.scope);
@@ -59,6 +54,24 @@ std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion r
         return relationship ? document.findEntry(relationship->targetEntry) : std::nullopt;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion region)
+{
+    const CurrentPageEntries entries = currentPageEntries(document);
+    return region == PageRegion::Header ? entries.header : entries.footer;
+}
+
+CurrentPageEntries currentPageEntries(WordDocument& document)
+{
+    const Element section = firstSectionProperties(document.mainPart().rootElement());
+    if (!section.node)
+        return {};
+    const std::string_view wanted = referenceTypeFor(section, document.settings());
+    return {referencedEntry(document, section, wanted, PageRegion::Header),
+            referencedEntry(document, section, wanted, PageRegion::Footer)};
 }
 
 } // namespace glyphmere::docengine

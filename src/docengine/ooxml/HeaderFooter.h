@@ -15,4 +15,12 @@ enum class PageRegion { Header, Footer };
 // numbering starts on an even number; else "default".
 std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion region);
 
+// The header and footer of the current page, as currentPageEntry gives them, with one search of the main
+// part for its first section.
+struct CurrentPageEntries {
+    std::optional<std::string> header;
+    std::optional<std::string> footer;
+};
+CurrentPageEntries currentPageEntries(WordDocument& document);
+
 } // namespace glyphmere::docengine

@@ -18,7 +18,7 @@ Element leadingChild(const Element& parent, std::string_view local, std::string_
 {
     if (Element existing = xml::findChild(parent, Vocabulary::Word, local); existing.node)
         return existing;
-    const auto rank = [local](const Element& child) { return child.isWord(local) ? kFirst : kLater; };
+    const auto rank = [local](const xml::Name& child) { return child.isWord(local) ? kFirst : kLater; };
     return insertWordChild(parent, local, wordUri, rank, kFirst);
 }
 
@@ -73,7 +73,7 @@ private:
 
 int applyFontToStyles(XmlPart& styles, const FontChange& change)
 {
-    const Element root = xml::describe(styles.root(), xml::NamespaceScope::empty());
+    const Element& root = styles.rootElement();
     if (!root.isWord("styles"))
         throw EngineError("the part " + styles.name() + " holds no style definitions");
     StylesPass pass(root.uri, change);

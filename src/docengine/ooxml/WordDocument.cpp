@@ -61,7 +61,7 @@ WordDocument::WordDocument(const PartSource& source) : m_source(source)
     refuseSigned();
     findMainPart();
     checkMainContentType();
-    const xml::Element root = xml::describe(mainPart().root(), xml::NamespaceScope::empty());
+    const xml::Element& root = mainPart().rootElement();
     if (!root.isWord("document"))
         refuseAsNotWord("its main part holds no WordprocessingML document");
     refuseProtected();
@@ -157,7 +157,7 @@ std::int64_t WordDocument::highestIdInPackage()
     for (const std::string& entry : m_source.entryNames()) {
         if (!common::equalsIgnoringCase(extensionOf(entry), "xml") || entry == kContentTypesEntry)
             continue;
-        const xml::Element root = xml::describeFromRoot(part(entry).root());
+        const xml::Element& root = part(entry).rootElement();
         const auto consider = [&highest](const xml::Element& element) {
             const pugi::xml_attribute id = xml::findAttribute(element, xml::Vocabulary::Word, "id");
             std::int64_t value = 0;

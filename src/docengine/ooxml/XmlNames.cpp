@@ -12,30 +12,6 @@ constexpr std::string_view kXmlnsPrefix = "xmlns:";
 // Declared only when a part binds no prefix to WordprocessingML at the place of a new name.
 constexpr std::string_view kOwnWordPrefix = "gw";
 
-// Prefix and local name, found in one pass over the markup's own string (names are short, and this runs
-// for nearly every name a pass looks at).
-std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name)
-{
-    const char* colon = nullptr;
-    const char* end = name;
-    for (; *end; ++end) {
-        if (*end == ':' && !colon)
-            colon = end;
-    }
-    if (!colon)
-        return {std::string_view(), std::string_view(name, static_cast<std::size_t>(end - name))};
-    return {std::string_view(name, static_cast<std::size_t>(colon - name)),
-            std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1))};
-}
-
-std::string qualifiedName(std::string_view prefix, std::string_view local)
-{
-    std::string name;
-    name.reserve(prefix.size() + 1 + local.size());
-    name.append(prefix).append(1, ':').append(local);
-    return name;
-}
-
 bool isDeclaration(const char* attributeName)
 {
     return attributeName[0] == 'x' && std::strncmp(attributeName, "xmlns", 5) == 0 &&
@@ -90,6 +66,22 @@ const ScopeRef& innermostScope(std::vector<SearchFrame>& frames)
 
 } // namespace
 
+// Prefix and local name, found in one pass over the markup's own string (names are short, and this runs
+// for nearly every name a pass looks at).
+std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name)
+{
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end; ++end) {
+        if (*end == ':' && !colon)
+            colon = end;
+    }
+    if (!colon)
+        return {std::string_view(), std::string_view(name, static_cast<std::size_t>(end - name))};
+    return {std::string_view(name, static_cast<std::size_t>(colon - name)),
+            std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1))};
+}
+
 Vocabulary vocabularyOf(std::string_view uri)
 {
     if (uri == kWordUri || uri == kWordStrictUri)
@@ -119,6 +111,7 @@ ScopeRef NamespaceScope::enter(const ScopeRef& outer, pugi::xml_node element)
     }
     std::stable_sort(inner->m_bindings.begin(), inner->m_bindings.end(),
                      [](const Binding& a, const Binding& b) { return lookupOrder(a) < lookupOrder(b); });
+    inner->m_wordPrefix = inner->findPrefixOf(Vocabulary::Word);
     return inner;
 }
 
@@ -149,6 +142,11 @@ std::string_view NamespaceScope::uriOf(std::string_view prefix) const
 
 const std::string* NamespaceScope::prefixOf(Vocabulary vocabulary) const
 {
+    return vocabulary == Vocabulary::Word ? m_wordPrefix : findPrefixOf(vocabulary);
+}
+
+const std::string* NamespaceScope::findPrefixOf(Vocabulary vocabulary) const
+{
     // The alphabetically first such prefix, so that the choice does not depend on the declarations' order.
     const std::string* first = nullptr;
     for (const Binding& binding : m_bindings) {
@@ -172,6 +170,14 @@ Element describe(pugi::xml_node node, const ScopeRef& parentScope)
         element.vocabulary = binding->vocabulary;
     }
     return element;
+}
+
+Name nameOf(pugi::xml_node child, const ScopeRef& parentScope)
+{
+    const auto [prefix, local] = splitQualifiedName(child.name());
+    const ScopeRef ownScope = declaresNamespaces(child) ? NamespaceScope::enter(parentScope, child) : nullptr;
+    const NamespaceScope::Binding* binding = (ownScope ? *ownScope : *parentScope).find(prefix);
+    return {binding ? binding->vocabulary : Vocabulary::Other, local};
 }
 
 Element describeFromRoot(pugi::xml_node node)
@@ -203,7 +209,7 @@ void walkElements(const Element& root, const std::function<Walk(const Element&)>
         Element element = describe(current, scope); // scope is not used past the push below
         if (visit(element) == Walk::Descend) {
             if (const pugi::xml_node first = current.first_child())
-                stack.emplace_back(first, element.scope);
+                stack.emplace_back(first, std::move(element.scope));
         }
     }
 }
@@ -223,7 +229,11 @@ Element findFirstDescendant(const Element& root, Vocabulary vocabulary, std::str
         frame.next = current.next_sibling();
         if (current.type() != pugi::node_element)
             continue;
-        const std::string_view name = splitQualifiedName(current.name()).second;
+        // Few names end as the wanted ones do: only those have their prefix split off and compared.
+        const std::string_view qualified = current.name();
+        const std::string_view name = qualified.ends_with(local) || qualified.ends_with(barrier)
+                                          ? splitQualifiedName(qualified.data()).second
+                                          : std::string_view();
         if (name == local || name == barrier) {
             const Element element = describe(current, innermostScope(frames));
             if (element.is(vocabulary, local))
@@ -275,10 +285,43 @@ bool isOn(const Element& element)
     return text == "true" || text == "on" || text == "1";
 }
 
-std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)
+Element insertWordElement(const Element& parent, pugi::xml_node follower, std::string_view wordUri,
+                          std::string_view local)
+{
+    pugi::xml_node node = follower ? parent.node.insert_child_before(pugi::node_element, follower)
+                                   : parent.node.append_child(pugi::node_element);
+    const ScopeRef& parentScope = parent.scope;
+    node.set_name(wordName(node, parentScope, wordUri, local).c_str());
+    const std::string* prefix = parentScope->prefixOf(Vocabulary::Word);
+    if (!prefix)
+        return describe(node, parentScope); // named with a declaration of our own, which is a scope of its own
+    // The parent's prefix: the node declares nothing, and its name is known.
+    Element element;
+    element.node = node;
+    element.scope = parentScope;
+    element.vocabulary = Vocabulary::Word;
+    element.uri = parentScope->uriOf(*prefix);
+    element.local = std::string_view(node.name()).substr(prefix->size() + 1);
+    return element;
+}
+
+QualifiedName::QualifiedName(std::string_view prefix, std::string_view local)
+{
+    const std::size_t length = prefix.size() + 1 + local.size();
+    if (length >= m_short.size()) {
+        m_long.append(prefix).append(1, ':').append(local);
+        return;
+    }
+    std::memcpy(m_short.data(), prefix.data(), prefix.size());
+    m_short[prefix.size()] = ':';
+    std::memcpy(m_short.data() + prefix.size() + 1, local.data(), local.size());
+    m_short[length] = '\0';
+}
+
+QualifiedName wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local)
 {
     if (const std::string* bound = scope->prefixOf(Vocabulary::Word))
-        return qualifiedName(*bound, local);
+        return QualifiedName(*bound, local);
     // A prefix of our own that is declared here already, or that nothing around uses yet.
     std::string prefix(kOwnWordPrefix);
     for (int suffix = 1;; ++suffix) {
@@ -291,7 +334,7 @@ std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_
         }
         prefix = std::string(kOwnWordPrefix) + std::to_string(suffix);
     }
-    return qualifiedName(prefix, local);
+    return QualifiedName(prefix, local);
 }
 
 } // namespace glyphmere::docengine::xml

@@ -2,10 +2,12 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace glyphmere::docengine::xml {
@@ -48,10 +50,13 @@ public:
 
 private:
     void bind(std::string_view prefix, std::string_view uri);
+    const std::string* findPrefixOf(Vocabulary vocabulary) const;
 
     // Each prefix once, the engine's own vocabularies first: nearly every name a pass resolves is one of
     // theirs, so a lookup usually ends at the first or second binding instead of searching dozens.
     std::vector<Binding> m_bindings;
+    // prefixOf(Vocabulary::Word), found once: every new element and attribute asks for it.
+    const std::string* m_wordPrefix = nullptr;
 };
 
 using ScopeRef = std::shared_ptr<const NamespaceScope>;
@@ -67,6 +72,23 @@ struct Element {
     bool is(Vocabulary v, std::string_view name) const { return vocabulary == v && local == name; }
     bool isWord(std::string_view name) const { return is(Vocabulary::Word, name); }
 };
+
+// The vocabulary and local name of an element, without the scope inside it: what ordering and matching
+// children needs.
+struct Name {
+    Vocabulary vocabulary = Vocabulary::Other;
+    std::string_view local; // owned by the markup
+
+    bool is(Vocabulary v, std::string_view name) const { return vocabulary == v && local == name; }
+    bool isWord(std::string_view name) const { return is(Vocabulary::Word, name); }
+};
+
+// The prefix ("" when none) and the local name of a qualified name, as views into it.
+std::pair<std::string_view, std::string_view> splitQualifiedName(const char* name);
+
+// The name of child, an element inside parentScope. Builds the child's own scope only when the child
+// declares namespaces, so naming every child of an element allocates nothing.
+Name nameOf(pugi::xml_node child, const ScopeRef& parentScope);
 
 // Describes node inside the scope of its parent.
 Element describe(pugi::xml_node node, const ScopeRef& parentScope);
@@ -94,8 +116,24 @@ pugi::xml_attribute findAttribute(const Element& element, Vocabulary vocabulary,
 // An on/off property element: present without a value, or with "true", "on" or "1".
 bool isOn(const Element& element);
 
+// "prefix:local", built in place when short, as the names the engine creates are.
+class QualifiedName {
+public:
+    QualifiedName(std::string_view prefix, std::string_view local);
+    const char* c_str() const { return m_long.empty() ? m_short.data() : m_long.c_str(); }
+
+private:
+    std::array<char, 32> m_short{};
+    std::string m_long;
+};
+
+// A new WordprocessingML element local (named as wordName says) in parent, before the child follower, or
+// last when follower is empty.
+Element insertWordElement(const Element& parent, pugi::xml_node follower, std::string_view wordUri,
+                          std::string_view local);
+
 // The qualified name for a new WordprocessingML element or attribute at element: the prefix the part
 // binds to the vocabulary there; when none is bound, a declaration of our own is added to element.
-std::string wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local);
+QualifiedName wordName(pugi::xml_node element, const ScopeRef& scope, std::string_view wordUri, std::string_view local);
 
 } // namespace glyphmere::docengine::xml

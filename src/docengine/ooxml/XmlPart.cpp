@@ -145,7 +145,7 @@ private:
 } // namespace
 
 XmlPart::XmlPart(std::string name, const std::string& bytes)
-    : m_name(std::move(name)), m_document(std::make_unique<pugi::xml_document>())
+    : m_name(std::move(name)), m_document(std::make_unique<pugi::xml_document>()), m_originalSize(bytes.size())
 {
     const DetectedEncoding detected = detectEncoding(m_name, bytes);
     m_encoding = detected.encoding;
@@ -158,11 +158,13 @@ XmlPart::XmlPart(std::string name, const std::string& bytes)
     if (hasDocumentType(*m_document))
         throw EngineError("the part " + m_name +
                           " has a document type declaration, which a Word document may not have");
+    m_rootElement = xml::describe(root(), xml::NamespaceScope::empty());
 }
 
 std::string XmlPart::serialize() const
 {
     std::string written;
+    written.reserve(m_originalSize * 2); // new run properties can double the size of the main text
     StringWriter writer(written);
     m_document->save(writer, "", kWriteFlags, pugi::encoding_utf8);
     std::string utf8 = withCarriageReturnsEscaped(std::move(written));

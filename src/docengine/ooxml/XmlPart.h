@@ -1,5 +1,7 @@
 #pragma once
 
+#include "docengine/ooxml/XmlNames.h"
+
 #include <pugixml.hpp>
 
 #include <memory>
@@ -20,6 +22,8 @@ public:
     pugi::xml_document& document() { return *m_document; }
     const pugi::xml_document& document() const { return *m_document; }
     pugi::xml_node root() const { return m_document->document_element(); }
+    // The root element with its namespaces, resolved once: the engine never changes the root's declarations.
+    const xml::Element& rootElement() const { return m_rootElement; }
 
     void markChanged() { m_changed = true; }
     bool changed() const { return m_changed; }
@@ -30,6 +34,8 @@ public:
 private:
     std::string m_name;
     std::unique_ptr<pugi::xml_document> m_document;
+    xml::Element m_rootElement;
+    std::size_t m_originalSize = 0;
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     bool m_byteOrderMark = false;
     bool m_changed = false;

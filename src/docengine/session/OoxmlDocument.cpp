@@ -2,7 +2,6 @@
 
 #include "docengine/ooxml/DocumentSettings.h"
 #include "docengine/ooxml/FontPass.h"
-#include "docengine/ooxml/HeaderFooter.h"
 #include "docengine/ooxml/Relationships.h"
 #include "docengine/ooxml/RevisionClock.h"
 #include "docengine/ooxml/StylePass.h"
@@ -36,12 +35,12 @@ void addStory(std::vector<Story>& stories, const std::optional<std::string>& ent
         stories.push_back({*entry, std::string(name)});
 }
 
-std::vector<Story> storiesOf(WordDocument& document, StoryReach reach)
+std::vector<Story> storiesOf(WordDocument& document, StoryReach reach, const CurrentPageEntries& currentPage)
 {
     std::vector<Story> stories{{document.mainEntry(), "main text"}};
     if (reach == StoryReach::CurrentPageHeaderFooter) {
-        addStory(stories, currentPageEntry(document, PageRegion::Header), "header");
-        addStory(stories, currentPageEntry(document, PageRegion::Footer), "footer");
+        addStory(stories, currentPage.header, "header");
+        addStory(stories, currentPage.footer, "footer");
     } else if (reach == StoryReach::AllStories) {
         for (const Relationship& relationship : document.mainRelationships()) {
             for (const auto& [type, name] : kStoryTypes) {
@@ -111,9 +110,9 @@ std::unique_ptr<StorySelection> OoxmlDocument::select(ViewedStory story)
 {
     std::optional<std::string> entry = m_document.mainEntry();
     if (story == ViewedStory::CurrentPageHeader)
-        entry = currentPageEntry(m_document, PageRegion::Header);
+        entry = currentPage().header;
     else if (story == ViewedStory::CurrentPageFooter)
-        entry = currentPageEntry(m_document, PageRegion::Footer);
+        entry = currentPage().footer;
     StoryTargets targets = entry ? StoryTargets::ofStory(m_document.part(*entry)) : StoryTargets();
     return std::make_unique<OoxmlSelection>(m_document, std::move(targets), m_utcNow);
 }
@@ -123,7 +122,9 @@ std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, 
     const std::optional<RevisionMark> revision = formattingRevision(m_document, m_utcNow);
     const RevisionMark* mark = revision ? &*revision : nullptr;
     std::vector<StoryChanges> changes;
-    for (const Story& story : storiesOf(m_document, reach)) {
+    const CurrentPageEntries noPage;
+    const CurrentPageEntries& page = reach == StoryReach::CurrentPageHeaderFooter ? currentPage() : noPage;
+    for (const Story& story : storiesOf(m_document, reach, page)) {
         XmlPart& part = m_document.part(story.entry);
         const StoryCounts counts = applyFontToStory(part, change, mark);
         changes.push_back({story.entry, story.name, counts.runs, counts.paragraphMarks});
@@ -138,6 +139,13 @@ std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, 
             changes.push_back(std::move(*styleChange));
     }
     return changes;
+}
+
+const CurrentPageEntries& OoxmlDocument::currentPage()
+{
+    if (!m_currentPage)
+        m_currentPage = currentPageEntries(m_document);
+    return *m_currentPage;
 }
 
 void OoxmlDocument::save() { m_file->saveReplacing(m_document.changedParts()); }

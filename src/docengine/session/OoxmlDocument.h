@@ -1,10 +1,12 @@
 #pragma once
 
 #include "docengine/ooxml/DocumentFile.h"
+#include "docengine/ooxml/HeaderFooter.h"
 #include "docengine/ooxml/WordDocument.h"
 #include "docengine/session/EditableDocument.h"
 
 #include <memory>
+#include <optional>
 
 namespace glyphmere::docengine {
 
@@ -23,9 +25,13 @@ public:
     void save() override;
 
 private:
+    // Found once: the engine changes neither the sections nor the settings that decide them.
+    const CurrentPageEntries& currentPage();
+
     std::unique_ptr<DocumentFile> m_file;
     WordDocument m_document;
     UtcClock m_utcNow;
+    std::optional<CurrentPageEntries> m_currentPage;
 };
 
 // Opens document files as Office Open XML documents: how tests give the engine packages held in memory.
