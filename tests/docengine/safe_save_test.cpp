@@ -47,14 +47,20 @@ void writeMixedPackage(const std::string& path)
     ASSERT_EQ(zip_close(archive), 0);
 }
 
-std::string saveRefusal(const Package& package, const std::map<std::string, std::string>& replaced)
+// The reason the action was refused with, or empty.
+std::string refusalOf(const std::function<void()>& action)
 {
     try {
-        package.saveReplacing(replaced);
+        action();
     } catch (const EngineError& error) {
         return error.what();
     }
     return "";
+}
+
+std::string saveRefusal(const Package& package, const std::map<std::string, std::string>& replaced)
+{
+    return refusalOf([&] { package.saveReplacing(replaced); });
 }
 
 TEST(SafeSave, UnchangedEntriesKeepTheirStoredBytesAndOrder)
@@ -335,16 +341,6 @@ std::vector<PendingSave> deferredSaves(const std::function<void()>& save)
     return deferred.take();
 }
 
-std::string commitFailure(PendingSave& save)
-{
-    try {
-        save.commit();
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
-}
-
 TEST(DeferredSave, DocumentStaysAsItWasUntilTheCommitInBothFormats)
 {
     TemporaryFolder folder;
@@ -411,7 +407,7 @@ TEST(DeferredSave, FailedOrDroppedCommitLeavesTheDocumentAsItWasAndNoTemporaryFi
         if (reason.empty())
             saves.clear();
         else
-            EXPECT_EQ(commitFailure(saves[0]), reason);
+            EXPECT_EQ(refusalOf([&] { saves[0].commit(); }), reason);
         EXPECT_EQ(readFile(path), before);
         EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
     }
