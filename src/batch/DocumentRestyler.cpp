@@ -1,10 +1,12 @@
 #include "batch/DocumentRestyler.h"
 
+#include "docengine/files/DeferredSaves.h"
 #include "word/RestyleDocument.h"
 
 #include <chrono>
 #include <exception>
 #include <filesystem>
+#include <memory>
 
 namespace glyphmere::batch {
 
@@ -25,14 +27,24 @@ void DocumentRestyler::claimBackupPlaces(const std::vector<std::string>& realPat
         m_backups->claim(realPath); // a refusal is reported when that document's turn comes
 }
 
-Outcome DocumentRestyler::restyle(const BatchItem& item, const std::string& realPath)
+DocumentResult DocumentRestyler::restyle(const BatchItem& item, const std::string& realPath)
 {
     if (!item.refusal.empty())
-        return {OutcomeStatus::Failed, item.refusal, 0, {}};
+        return Outcome{OutcomeStatus::Failed, item.refusal, 0, {}};
     const auto start = std::chrono::steady_clock::now();
+    docengine::DeferredSaves deferred;
     Outcome outcome = restyleFile(fullPath(item.path), realPath);
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return outcome;
+    // A document that failed after its save was written stays as it was: the save is dropped.
+    if (outcome.status != OutcomeStatus::Changed)
+        return outcome;
+    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(deferred.take());
+    if (saves->empty())
+        return outcome;
+    return {std::move(outcome), [saves] {
+                for (docengine::PendingSave& save : *saves)
+                    save.commit();
+            }};
 }
 
 Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string& realPath)

@@ -4,6 +4,7 @@
 #include "batch/BatchArguments.h"
 #include "batch/InputList.h"
 #include "batch/Outcome.h"
+#include "batch/ParallelRun.h"
 #include "platform/Automation.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "word/OptionsSource.h"
@@ -24,8 +25,9 @@ public:
     // that of two documents whose copies would share a place, the first keeps it and the later one fails.
     void claimBackupPlaces(const std::vector<std::string>& realPaths);
 
-    // Restyles the item; realPath is its exclusion key, under which the backup copy is kept.
-    Outcome restyle(const BatchItem& item, const std::string& realPath);
+    // Restyles the item; realPath is its exclusion key, under which the backup copy is kept. The engine's
+    // save is written but not yet in place: the result's commit puts it there (see DeferredSaves).
+    DocumentResult restyle(const BatchItem& item, const std::string& realPath);
 
 private:
     Outcome restyleFile(const std::string& fullPath, const std::string& realPath);

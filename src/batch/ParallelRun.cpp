@@ -1,5 +1,7 @@
 #include "batch/ParallelRun.h"
 
+#include "batch/BackgroundFlushers.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -16,14 +18,33 @@ namespace {
 // The signal handler cannot wake a waiting job, so a job held back by a duplicate looks again this often.
 constexpr std::chrono::milliseconds kStopPoll{50};
 
-Outcome outcomeOf(const DocumentWork& work, std::size_t index)
+// Commits overlap the next documents' work, a few at a time; past kMostPendingCommits a job waits for
+// one to end, which bounds the open files and hidden files that the commits hold.
+constexpr std::size_t kFlushers = 4;
+constexpr std::size_t kMostPendingCommits = 16;
+
+DocumentResult resultOf(const DocumentWork& work, std::size_t index)
 {
     try {
         return work(index);
     } catch (const std::exception& error) {
         // The work reports its own failures; this is what escaped it (memory ran out), for this item alone.
-        return {OutcomeStatus::Failed, error.what(), 0, {}};
+        return Outcome{OutcomeStatus::Failed, error.what(), 0, {}};
     }
+}
+
+// The outcome once the commit has ended; its time counts towards the document's.
+Outcome committed(const DocumentResult& result)
+{
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        result.commit();
+    } catch (const std::exception& error) {
+        return {OutcomeStatus::Failed, error.what(), result.outcome.seconds, {}};
+    }
+    Outcome outcome = result.outcome;
+    outcome.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
 }
 
 class Scheduler {
@@ -33,10 +54,16 @@ public:
     {
     }
 
-    void workUntilDone(const DocumentWork& work)
+    void workUntilDone(const DocumentWork& work, BackgroundFlushers& flushers)
     {
-        while (const std::optional<std::size_t> index = take())
-            finish(*index, outcomeOf(work, *index));
+        while (const std::optional<std::size_t> index = take()) {
+            DocumentResult result = resultOf(work, *index);
+            if (!result.commit) {
+                finish(*index, std::move(result.outcome));
+                continue;
+            }
+            flushers.hand([this, index = *index, result = std::move(result)] { finish(index, committed(result)); });
+        }
     }
 
     // After every job has ended: what is left, in order.
@@ -112,13 +139,15 @@ bool runInParallel(const std::vector<std::string>& keys, unsigned jobs, const st
                    const DocumentWork& work, RunObserver& observer)
 {
     Scheduler scheduler(keys, stop, observer);
+    BackgroundFlushers flushers(kFlushers, kMostPendingCommits);
     const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1u), std::max<std::size_t>(keys.size(), 1));
     std::vector<std::thread> workers;
     for (std::size_t i = 1; i < threads; ++i)
-        workers.emplace_back([&] { scheduler.workUntilDone(work); });
-    scheduler.workUntilDone(work); // the calling thread is one of the jobs
+        workers.emplace_back([&] { scheduler.workUntilDone(work, flushers); });
+    scheduler.workUntilDone(work, flushers); // the calling thread is one of the jobs
     for (std::thread& worker : workers)
         worker.join();
+    flushers.waitUntilIdle();
     return scheduler.emitRest();
 }
 

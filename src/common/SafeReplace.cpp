@@ -1,7 +1,6 @@
 #include "common/SafeReplace.h"
 
-#include "common/AbandonedTemporaries.h"
-#include "common/FilePath.h"
+#include "common/PendingReplacement.h"
 #include "common/SystemErrorText.h"
 
 #include <fcntl.h>
@@ -15,33 +14,6 @@ namespace glyphmere::common {
 namespace {
 
 [[noreturn]] void throwSystemError(int error) { throw SystemError(error); }
-
-// Gives the written file its attributes and flushes it.
-UniqueFd settleWrittenFile(const std::string& path, const NewFileAttributes& attributes,
-                           const FileOperations& operations)
-{
-    UniqueFd written(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!written.valid())
-        throwSystemError(errno);
-    if (::fchmod(written.get(), attributes.mode & 07777) != 0)
-        throwSystemError(errno);
-    if ((attributes.owner || attributes.group) &&
-        ::fchown(written.get(), attributes.owner.value_or(static_cast<uid_t>(-1)),
-                 attributes.group.value_or(static_cast<gid_t>(-1))) != 0)
-        throwSystemError(errno);
-    if (operations.syncFile(written.get()) != 0)
-        throwSystemError(errno);
-    return written;
-}
-
-// Makes the rename itself durable. Some file systems refuse to flush a folder; the file is already
-// complete and in place by then, so that refusal is no failure of the replacement.
-void syncFolder(const std::string& folder)
-{
-    UniqueFd handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (handle.valid())
-        ::fsync(handle.get());
-}
 
 void writeAll(int fd, const std::string& bytes)
 {
@@ -84,14 +56,9 @@ UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttribute
                            const std::function<void(const std::string&)>& writeTemporary,
                            const FileOperations& operations)
 {
-    removeAbandonedTemporariesOnce(folderOf(targetPath));
-    TemporaryFiles temporary(targetPath);
-    writeTemporary(temporary.contentPath());
-    UniqueFd written = settleWrittenFile(temporary.contentPath(), attributes, operations);
-    if (operations.renameFile(temporary.contentPath(), targetPath) != 0)
-        throwSystemError(errno);
-    temporary.markContentRenamed();
-    syncFolder(folderOf(targetPath));
+    PendingReplacement pending = prepareReplacement(targetPath, attributes, writeTemporary, operations);
+    UniqueFd written = pending.readDescriptor();
+    pending.commit();
     return written;
 }
 

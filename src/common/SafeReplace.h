@@ -37,9 +37,10 @@ NewFileAttributes attributesToKeep(const struct stat& status);
 // writeTemporary writes at the path it is given: a new, empty file beside the target, one of the hidden
 // files of TemporaryFiles, which stay locked meanwhile (and the first replacement in a folder removes
 // those that killed runs left). That file is given the attributes, flushed to disk, renamed over the
-// target in one step, and the folder is flushed. Returns a
-// read descriptor of the new file. On any failure the new file is removed and the target stays exactly as
-// it was; a failed system call throws SystemError, and whatever writeTemporary throws passes through.
+// target in one step, and the folder is flushed: prepareReplacement and its commit, back to back (see
+// PendingReplacement.h). Returns a read descriptor of the new file. On any failure the new file is
+// removed and the target stays exactly as it was; a failed system call throws SystemError, and whatever
+// writeTemporary throws passes through.
 UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
                            const std::function<void(const std::string&)>& writeTemporary,
                            const FileOperations& operations = systemFileOperations());

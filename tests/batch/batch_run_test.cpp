@@ -261,5 +261,49 @@ TEST_F(BatchRunTest, EngineOptions_GoToTheEngineAndPlainOnesThroughWord)
     EXPECT_THAT(word.transcript, ::testing::Contains("put ActiveWindow.ActivePane.View.SeekView = 9"));
 }
 
+// Looks, as each line is printed, whether the document it names as changed is restyled on disk already.
+class CheckingOutput final : public std::stringbuf {
+public:
+    std::vector<std::string> printedEarly;
+
+protected:
+    int sync() override
+    {
+        const std::string text = str();
+        for (std::size_t end = text.find('\n', m_checked); end != std::string::npos; end = text.find('\n', m_checked)) {
+            const std::string line = text.substr(m_checked, end - m_checked);
+            m_checked = end + 1;
+            if (line.starts_with("changed: ") && !isRestyledWith(line.substr(9), "Liberation Serif"))
+                printedEarly.push_back(line);
+        }
+        return 0;
+    }
+
+private:
+    std::size_t m_checked = 0;
+};
+
+TEST_F(BatchRunTest, ChangedLine_IsPrintedOnlyOnceItsDocumentIsInPlace)
+{
+    Arguments files;
+    for (int i = 0; i < 30; ++i)
+        files.push_back(document("d" + std::to_string(i) + ".docx"));
+    for (const Arguments& options : {Arguments{"--jobs", "1"}, Arguments{"--jobs", "2"}, Arguments{"--styles"}}) {
+        SCOPED_TRACE(options.back());
+        for (const std::string& file : files)
+            writeDocument(file);
+        CheckingOutput buffer;
+        std::ostream checkedOut(&buffer);
+        Arguments arguments = kRestyle;
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.insert(arguments.end(), files.begin(), files.end());
+
+        EXPECT_EQ(runCommandLine(arguments, BatchEnvironment{engine, checkedOut, err, stop}), kExitAllChanged);
+
+        EXPECT_EQ(linesOf(buffer.str()).size(), files.size());
+        EXPECT_THAT(buffer.printedEarly, ElementsAre());
+    }
+}
+
 } // namespace
 } // namespace glyphmere::batch

@@ -1,6 +1,7 @@
 #include "common/SafeReplace.h"
 
 #include "common/AbandonedTemporaries.h"
+#include "common/PendingReplacement.h"
 #include "common/SystemErrorText.h"
 #include "support/TestDocuments.h"
 
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <thread>
 
 namespace glyphmere::common {
 namespace {
@@ -62,6 +65,34 @@ TEST(SafeReplace, FailureOfTheWriter_LeavesTheTargetAndNoTemporaryFile)
     } catch (const SystemError& error) {
         EXPECT_STREQ(error.what(), "the file or its folder does not exist");
     }
+}
+
+TEST(PendingReplacement, TargetStaysUntilTheCommitAndADroppedOneLeavesNothing)
+{
+    TemporaryFolder folder;
+    const std::string target = folder.file("d.docx");
+    writeFile(target, "original");
+    const auto writeNew = [](const std::string& path) { writeFile(path, "new"); };
+
+    std::optional<PendingReplacement> dropped = prepareReplacement(target, {0644}, writeNew);
+    EXPECT_EQ(readAll(dropped->readDescriptor().get()), "new");
+    EXPECT_EQ(folderNames(folder.path()).size(), 3u) << "the target, the owner file and the new file";
+    dropped.reset();
+    EXPECT_EQ(readFile(target), "original");
+    EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"d.docx"});
+
+    PendingReplacement pending = prepareReplacement(target, {0640}, writeNew);
+    const UniqueFd reader = pending.readDescriptor();
+    EXPECT_EQ(readFile(target), "original");
+    std::thread([moved = std::move(pending)]() mutable { moved.commit(); }).join();
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"d.docx"});
+    struct stat opened {};
+    struct stat named {};
+    ASSERT_EQ(::fstat(reader.get(), &opened), 0);
+    ASSERT_EQ(::stat(target.c_str(), &named), 0);
+    EXPECT_EQ(opened.st_ino, named.st_ino) << "the descriptor reads the file that was renamed into place";
+    EXPECT_EQ(named.st_mode & 07777, 0640u);
 }
 
 TEST(AbandonedTemporaries, LeftoversOfKilledRunsGoAndOtherFilesStay)

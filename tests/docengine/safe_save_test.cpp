@@ -1,4 +1,5 @@
 #include "common/SafeReplace.h"
+#include "docengine/files/DeferredSaves.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/ooxml/Package.h"
 #include "docengine/session/RestyleRequest.h"
@@ -18,6 +19,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <thread>
 
 namespace glyphmere::docengine {
 namespace {
@@ -44,14 +47,20 @@ void writeMixedPackage(const std::string& path)
     ASSERT_EQ(zip_close(archive), 0);
 }
 
-std::string saveRefusal(const Package& package, const std::map<std::string, std::string>& replaced)
+// The reason the action was refused with, or empty.
+std::string refusalOf(const std::function<void()>& action)
 {
     try {
-        package.saveReplacing(replaced);
+        action();
     } catch (const EngineError& error) {
         return error.what();
     }
     return "";
+}
+
+std::string saveRefusal(const Package& package, const std::map<std::string, std::string>& replaced)
+{
+    return refusalOf([&] { package.saveReplacing(replaced); });
 }
 
 TEST(SafeSave, UnchangedEntriesKeepTheirStoredBytesAndOrder)
@@ -322,6 +331,86 @@ TEST(SafeSave, SaveKilledMidWay_LeavesHiddenFilesThatTheNextRestyleRemoves)
 
     EXPECT_EQ(folderListing(folder.path()), (std::vector<std::string>{"killed.docx", "next.docx"}));
     EXPECT_EQ(readFile(killedPath), original);
+}
+
+// The saves made within a DeferredSaves scope, taken from it.
+std::vector<PendingSave> deferredSaves(const std::function<void()>& save)
+{
+    DeferredSaves deferred;
+    save();
+    return deferred.take();
+}
+
+TEST(DeferredSave, DocumentStaysAsItWasUntilTheCommitInBothFormats)
+{
+    TemporaryFolder folder;
+    const std::string docx = folder.file("d.docx");
+    writeMixedPackage(docx);
+    const std::string doc = folder.file("notes.doc");
+    writeFile(doc, readFile(std::string(GLYPHMERE_TEST_DATA "/doc/notes.doc")));
+    const std::string originalDocx = readFile(docx);
+    const std::string originalDoc = readFile(doc);
+
+    const auto package = Package::open(docx);
+    std::vector<PendingSave> saves = deferredSaves([&] {
+        package->saveReplacing({{"word/document.xml", kNewDocument}});
+    });
+    std::vector<PendingSave> docSaves =
+        deferredSaves([&] { restyleDocumentFile(doc, {.fontName = "Arial", .fontSize = "12"}); });
+    ASSERT_EQ(saves.size(), 1u);
+    ASSERT_EQ(docSaves.size(), 1u);
+    EXPECT_EQ(readFile(docx), originalDocx);
+    EXPECT_EQ(readFile(doc), originalDoc);
+    EXPECT_EQ(package->read("word/document.xml"), kNewDocument) << "the package reads the file it wrote";
+
+    std::thread([&] {
+        saves[0].commit();
+        docSaves[0].commit();
+    }).join();
+    EXPECT_EQ(readPackage(docx)[2].second, kNewDocument);
+    EXPECT_NE(readFile(doc), originalDoc);
+    EXPECT_EQ(folderListing(folder.path()), (std::vector<std::string>{"d.docx", "notes.doc"}));
+    // The committed file is the one the package adopted, so a further save builds on it.
+    ASSERT_EQ(saveRefusal(*package, {{"docProps/app.xml", "<Properties>2</Properties>"}}), "");
+    EXPECT_EQ(readPackage(docx)[2].second, kNewDocument);
+}
+
+TEST(DeferredSave, FailedOrDroppedCommitLeavesTheDocumentAsItWasAndNoTemporaryFile)
+{
+    const FailingOperations renameFails(true, EIO);
+    const FailingOperations flushFails(false, ENOSPC);
+    const struct {
+        const char* label;
+        const FileOperations& operations;
+        void (*beforeCommit)(const std::string&);
+        std::string reason; // empty: dropped without a commit
+    } cases[] = {
+        {"rename fails", renameFails, nullptr, messages::cannotSave("an input/output error occurred")},
+        {"flush fails", flushFails, nullptr, messages::cannotSave("no space left on the device")},
+        {"changed by another program meanwhile", common::systemFileOperations(), touchNanoseconds,
+         messages::kChangedOnDisk},
+        {"dropped", common::systemFileOperations(), nullptr, ""},
+    };
+    for (const auto& [label, operations, beforeCommit, reason] : cases) {
+        SCOPED_TRACE(label);
+        TemporaryFolder folder;
+        const std::string path = folder.file("d.docx");
+        writeMixedPackage(path);
+        const auto package = Package::open(path, operations);
+        std::vector<PendingSave> saves = deferredSaves([&] {
+            package->saveReplacing({{"word/document.xml", kNewDocument}});
+        });
+        ASSERT_EQ(saves.size(), 1u);
+        if (beforeCommit)
+            beforeCommit(path);
+        const std::string before = readFile(path);
+        if (reason.empty())
+            saves.clear();
+        else
+            EXPECT_EQ(refusalOf([&] { saves[0].commit(); }), reason);
+        EXPECT_EQ(readFile(path), before);
+        EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
+    }
 }
 
 } // namespace

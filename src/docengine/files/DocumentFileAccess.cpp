@@ -2,9 +2,11 @@
 
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
+#include "docengine/files/DeferredSaves.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/LockFiles.h"
 #include "docengine/files/PackageMessages.h"
+#include "docengine/files/PendingSave.h"
 #include "docengine/files/WriteAccess.h"
 
 #include <fcntl.h>
@@ -91,10 +93,18 @@ void refuseWhenLocked(const std::string& path, const std::string& realPath)
     }
 }
 
-bool unchangedSinceOpen(const struct stat& before, const struct stat& now)
+// Writes the new file beside target, whose status is current; it is not in place yet.
+PendingSave writtenSave(const std::string& target, const struct stat& current,
+                        const std::function<void(const std::string&)>& writeTemporary,
+                        const common::FileOperations& fileOperations)
 {
-    return before.st_dev == now.st_dev && before.st_ino == now.st_ino && before.st_size == now.st_size &&
-           before.st_mtim.tv_sec == now.st_mtim.tv_sec && before.st_mtim.tv_nsec == now.st_mtim.tv_nsec;
+    try {
+        return PendingSave(
+            common::prepareReplacement(target, common::attributesToKeep(current), writeTemporary, fileOperations),
+            current);
+    } catch (const common::SystemError& error) {
+        refuse(messages::cannotSave(error.what()));
+    }
 }
 
 } // namespace
@@ -134,15 +144,17 @@ UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::str
     struct stat current {};
     if (::stat(target.c_str(), &current) != 0)
         refuse(messages::cannotSave(systemErrorText(errno)));
-    if (!unchangedSinceOpen(m_status, current))
+    if (!unchangedSince(m_status, current))
         refuse(messages::kChangedOnDisk);
     if (!modeAllowsWriting(current))
         refuse(messages::kReadOnly);
-    try {
-        return common::replaceFileSafely(target, common::attributesToKeep(current), writeTemporary, *m_fileOperations);
-    } catch (const common::SystemError& error) {
-        refuse(messages::cannotSave(error.what()));
-    }
+    PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations);
+    UniqueFd written = save.readDescriptor();
+    if (DeferredSaves* deferred = DeferredSaves::current())
+        deferred->keep(std::move(save));
+    else
+        save.commit();
+    return written;
 }
 
 bool DocumentFileAccess::adopt(UniqueFd written)

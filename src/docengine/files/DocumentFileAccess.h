@@ -40,7 +40,8 @@ public:
     // common::replaceFileSafely): refused when the file changed on disk since it was opened or is now
     // read-only; the target of a link is replaced, never the link. Returns a read descriptor of the new
     // file; the access itself still describes the old one until adopt(). On any failure the file is left
-    // exactly as it was.
+    // exactly as it was. Within a DeferredSaves scope of the calling thread, the new file is only
+    // written: its commit is left to the scope's owner, and the file on disk stays as it was until then.
     common::UniqueFd replaceWith(const std::function<void(const std::string&)>& writeTemporary) const;
     // Follows the written file from now on, so that a further save checks against it. False, with nothing
     // changed, when it cannot be examined: a further save is then refused as a change on disk.

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "common/PendingReplacement.h"
+#include "common/UniqueFd.h"
+
+#include <sys/stat.h>
+
+namespace glyphmere::docengine {
+
+// A document's save whose new file is written but not yet in place (see common::PendingReplacement): the
+// document on disk is still exactly as it was. commit() puts the new file in place, unless the document
+// was changed on disk since the save looked at it; it fails with the EngineErrors, and the reasons, of a
+// save that commits at once. Dropped uncommitted, it leaves the document as it was and no hidden file.
+class PendingSave {
+public:
+    // checkedStatus: the document's file as the save found it, unchanged since it was opened.
+    PendingSave(common::PendingReplacement replacement, const struct stat& checkedStatus);
+
+    // A new read descriptor of the new file.
+    common::UniqueFd readDescriptor() const;
+    // Flushes the new file, renames it over the document and flushes the folder; EngineError with the
+    // reason on failure, the document then being as it was. Call it at most once.
+    void commit();
+
+private:
+    common::PendingReplacement m_replacement;
+    struct stat m_checkedStatus;
+};
+
+// Whether now describes the file that before described, unchanged: the same file, size and time of change.
+bool unchangedSince(const struct stat& before, const struct stat& now);
+
+} // namespace glyphmere::docengine
