@@ -21,11 +21,10 @@ using ZipArchivePtr = std::unique_ptr<zip_t, ZipDiscard>;
 // Throws EngineError ("the document's package is damaged (...)") when it is no readable archive.
 ZipArchivePtr openZipArchive(int fd);
 
-// The entry names in the archive's order (raw bytes, as stored: the central directory's names read
-// without libzip, see readStoredEntryNames), after checking
-// that each is safe, that every reader takes it for the same name (no Unicode Path field that names
-// something else), that no two of them could be taken for the same part, and that no entry is encrypted.
-// Throws EngineError otherwise.
+// The entry names in the archive's order (raw bytes, as stored; stored holds the central directory's
+// names as readStoredEntryNames reads them), after checking that each is safe, that every reader takes
+// it for the same name (no Unicode Path field that names something else), that no two of them could be
+// taken for the same part, and that no entry is encrypted. Throws EngineError otherwise.
 std::vector<std::string> checkedEntryNames(zip_t* archive, const std::vector<StoredEntryName>& stored);
 
 // How much may be inflated: per entry, and in all reads together.
