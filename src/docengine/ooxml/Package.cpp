@@ -5,18 +5,23 @@
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
 #include "docengine/ooxml/PackageWriter.h"
+#include "docengine/ooxml/PackageArchive.h"
 #include "docengine/ooxml/ZipArchive.h"
 #include "docengine/ooxml/ZipEntryRules.h"
 
+#include <optional>
 #include <set>
 
 namespace glyphmere::docengine {
 
 struct Package::Impl {
-    explicit Impl(DocumentFileAccess fileAccess) : access(std::move(fileAccess)) {}
+    explicit Impl(DocumentFileAccess fileAccess)
+        : access(std::move(fileAccess)), archive(PackageArchive::open(access.fd()))
+    {
+    }
 
     DocumentFileAccess access;
-    ZipArchivePtr archive;
+    PackageArchive archive;
     std::vector<std::string> names;
     std::map<std::string, zip_uint64_t> indexByKey;
     ReadBudget budget;
@@ -24,7 +29,7 @@ struct Package::Impl {
     std::set<zip_uint64_t> verified;
 
     zip_uint64_t indexOf(std::string_view name) const;
-    void loadArchive();
+    void loadEntryNames();
     void adoptSavedFile(common::UniqueFd written);
 };
 
@@ -36,10 +41,9 @@ zip_uint64_t Package::Impl::indexOf(std::string_view name) const
     return found->second;
 }
 
-void Package::Impl::loadArchive()
+void Package::Impl::loadEntryNames()
 {
-    archive = openZipArchive(access.fd());
-    names = checkedEntryNames(archive.get(), access.fd());
+    names = checkedEntryNames(archive.get(), archive.storedEntryNames(access.fd()));
     indexByKey.clear();
     for (zip_uint64_t index = 0; index < names.size(); ++index)
         indexByKey.emplace(entryNameKey(names[index]), index);
@@ -50,14 +54,14 @@ void Package::Impl::loadArchive()
 // refused as a change on disk, which is the safe outcome.
 void Package::Impl::adoptSavedFile(common::UniqueFd written)
 {
-    ZipArchivePtr reopened;
+    std::optional<PackageArchive> reopened;
     try {
-        reopened = openZipArchive(written.get());
+        reopened.emplace(PackageArchive::open(written.get()));
     } catch (const EngineError&) {
         return;
     }
     if (access.adopt(std::move(written))) {
-        archive = std::move(reopened);
+        archive = std::move(*reopened);
         verified.clear();
     }
 }
@@ -78,7 +82,7 @@ std::unique_ptr<Package> Package::open(DocumentFileAccess access)
     if (access.content() != FileContent::ZipPackage)
         throw EngineError(messages::kNotAPackage);
     auto impl = std::make_unique<Impl>(std::move(access));
-    impl->loadArchive();
+    impl->loadEntryNames();
     return std::unique_ptr<Package>(new Package(std::move(impl)));
 }
 

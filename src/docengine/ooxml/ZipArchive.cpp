@@ -18,18 +18,6 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-std::string openFailureDetail(int code)
-{
-    switch (code) {
-    case ZIP_ER_NOZIP:
-        return "no zip directory was found; the file may be truncated";
-    case ZIP_ER_INCONS:
-        return "the zip directory is inconsistent";
-    default:
-        return zipErrorCodeText(code);
-    }
-}
-
 zip_stat_t statEntry(zip_t* archive, zip_uint64_t index)
 {
     zip_stat_t status;
@@ -113,13 +101,16 @@ std::string zipErrorText(zip_error_t* error)
     return common::asClause(zip_error_strerror(error));
 }
 
-std::string zipErrorCodeText(int code)
+std::string openFailureDetail(zip_error_t* error)
 {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zipErrorText(&error);
-    zip_error_fini(&error);
-    return text;
+    switch (zip_error_code_zip(error)) {
+    case ZIP_ER_NOZIP:
+        return "no zip directory was found; the file may be truncated";
+    case ZIP_ER_INCONS:
+        return "the zip directory is inconsistent";
+    default:
+        return zipErrorText(error);
+    }
 }
 
 ZipArchivePtr openZipArchive(int fd)
@@ -131,17 +122,20 @@ ZipArchivePtr openZipArchive(int fd)
     zip_t* archive = zip_fdopen(copy, ZIP_RDONLY, &code);
     if (!archive) {
         ::close(copy);
-        throw EngineError(messages::damaged(openFailureDetail(code)));
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        const std::string detail = openFailureDetail(&error);
+        zip_error_fini(&error);
+        throw EngineError(messages::damaged(detail));
     }
     return ZipArchivePtr(archive);
 }
 
-std::vector<std::string> checkedEntryNames(zip_t* archive, int fd)
+std::vector<std::string> checkedEntryNames(zip_t* archive, const std::vector<StoredEntryName>& stored)
 {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count <= 0)
         throw EngineError(messages::kNotAWordDocument);
-    const std::vector<StoredEntryName> stored = readStoredEntryNames(fd);
     if (stored.size() != static_cast<zip_uint64_t>(count))
         throw EngineError(messages::damaged("the zip directory is inconsistent"));
     std::vector<std::string> names;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "docengine/ooxml/ZipCentralDirectory.h"
+
 #include <zip.h>
 
 #include <cstdint>
@@ -19,11 +21,11 @@ using ZipArchivePtr = std::unique_ptr<zip_t, ZipDiscard>;
 // Throws EngineError ("the document's package is damaged (...)") when it is no readable archive.
 ZipArchivePtr openZipArchive(int fd);
 
-// The entry names in the archive's order (raw bytes, as the zip file at fd stores them), after checking
-// that each is safe, that every reader takes it for the same name (no Unicode Path field that names
-// something else), that no two of them could be taken for the same part, and that no entry is encrypted.
-// Throws EngineError otherwise.
-std::vector<std::string> checkedEntryNames(zip_t* archive, int fd);
+// The entry names in the archive's order (raw bytes, as stored; stored holds the central directory's
+// names as readStoredEntryNames reads them), after checking that each is safe, that every reader takes
+// it for the same name (no Unicode Path field that names something else), that no two of them could be
+// taken for the same part, and that no entry is encrypted. Throws EngineError otherwise.
+std::vector<std::string> checkedEntryNames(zip_t* archive, const std::vector<StoredEntryName>& stored);
 
 // How much may be inflated: per entry, and in all reads together.
 struct ReadBudget {
@@ -43,9 +45,9 @@ std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
 // readZipEntry does.
 void verifyZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget);
 
+// Why libzip could not open an archive, as a clause for "the document's package is damaged (...)".
+std::string openFailureDetail(zip_error_t* error);
 // libzip's description of an error, with the system's reason where there is one.
 std::string zipErrorText(zip_error_t* error);
-// The same for the error code that zip_open gives back (read right after the failed call).
-std::string zipErrorCodeText(int code);
 
 } // namespace glyphmere::docengine

@@ -37,12 +37,47 @@ std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size)
     return value;
 }
 
-std::string readAt(int fd, std::uint64_t offset, std::uint64_t size)
+// Reads the directory's pieces from the file at fd.
+class FileBytes {
+public:
+    explicit FileBytes(int fd) : m_fd(fd) {}
+    std::uint64_t size() const;
+    std::string at(std::uint64_t offset, std::uint64_t size) const;
+
+private:
+    int m_fd;
+};
+
+// The same from the package's bytes in memory, without copying them.
+class HeldBytes {
+public:
+    explicit HeldBytes(std::string_view bytes) : m_bytes(bytes) {}
+    std::uint64_t size() const { return m_bytes.size(); }
+    std::string_view at(std::uint64_t offset, std::uint64_t size) const
+    {
+        if (offset > m_bytes.size() || size > m_bytes.size() - offset)
+            damaged("the zip directory is inconsistent");
+        return m_bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
+    }
+
+private:
+    std::string_view m_bytes;
+};
+
+std::uint64_t FileBytes::size() const
+{
+    struct stat status {};
+    if (::fstat(m_fd, &status) != 0)
+        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+std::string FileBytes::at(std::uint64_t offset, std::uint64_t size) const
 {
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t got = ::pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -70,30 +105,32 @@ std::size_t endRecordIn(std::string_view tail)
     damaged("no zip directory was found; the file may be truncated");
 }
 
-DirectoryPlace zip64Place(int fd, std::string_view tail, std::size_t end, std::uint64_t tailOffset)
+template <typename Bytes>
+DirectoryPlace zip64Place(const Bytes& file, std::string_view tail, std::size_t end, std::uint64_t tailOffset)
 {
     if (end < kZip64LocatorSize || tail.substr(end - kZip64LocatorSize, 4) != kZip64LocatorSignature)
         damaged("the zip directory is inconsistent");
     const std::uint64_t recordOffset = number(tail, end - kZip64LocatorSize + 8, 8);
     if (recordOffset > tailOffset + end)
         damaged("the zip directory is inconsistent");
-    const std::string record = readAt(fd, recordOffset, kZip64EndSize);
+    const auto record = file.at(recordOffset, kZip64EndSize);
     if (std::string_view(record).substr(0, 4) != kZip64EndSignature)
         damaged("the zip directory is inconsistent");
     return {number(record, 48, 8), number(record, 40, 8), number(record, 32, 8)};
 }
 
-DirectoryPlace directoryPlace(int fd, std::uint64_t fileSize)
+template <typename Bytes>
+DirectoryPlace directoryPlace(const Bytes& file, std::uint64_t fileSize)
 {
     if (fileSize < kEndSize)
         damaged("no zip directory was found; the file may be truncated");
     const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize);
     const std::uint64_t tailOffset = fileSize - tailSize;
-    const std::string tail = readAt(fd, tailOffset, tailSize);
+    const auto tail = file.at(tailOffset, tailSize);
     const std::size_t end = endRecordIn(tail);
     DirectoryPlace place{number(tail, end + 16, 4), number(tail, end + 12, 4), number(tail, end + 10, 2)};
     if (place.entries == 0xFFFF || place.size == 0xFFFFFFFF || place.offset == 0xFFFFFFFF)
-        place = zip64Place(fd, tail, end, tailOffset);
+        place = zip64Place(file, tail, end, tailOffset);
     if (place.offset > fileSize || place.size > fileSize - place.offset)
         damaged("the zip directory is inconsistent");
     if (place.size > kMaxCentralDirectory)
@@ -116,17 +153,13 @@ std::optional<std::string> unicodePathIn(std::string_view extra)
     return std::nullopt;
 }
 
-} // namespace
-
-std::vector<StoredEntryName> readStoredEntryNames(int fd)
+template <typename Bytes>
+std::vector<StoredEntryName> storedEntryNames(const Bytes& file)
 {
-    struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
-    const DirectoryPlace place = directoryPlace(fd, static_cast<std::uint64_t>(status.st_size));
+    const DirectoryPlace place = directoryPlace(file, file.size());
     if (place.entries > place.size / kEntrySize)
         damaged("the zip directory is inconsistent");
-    const std::string directory = readAt(fd, place.offset, place.size);
+    const auto directory = file.at(place.offset, place.size);
     const std::string_view bytes = directory;
     std::vector<StoredEntryName> names;
     names.reserve(static_cast<std::size_t>(place.entries));
@@ -145,6 +178,15 @@ std::vector<StoredEntryName> readStoredEntryNames(int fd)
         at = next;
     }
     return names;
+}
+
+} // namespace
+
+std::vector<StoredEntryName> readStoredEntryNames(int fd) { return storedEntryNames(FileBytes(fd)); }
+
+std::vector<StoredEntryName> readStoredEntryNames(std::string_view packageBytes)
+{
+    return storedEntryNames(HeldBytes(packageBytes));
 }
 
 } // namespace glyphmere::docengine

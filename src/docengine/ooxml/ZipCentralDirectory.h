@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace glyphmere::docengine {
@@ -19,6 +20,8 @@ struct StoredEntryName {
 // the caller's). Reads the end record and the directory only, at most kMaxCentralDirectory bytes.
 // Throws EngineError: "the document's package is damaged (...)", or "the document is too large".
 std::vector<StoredEntryName> readStoredEntryNames(int fd);
+// The same from the package's whole bytes held in memory.
+std::vector<StoredEntryName> readStoredEntryNames(std::string_view packageBytes);
 
 inline constexpr std::uint64_t kMaxCentralDirectory = std::uint64_t{64} << 20;
 

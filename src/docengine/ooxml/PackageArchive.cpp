@@ -1,0 +1,94 @@
+#include "docengine/ooxml/PackageArchive.h"
+
+#include "common/SystemErrorText.h"
+#include "docengine/files/EngineError.h"
+#include "docengine/files/PackageMessages.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace glyphmere::docengine {
+
+namespace {
+
+[[noreturn]] void throwUnreadable() { throw EngineError(messages::cannotOpen(common::systemErrorText(errno))); }
+
+std::uint64_t fileSize(int fd)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        throwUnreadable();
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+// Reads up to size bytes from the file's start; fewer when the file has since become shorter, which the
+// archive then finds truncated.
+std::size_t readFromStart(int fd, char* into, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, into + done, size - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throwUnreadable();
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// An archive reading bytes that stay the caller's and must outlive it.
+ZipArchivePtr openFromMemory(const char* bytes, std::size_t size)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes, size, 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        const std::string detail = openFailureDetail(&error);
+        zip_error_fini(&error);
+        throw EngineError(messages::damaged(detail));
+    }
+    zip_error_fini(&error);
+    return ZipArchivePtr(archive);
+}
+
+} // namespace
+
+PackageArchive PackageArchive::open(int fd, std::uint64_t largestHeld)
+{
+    const std::uint64_t size = fileSize(fd);
+    if (size > largestHeld)
+        return PackageArchive(nullptr, 0, openZipArchive(fd));
+    auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
+    const std::size_t read = readFromStart(fd, bytes.get(), static_cast<std::size_t>(size));
+    ZipArchivePtr archive = openFromMemory(bytes.get(), read);
+    return PackageArchive(std::move(bytes), read, std::move(archive));
+}
+
+PackageArchive::PackageArchive(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive)
+    : m_bytes(std::move(bytes)), m_size(size), m_archive(std::move(archive))
+{
+}
+
+PackageArchive& PackageArchive::operator=(PackageArchive&& other) noexcept
+{
+    std::swap(m_archive, other.m_archive);
+    std::swap(m_bytes, other.m_bytes);
+    std::swap(m_size, other.m_size);
+    return *this;
+}
+
+std::vector<StoredEntryName> PackageArchive::storedEntryNames(int fd) const
+{
+    return m_bytes ? readStoredEntryNames(heldBytes()) : readStoredEntryNames(fd);
+}
+
+} // namespace glyphmere::docengine
