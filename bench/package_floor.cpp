@@ -9,6 +9,7 @@
 #include "docengine/ooxml/Package.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -63,6 +64,7 @@ public:
 
 int main(int argc, char* argv[])
 {
+    setenv("TZ", ":/etc/localtime", 0); // as glyphmere-batch does: the zone is read once
     const std::vector<std::string> paths(argv + 1, argv + argc);
     const std::atomic<bool> never{false};
     FailureCount observer;

@@ -49,8 +49,12 @@ DocumentResult DocumentRestyler::restyle(const BatchItem& item, const std::strin
 
 Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string& realPath)
 {
-    if (const auto refusal = word::refusalBeforeOpening(m_fileSystem, path))
-        return {OutcomeStatus::Failed, *refusal, 0, {}};
+    // Word's own restyle makes this check first thing; it is made here too when a backup or the engine's
+    // request comes before it.
+    if (m_backups || m_engineRequest) {
+        if (const auto refusal = word::refusalBeforeOpening(m_fileSystem, path))
+            return {OutcomeStatus::Failed, *refusal, 0, {}};
+    }
     if (m_backups) {
         if (const auto failure = m_backups->keepOriginal(realPath))
             return {OutcomeStatus::Failed, *failure, 0, {}};

@@ -90,6 +90,8 @@ void refuseWhenLocked(const std::string& path, const std::string& realPath)
     for (const std::string& candidate : {path, realPath}) {
         if (const auto lockFile = findLockFile(folderOf(candidate), fileNameOf(candidate)))
             refuse(messages::lockedBy(*lockFile));
+        if (realPath == path)
+            return;
     }
 }
 
