@@ -17,7 +17,7 @@ BackgroundFlushers::~BackgroundFlushers()
         const std::lock_guard lock(m_mutex);
         m_closing = true;
     }
-    m_changed.notify_all();
+    m_workWaiting.notify_all();
     for (std::thread& thread : m_threads)
         thread.join();
 }
@@ -25,17 +25,17 @@ BackgroundFlushers::~BackgroundFlushers()
 void BackgroundFlushers::hand(std::function<void()> step)
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_pending < m_mostPending; });
+    m_stepEnded.wait(lock, [this] { return m_pending < m_mostPending; });
     ++m_pending;
     m_waiting.push_back(std::move(step));
     lock.unlock();
-    m_changed.notify_all();
+    m_workWaiting.notify_one(); // one step wakes one thread, not the whole pool
 }
 
 void BackgroundFlushers::waitUntilIdle()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_pending == 0; });
+    m_stepEnded.wait(lock, [this] { return m_pending == 0; });
 }
 
 // Every thread runs steps until the pool closes with nothing left waiting.
@@ -43,7 +43,7 @@ void BackgroundFlushers::runSteps()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_closing || !m_waiting.empty(); });
+        m_workWaiting.wait(lock, [this] { return m_closing || !m_waiting.empty(); });
         if (m_waiting.empty())
             return;
         std::function<void()> step = std::move(m_waiting.front());
@@ -53,7 +53,7 @@ void BackgroundFlushers::runSteps()
         step = nullptr; // what the step holds (a document's hidden files) goes before it counts as ended
         lock.lock();
         --m_pending;
-        m_changed.notify_all();
+        m_stepEnded.notify_all();
     }
 }
 

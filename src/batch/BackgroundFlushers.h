@@ -31,7 +31,8 @@ private:
 
     const std::size_t m_mostPending;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_workWaiting; // a step was handed over, or the pool closes
+    std::condition_variable m_stepEnded;   // for hand() at the bound and waitUntilIdle()
     std::deque<std::function<void()>> m_waiting;
     std::size_t m_pending = 0; // waiting or running
     bool m_closing = false;

@@ -144,13 +144,15 @@ private:
 
 } // namespace
 
-XmlPart::XmlPart(std::string name, const std::string& bytes)
-    : m_name(std::move(name)), m_document(std::make_unique<pugi::xml_document>()), m_originalSize(bytes.size())
+XmlPart::XmlPart(std::string name, std::string bytes)
+    : m_name(std::move(name)), m_text(std::make_unique<std::string>(std::move(bytes))),
+      m_document(std::make_unique<pugi::xml_document>()), m_originalSize(m_text->size())
 {
-    const DetectedEncoding detected = detectEncoding(m_name, bytes);
+    const DetectedEncoding detected = detectEncoding(m_name, *m_text);
     m_encoding = detected.encoding;
     m_byteOrderMark = detected.byteOrderMark;
-    const pugi::xml_parse_result result = m_document->load_buffer(bytes.data(), bytes.size(), kParseFlags, m_encoding);
+    const pugi::xml_parse_result result =
+        m_document->load_buffer_inplace(m_text->data(), m_text->size(), kParseFlags, m_encoding);
     if (!result || !m_document->document_element())
         throw EngineError("the part " + m_name + " is damaged (" +
                           (result ? std::string("no root element") : std::string(result.description())) +

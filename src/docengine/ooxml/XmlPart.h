@@ -15,8 +15,9 @@ namespace glyphmere::docengine {
 // so a part the engine changed differs from its original only where it was changed.
 class XmlPart {
 public:
-    // Parses bytes; malformed XML is an EngineError naming the part, the parser's description and offset.
-    XmlPart(std::string name, const std::string& bytes);
+    // Parses bytes, in place: the part keeps them as the parsed text's storage, so a large part is held once,
+    // not copied. Malformed XML is an EngineError naming the part, the parser's description and offset.
+    XmlPart(std::string name, std::string bytes);
 
     const std::string& name() const { return m_name; }
     pugi::xml_document& document() { return *m_document; }
@@ -33,6 +34,8 @@ public:
 
 private:
     std::string m_name;
+    // Declared before the document, which points into it: the document goes first.
+    std::unique_ptr<std::string> m_text;
     std::unique_ptr<pugi::xml_document> m_document;
     xml::Element m_rootElement;
     std::size_t m_originalSize = 0;
