@@ -101,6 +101,20 @@ def timed(argv):
         return seconds, int(peak.read().split()[-1]) / 1024
 
 
+def parallel_capacity():
+    """How much more pure computation two processes get done than one in the same time: the most that
+    more jobs can gain on this machine (virtual cores may share one physical core)."""
+    loop = [sys.executable, "-c", "sum(i * i for i in range(6000000))"]
+    start = time.monotonic()
+    subprocess.check_call(loop)
+    one = time.monotonic() - start
+    start = time.monotonic()
+    children = [subprocess.Popen(loop) for _ in range(os.cpu_count())]
+    for child in children:
+        child.wait()
+    return os.cpu_count() * one / (time.monotonic() - start)
+
+
 def main():
     build = sys.argv[1] if len(sys.argv) > 1 else "build-release"
     batch = os.path.join(build, "src", "batch", "glyphmere-batch")
@@ -116,8 +130,9 @@ def main():
         ("python-docx peer", lambda files: ["/usr/bin/python3", os.path.join(HERE, "docx_peer.py"), FONT, POINTS]
          + files),
     ]
-    print("%d documents of %d-%d KB (mean %d KB), %d cores" % (DOCUMENTS, min(sizes) // 1024, max(sizes) // 1024,
-                                                                sum(sizes) // len(sizes) // 1024, cores))
+    print("%d documents of %d-%d KB (mean %d KB), %d cores that together compute %.2f x as fast as one"
+          % (DOCUMENTS, min(sizes) // 1024, max(sizes) // 1024, sum(sizes) // len(sizes) // 1024, cores,
+             parallel_capacity()))
     print("%-28s %10s %10s %10s" % ("", "docs/s", "seconds", "peak MiB"))
     rates = {}
     for name, command in contenders:
