@@ -45,19 +45,9 @@ std::size_t readFromStart(int fd, char* into, std::size_t size)
 // An archive reading bytes that stay the caller's and must outlive it.
 ZipArchivePtr openFromMemory(const char* bytes, std::size_t size)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes, size, 0, &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    if (!archive) {
-        if (source)
-            zip_source_free(source);
-        const std::string detail = openFailureDetail(&error);
-        zip_error_fini(&error);
-        throw EngineError(messages::damaged(detail));
-    }
-    zip_error_fini(&error);
-    return ZipArchivePtr(archive);
+    return openArchiveOverSource(
+        [bytes, size](zip_error_t* error) { return zip_source_buffer_create(bytes, size, 0, error); }, ZIP_RDONLY,
+        [](zip_error_t* error) { return messages::damaged(openFailureDetail(error)); });
 }
 
 } // namespace

@@ -79,19 +79,9 @@ ZipArchivePtr openTarget(const std::string& path, common::UniqueFd& file)
     file.reset(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!file.valid())
         throw EngineError(messages::cannotSave(common::systemErrorText(errno)));
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* target = descriptorTarget(file.get(), &error);
-    zip_t* archive = target ? zip_open_from_source(target, ZIP_TRUNCATE, &error) : nullptr;
-    if (!archive) {
-        if (target)
-            zip_source_free(target);
-        const std::string reason = zipErrorText(&error);
-        zip_error_fini(&error);
-        throw EngineError(messages::cannotSave(reason));
-    }
-    zip_error_fini(&error);
-    return ZipArchivePtr(archive);
+    return openArchiveOverSource([&file](zip_error_t* error) { return descriptorTarget(file.get(), error); },
+                                 ZIP_TRUNCATE,
+                                 [](zip_error_t* error) { return messages::cannotSave(zipErrorText(error)); });
 }
 
 } // namespace

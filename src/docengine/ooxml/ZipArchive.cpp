@@ -113,6 +113,24 @@ std::string openFailureDetail(zip_error_t* error)
     }
 }
 
+ZipArchivePtr openArchiveOverSource(const std::function<zip_source_t*(zip_error_t*)>& makeSource, int flags,
+                                    std::string (*describeFailure)(zip_error_t*))
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = makeSource(&error);
+    zip_t* archive = source ? zip_open_from_source(source, flags, &error) : nullptr;
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        const std::string reason = describeFailure(&error);
+        zip_error_fini(&error);
+        throw EngineError(reason);
+    }
+    zip_error_fini(&error);
+    return ZipArchivePtr(archive);
+}
+
 ZipArchivePtr openZipArchive(int fd)
 {
     const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);

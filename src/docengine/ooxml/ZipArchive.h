@@ -5,6 +5,7 @@
 #include <zip.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,12 @@ struct ZipDiscard {
 };
 // A libzip archive that is discarded (never written) unless closed on purpose.
 using ZipArchivePtr = std::unique_ptr<zip_t, ZipDiscard>;
+
+// Opens an archive over the source that makeSource creates (null when it cannot, with the reason in the
+// error it is given), with zip_open_from_source's flags; the source is freed when no archive can be opened
+// over it. A failure throws EngineError(describeFailure(the error libzip recorded)).
+ZipArchivePtr openArchiveOverSource(const std::function<zip_source_t*(zip_error_t*)>& makeSource, int flags,
+                                    std::string (*describeFailure)(zip_error_t*));
 
 // Opens the zip archive in the file at fd for reading; the descriptor stays the caller's.
 // Throws EngineError ("the document's package is damaged (...)") when it is no readable archive.
