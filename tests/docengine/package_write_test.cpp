@@ -1,3 +1,4 @@
+#include "docengine/files/DeferredSaves.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
 #include "docengine/ooxml/DeflateCodec.h"
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <random>
+#include <thread>
 
 namespace glyphmere::docengine {
 namespace {
@@ -191,8 +193,9 @@ TEST(PackageWrite, ReplacedPartsAreStoredAsLibdeflateMadeThemAndEveryReaderTakes
 }
 
 // Entries a save copies, small (checked whole) and above the bound (streamed), deflated and stored: each is
-// checked before anything is written, and a damaged one is refused with the reason and leaves no trace.
-TEST(PackageWrite, CopiedEntriesAreCheckedBeforeWritingWhateverTheirSizeAndMethod)
+// checked before the new package is put in place, and a damaged one is refused with the reason and leaves
+// no trace.
+TEST(PackageWrite, CopiedEntriesAreCheckedBeforeTheSaveWhateverTheirSizeAndMethod)
 {
     const std::size_t large = kLargestWholeCheck + 4099;
     const struct {
@@ -240,6 +243,38 @@ TEST(PackageWrite, CopiedEntriesAreCheckedBeforeWritingWhateverTheirSizeAndMetho
             EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
         }
     }
+}
+
+// A deferred save leaves the check of its copied entries to the commit, which may run on another thread
+// while the next document is restyled: the save itself succeeds, the commit refuses, nothing is left.
+TEST(PackageWrite, DeferredSaveChecksItsCopiedEntriesWhenCommitted)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("d.docx");
+    const std::string data = wordprocessingMl(5000, 3);
+    writePackage(path, minimalDocx("<w:p/>", {{"word/media/data.bin", data}}));
+    patchFile(path, littleEndian(crc32Of(data), 4), littleEndian(crc32Of(data) ^ 0x5A5A, 4));
+    const std::string damaged = readFile(path);
+
+    std::vector<PendingSave> saves;
+    {
+        DeferredSaves deferred;
+        ASSERT_EQ(saveRefusal(*Package::open(path), {{"word/document.xml", "<w:document/>"}}), "");
+        saves = deferred.take();
+    }
+    ASSERT_EQ(saves.size(), 1u);
+    std::string refusal;
+    std::thread([&] {
+        try {
+            saves[0].commit();
+        } catch (const EngineError& error) {
+            refusal = error.what();
+        }
+    }).join();
+    EXPECT_THAT(refusal, AllOf(StartsWith("the document's package is damaged ("), HasSubstr("CRC")));
+    saves.clear();
+    EXPECT_EQ(readFile(path), damaged);
+    EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
 }
 
 // The child's exit status: 0 when writing failed for the file size limit and left the file empty.

@@ -98,12 +98,12 @@ void refuseWhenLocked(const std::string& path, const std::string& realPath)
 // Writes the new file beside target, whose status is current; it is not in place yet.
 PendingSave writtenSave(const std::string& target, const struct stat& current,
                         const std::function<void(const std::string&)>& writeTemporary,
-                        const common::FileOperations& fileOperations)
+                        const common::FileOperations& fileOperations, PendingSave::WrittenCheck checkWritten)
 {
     try {
         return PendingSave(
             common::prepareReplacement(target, common::attributesToKeep(current), writeTemporary, fileOperations),
-            current);
+            current, std::move(checkWritten));
     } catch (const common::SystemError& error) {
         refuse(messages::cannotSave(error.what()));
     }
@@ -140,7 +140,8 @@ std::string DocumentFileAccess::readAll() const
     }
 }
 
-UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& writeTemporary) const
+UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& writeTemporary,
+                                         PendingSave::WrittenCheck checkWritten) const
 {
     const std::string target = resolvedPath(m_path, messages::cannotSave);
     struct stat current {};
@@ -150,7 +151,7 @@ UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::str
         refuse(messages::kChangedOnDisk);
     if (!modeAllowsWriting(current))
         refuse(messages::kReadOnly);
-    PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations);
+    PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations, std::move(checkWritten));
     UniqueFd written = save.readDescriptor();
     if (DeferredSaves* deferred = DeferredSaves::current())
         deferred->keep(std::move(save));

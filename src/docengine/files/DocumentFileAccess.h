@@ -3,6 +3,7 @@
 #include "common/SafeReplace.h"
 #include "common/UniqueFd.h"
 #include "docengine/files/ContentSniff.h"
+#include "docengine/files/PendingSave.h"
 
 #include <sys/stat.h>
 
@@ -42,7 +43,10 @@ public:
     // file; the access itself still describes the old one until adopt(). On any failure the file is left
     // exactly as it was. Within a DeferredSaves scope of the calling thread, the new file is only
     // written: its commit is left to the scope's owner, and the file on disk stays as it was until then.
-    common::UniqueFd replaceWith(const std::function<void(const std::string&)>& writeTemporary) const;
+    // checkWritten, when given, is called with a read descriptor of the written file right before the
+    // commit (so on the thread that commits, without the access): what it throws refuses the save.
+    common::UniqueFd replaceWith(const std::function<void(const std::string&)>& writeTemporary,
+                                 PendingSave::WrittenCheck checkWritten = {}) const;
     // Follows the written file from now on, so that a further save checks against it. False, with nothing
     // changed, when it cannot be examined: a further save is then refused as a change on disk.
     bool adopt(common::UniqueFd written);

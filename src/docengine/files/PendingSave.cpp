@@ -8,8 +8,9 @@
 
 namespace glyphmere::docengine {
 
-PendingSave::PendingSave(common::PendingReplacement replacement, const struct stat& checkedStatus)
-    : m_replacement(std::move(replacement)), m_checkedStatus(checkedStatus)
+PendingSave::PendingSave(common::PendingReplacement replacement, const struct stat& checkedStatus,
+                         WrittenCheck checkWritten)
+    : m_replacement(std::move(replacement)), m_checkedStatus(checkedStatus), m_checkWritten(std::move(checkWritten))
 {
 }
 
@@ -26,6 +27,13 @@ void PendingSave::commit()
 {
     // Taken out first, so that the new file is gone whichever way this ends.
     common::PendingReplacement replacement = std::move(m_replacement);
+    if (m_checkWritten) {
+        try {
+            m_checkWritten(replacement.readDescriptor().get());
+        } catch (const common::SystemError& error) {
+            throw EngineError(messages::cannotSave(error.what()));
+        }
+    }
     // A commit may come a while after the save looked at the document; another program's save meanwhile
     // is kept rather than overwritten.
     struct stat current {};

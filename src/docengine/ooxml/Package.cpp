@@ -31,6 +31,7 @@ struct Package::Impl {
     zip_uint64_t indexOf(std::string_view name) const;
     void loadEntryNames();
     void adoptSavedFile(common::UniqueFd written);
+    PendingSave::WrittenCheck copiedEntriesCheck(const std::map<zip_uint64_t, const std::string*>& replacements) const;
 };
 
 zip_uint64_t Package::Impl::indexOf(std::string_view name) const
@@ -64,6 +65,27 @@ void Package::Impl::adoptSavedFile(common::UniqueFd written)
         archive = std::move(*reopened);
         verified.clear();
     }
+}
+
+// Copied entries are not inflated by the copy. Their checksums are checked in the written package, right
+// before it is put in place, so a damaged one is refused rather than carried into the saved document; the
+// check needs nothing of the package, so a save committed on another thread makes it there, while the
+// next document is restyled.
+PendingSave::WrittenCheck Package::Impl::copiedEntriesCheck(
+    const std::map<zip_uint64_t, const std::string*>& replacements) const
+{
+    std::vector<zip_uint64_t> unchecked;
+    for (zip_uint64_t index = 0; index < names.size(); ++index) {
+        if (!replacements.count(index) && !verified.count(index))
+            unchecked.push_back(index);
+    }
+    if (unchecked.empty())
+        return {};
+    return [unchecked = std::move(unchecked), budget = budget](int writtenFd) mutable {
+        const PackageArchive written = PackageArchive::open(writtenFd);
+        for (const zip_uint64_t index : unchecked)
+            verifyZipEntry(written.get(), index, budget);
+    };
 }
 
 Package::Package(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -106,18 +128,10 @@ void Package::saveReplacing(const std::map<std::string, std::string>& replaced) 
     std::map<zip_uint64_t, const std::string*> replacements;
     for (const auto& [name, bytes] : replaced)
         replacements[impl.indexOf(name)] = &bytes;
-    // Copied entries are not inflated by the copy; their checksums are checked before anything is
-    // written, so a damaged one is refused rather than carried into the saved document.
-    for (zip_uint64_t index = 0; index < impl.names.size(); ++index) {
-        if (!replacements.count(index) && !impl.verified.count(index)) {
-            verifyZipEntry(impl.archive.get(), index, impl.budget);
-            impl.verified.insert(index);
-        }
-    }
     const auto writeNewPackage = [&](const std::string& temporaryPath) {
         writePackageCopy(temporaryPath, impl.archive.get(), replacements);
     };
-    impl.adoptSavedFile(impl.access.replaceWith(writeNewPackage));
+    impl.adoptSavedFile(impl.access.replaceWith(writeNewPackage, impl.copiedEntriesCheck(replacements)));
 }
 
 } // namespace glyphmere::docengine

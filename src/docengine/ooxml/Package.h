@@ -41,8 +41,9 @@ public:
     // with the given bytes (deflated), every other one copied as stored, byte for byte. Goes through a
     // temporary file in the same folder that is flushed, given the original's permission bits and
     // renamed over the original (a link's target, never the link). Refuses when the file changed on
-    // disk since open, and, before writing anything, when an entry to be copied fails its checksum. On
-    // any failure the original is left exactly as it was.
+    // disk since open, and, before the new file is put in place (when it is committed, see
+    // DocumentFileAccess::replaceWith), when a copied entry fails its checksum. On any failure the
+    // original is left exactly as it was.
     void saveReplacing(const std::map<std::string, std::string>& replaced) const;
 
     struct Impl;

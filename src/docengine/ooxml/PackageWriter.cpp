@@ -20,6 +20,9 @@ namespace {
 
 [[noreturn]] void throwWriteFailure(zip_error_t* error)
 {
+    // libzip checks a stored entry's checksum as it copies it: that is the document's damage, not the save's.
+    if (zip_error_code_zip(error) == ZIP_ER_CRC)
+        throw EngineError(messages::damaged(zipErrorText(error)));
     throw EngineError(messages::cannotSave(zipErrorText(error)));
 }
 
