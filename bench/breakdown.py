@@ -8,7 +8,8 @@ DOCUMENTS documents of batch_bench.py's corpus (made by it; kept in $TMPDIR/glyp
     split the processor work into phases by the functions that do it;
   - under strace, which times the flushes and renames (waiting on the disk, which callgrind cannot see);
   - on its own, for the processor time that the instruction shares are spread over.
-Also: `bench/breakdown.py [BUILD_DIR] --big` does the same for the 50 MiB document of batch_bench.py."""
+Also: `bench/breakdown.py [BUILD_DIR] --big` does the same for the 50 MiB document of batch_bench.py.
+Needs Debian's valgrind and strace."""
 import os
 import re
 import shutil
