@@ -52,6 +52,18 @@ TEST(BinaryDocument, WordCallsRestyleADocInPlace)
     EXPECT_GT(kept, 0) << "the footnote-free fixture still has its header guard marks and the final mark";
 }
 
+TEST(BinaryDocument, SaveFormat_IsWordsForADocumentOrATemplate)
+{
+    TemporaryFolder folder;
+    for (const auto& [name, format] : {std::pair{"headers.doc", 0}, std::pair{"template.dot", 1}}) {
+        EngineAutomation automation;
+        const platform::Variant app(automation.create("Word.Application"));
+        const platform::Variant document = app.get("Documents").call("Open", {copyOfFixture(folder, name)});
+        EXPECT_EQ(document.get("SaveFormat").toInt32(), format) << name;
+        app.call("Quit", {std::int32_t{0}});
+    }
+}
+
 TEST(BinaryDocument, BatchListsEveryStoryAndADryRunWritesNothing)
 {
     TemporaryFolder folder;
