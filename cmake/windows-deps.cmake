@@ -6,7 +6,7 @@ if(DEFINED ENV{GLYPHMERE_WINDOWS_DEPS})
     set(_glyphmere_default_deps $ENV{GLYPHMERE_WINDOWS_DEPS})
 endif()
 set(GLYPHMERE_WINDOWS_DEPS_PREFIX ${_glyphmere_default_deps}/prefix
-    CACHE PATH "Prefix of the Windows libraries that scripts/build-windows-deps.sh built")
+    CACHE PATH "Prefix of the Windows libraries that scripts/build-windows-deps.sh built (absolute)")
 if(NOT EXISTS ${GLYPHMERE_WINDOWS_DEPS_PREFIX}/versions.txt)
     message(FATAL_ERROR "No Windows libraries in ${GLYPHMERE_WINDOWS_DEPS_PREFIX}: "
                         "run scripts/build-windows-deps.sh first")

@@ -6,7 +6,7 @@
 # The result is a prefix with lib/cmake configurations and lib/pkgconfig files, for find_package or
 # pkg_check_modules with the MinGW-w64 tool chain (cmake/mingw-w64.cmake).
 #   --force   build again even when the cache already holds this set of versions
-# The cache is .cache/windows-deps/ (or $GLYPHMERE_WINDOWS_DEPS); the prefix is its prefix/ link, which
+# The cache is .cache/windows-deps/ (or $GLYPHMERE_WINDOWS_DEPS, an absolute path); the prefix is its prefix/ link, which
 # points at a folder keyed by the versions of the source packages, of the MinGW zlib and compiler
 # packages, and by this script and the tool chain file, so a run with nothing new does nothing (and
 # needs no network). Build logs are kept in the cache's logs/ folder.
@@ -21,8 +21,10 @@ elif [ $# -gt 0 ]; then
     exit 2
 fi
 cache=${GLYPHMERE_WINDOWS_DEPS:-$PWD/.cache/windows-deps}
-mkdir -p "$cache"
-cache=$(cd "$cache" && pwd)
+if [ "${cache#/}" = "$cache" ]; then
+    echo "windows-deps: GLYPHMERE_WINDOWS_DEPS must be an absolute path" >&2
+    exit 2
+fi
 toolchain=$PWD/cmake/mingw-w64.cmake
 triple=x86_64-w64-mingw32
 # The tool chain file's C compiler (POSIX thread model), for the one library built without CMake.
