@@ -188,16 +188,21 @@ build_libdeflate() {
 }
 
 # The prefix holds static libraries only, so what a library needs from others is part of linking it:
-# pkg-config's private libraries become plain ones (pkg_check_modules does not ask for --static).
-make_pkg_config_static() {
+# pkg-config's private libraries become plain ones (pkg_check_modules does not ask for --static). Paths
+# name the cache's prefix/ link, not this set of versions' folder, so that a build folder that cached
+# them still finds the libraries once a new set replaces this one.
+adapt_pkg_config_files() {
     local file
     for file in "$prefix"/lib/pkgconfig/*.pc; do
-        awk '/^Libs.private:/ { private = private substr($0, 14); next }
-             { lines[++n] = $0 }
-             END { for (i = 1; i <= n; i++) {
-                       line = lines[i]
-                       if (line ~ /^Libs:/) line = line private
-                       print line } }' "$file" >"$file.new"
+        awk -v folder="$prefix" -v link="$cache/prefix" '
+            /^Libs.private:/ { private = private substr($0, 14); next }
+            { lines[++n] = $0 }
+            END { for (i = 1; i <= n; i++) {
+                      line = lines[i]
+                      while ((at = index(line, folder)) > 0)
+                          line = substr(line, 1, at - 1) link substr(line, at + length(folder))
+                      if (line ~ /^Libs:/) line = line private
+                      print line } }' "$file" >"$file.new"
         mv "$file.new" "$file"
     done
 }
@@ -220,7 +225,7 @@ build_all() {
         "build_${name}"
         step "$name $version built in $(($(date +%s) - package_started)) s"
     done
-    make_pkg_config_static
+    adapt_pkg_config_files
 }
 
 # Earlier sets of versions are of no more use once this one is built.
