@@ -1,5 +1,6 @@
 #include "docengine/binary/CompoundDirectory.h"
 
+#include "common/Utf16.h"
 #include "docengine/binary/CompoundFileFormat.h"
 #include "docengine/binary/CompoundNames.h"
 
@@ -23,7 +24,7 @@ DirectoryEntry readEntry(std::string_view bytes, const CompoundLayout& layout, s
                     ", which is neither a storage nor "
                     "a stream");
     const std::string name =
-        utf8FromUtf16Le(raw.substr(0, std::min<std::size_t>(readLe16(raw, kNameLengthAt), kMaxNameBytes)));
+        common::utf8FromUtf16Le(raw.substr(0, std::min<std::size_t>(readLe16(raw, kNameLengthAt), kMaxNameBytes)));
     entry.path = parentPath.empty() ? name : parentPath + "/" + name;
     entry.key = comparisonKey(name);
     entry.start = readLe32(raw, kStartSectorAt);

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/LittleEndian.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
 
-// The fixed numbers of the compound file container and little-endian access to its bytes.
+// The fixed numbers of the compound file container and checked access to its fields.
 namespace glyphmere::docengine::cfb {
 
 inline constexpr std::uint32_t kMaxRegularSector = 0xFFFFFFFA;
@@ -55,64 +55,48 @@ inline constexpr std::uint8_t kStorageEntry = 1;
 inline constexpr std::uint8_t kStreamEntry = 2;
 inline constexpr std::uint8_t kRootEntry = 5;
 
+// The container is damaged: `detail` names the structure, as in "sector chain of the directory loops".
+[[noreturn]] inline void failDamaged(const std::string& detail)
+{
+    throw EngineError(messages::damagedStructure("the compound file's " + detail));
+}
+
+// The container's fields. Its layout is checked against the file before they are read, so a field past the
+// end of the bytes means the file is damaged, not that the engine reads out of bounds.
+template <typename Number>
+Number fieldInside(std::optional<Number> field)
+{
+    if (!field)
+        failDamaged("structures run past the end of the file");
+    return *field;
+}
+
 inline std::uint16_t readLe16(std::string_view bytes, std::size_t at)
 {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
-                                                                                  << 8);
+    return fieldInside(common::readLe16(bytes, at));
 }
-
 inline std::uint32_t readLe32(std::string_view bytes, std::size_t at)
 {
-    return readLe16(bytes, at) | static_cast<std::uint32_t>(readLe16(bytes, at + 2)) << 16;
+    return fieldInside(common::readLe32(bytes, at));
 }
-
 inline std::uint64_t readLe64(std::string_view bytes, std::size_t at)
 {
-    return readLe32(bytes, at) | static_cast<std::uint64_t>(readLe32(bytes, at + 4)) << 32;
+    return fieldInside(common::readLe64(bytes, at));
 }
 
 inline void writeLe32(std::string& bytes, std::size_t at, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    if (!common::writeLittleEndian(bytes, at, value))
+        failDamaged("structures run past the end of the file");
 }
 
-// Appends the little-endian 32-bit numbers that fill `bytes` (a table sector) to `table`.
-inline void appendLe32Array(std::vector<std::uint32_t>& table, std::string_view bytes)
-{
-    const std::size_t first = table.size();
-    table.resize(first + bytes.size() / 4);
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(table.data() + first, bytes.data(), bytes.size() / 4 * 4);
-    } else {
-        for (std::size_t i = 0; i < bytes.size() / 4; ++i)
-            table[first + i] = readLe32(bytes, i * 4);
-    }
-}
-
-// The little-endian bytes of `count` 32-bit numbers.
-inline std::string le32ArrayBytes(const std::uint32_t* values, std::size_t count)
-{
-    std::string bytes(count * 4, '\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes.data(), values, count * 4);
-    } else {
-        for (std::size_t i = 0; i < count; ++i)
-            writeLe32(bytes, i * 4, values[i]);
-    }
-    return bytes;
-}
+using common::appendLe32Array;
+using common::le32ArrayBytes;
 
 // Units of `unitSize` bytes needed to hold `size` bytes.
 inline std::uint64_t unitsFor(std::uint64_t size, std::uint64_t unitSize)
 {
     return size / unitSize + (size % unitSize != 0);
-}
-
-// The container is damaged: `detail` names the structure, as in "sector chain of the directory loops".
-[[noreturn]] inline void failDamaged(const std::string& detail)
-{
-    throw EngineError(messages::damagedStructure("the compound file's " + detail));
 }
 
 } // namespace glyphmere::docengine::cfb

@@ -1,34 +1,12 @@
 #include "docengine/binary/CompoundNames.h"
 
-#include "docengine/binary/CompoundFileFormat.h"
+#include "common/Utf8.h"
 
 #include <algorithm>
 
 namespace glyphmere::docengine::cfb {
 
 namespace {
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | c >> 18);
-        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
-bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
 
 char32_t upperCase(char32_t c)
 {
@@ -38,22 +16,6 @@ char32_t upperCase(char32_t c)
 }
 
 } // namespace
-
-std::string utf8FromUtf16Le(std::string_view bytes)
-{
-    std::string out;
-    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-        char32_t unit = readLe16(bytes, at);
-        if (unit == 0)
-            break;
-        if (isHighSurrogate(unit) && at + 3 < bytes.size() && isLowSurrogate(readLe16(bytes, at + 2))) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (readLe16(bytes, at + 2) - 0xDC00);
-            at += 2;
-        }
-        appendUtf8(out, unit);
-    }
-    return out;
-}
 
 std::string comparisonKey(std::string_view utf8)
 {
@@ -67,7 +29,7 @@ std::string comparisonKey(std::string_view utf8)
             continue;
         }
         const char32_t c = (lead & 0x1F) << 6 | (static_cast<unsigned char>(utf8[at + 1]) & 0x3F);
-        appendUtf8(key, upperCase(c));
+        common::appendUtf8(key, upperCase(c));
         at += 2;
     }
     return key;

@@ -5,9 +5,6 @@
 
 namespace glyphmere::docengine::cfb {
 
-// A directory entry's UTF-16 name (little-endian bytes, up to the first NUL) as UTF-8.
-std::string utf8FromUtf16Le(std::string_view bytes);
-
 // The key under which the container compares names: upper case for ASCII and Latin-1 letters, every other
 // character as it is. Invalid UTF-8 bytes stand for themselves.
 std::string comparisonKey(std::string_view utf8);

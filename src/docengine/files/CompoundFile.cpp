@@ -1,11 +1,9 @@
 #include "docengine/files/CompoundFile.h"
 
 #include "common/AsciiCase.h"
-
-#include <unistd.h>
+#include "common/FileRange.h"
 
 #include <array>
-#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -31,17 +29,7 @@ std::uint16_t littleEndian16(const std::uint8_t* bytes)
 
 bool readExactly(int fd, std::uint64_t offset, std::uint8_t* buffer, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t got = ::pread(fd, buffer, count, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        buffer += got;
-        offset += static_cast<std::uint64_t>(got);
-        count -= static_cast<std::size_t>(got);
-    }
-    return true;
+    return common::readFileRange(fd, offset, reinterpret_cast<char*>(buffer), count).count == count;
 }
 
 // Sector-level access to one compound file; every sector number is checked against the file's size.

@@ -1,14 +1,12 @@
 #include "docengine/files/ContentSniff.h"
 
+#include "common/FileRange.h"
 #include "common/SystemErrorText.h"
 #include "docengine/files/CompoundFile.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
 
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cstring>
 
 namespace glyphmere::docengine {
@@ -30,13 +28,10 @@ bool startsWith(const std::array<unsigned char, 8>& head, std::size_t headSize,
 FileContent sniffContent(int fd, std::uint64_t fileSize)
 {
     std::array<unsigned char, 8> head{};
-    ssize_t got = 0;
-    do {
-        got = ::pread(fd, head.data(), head.size(), 0);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
-    const auto headSize = static_cast<std::size_t>(got);
+    const common::RangeRead read = common::readFileRange(fd, 0, reinterpret_cast<char*>(head.data()), head.size());
+    if (read.error != 0)
+        throw EngineError(messages::cannotOpen(common::systemErrorText(read.error)));
+    const std::size_t headSize = read.count;
 
     if (startsWith(head, headSize, kZipLocalHeader))
         return FileContent::ZipPackage;

@@ -1,5 +1,6 @@
 #include "docengine/ooxml/PackageArchive.h"
 
+#include "common/FileRange.h"
 #include "common/SystemErrorText.h"
 #include "docengine/files/EngineError.h"
 #include "docengine/files/PackageMessages.h"
@@ -14,13 +15,16 @@ namespace glyphmere::docengine {
 
 namespace {
 
-[[noreturn]] void throwUnreadable() { throw EngineError(messages::cannotOpen(common::systemErrorText(errno))); }
+[[noreturn]] void throwUnreadable(int error)
+{
+    throw EngineError(messages::cannotOpen(common::systemErrorText(error)));
+}
 
 std::uint64_t fileSize(int fd)
 {
     struct stat status {};
     if (::fstat(fd, &status) != 0)
-        throwUnreadable();
+        throwUnreadable(errno);
     return static_cast<std::uint64_t>(status.st_size);
 }
 
@@ -28,18 +32,10 @@ std::uint64_t fileSize(int fd)
 // archive then finds truncated.
 std::size_t readFromStart(int fd, char* into, std::size_t size)
 {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, into + done, size - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throwUnreadable();
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    const common::RangeRead read = common::readFileRange(fd, 0, into, size);
+    if (read.error != 0)
+        throwUnreadable(read.error);
+    return read.count;
 }
 
 // An archive reading bytes that stay the caller's and must outlive it.
