@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/DocumentFile.h"
 #include "docengine/session/OoxmlDocument.h"
 #include "support/TestDocuments.h"

@@ -1,5 +1,5 @@
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/session/RestyleRequest.h"
 #include "platform/posix/PosixFileSystem.h"

@@ -1,6 +1,6 @@
 #include "docengine/ooxml/WordDocument.h"
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/FontPass.h"
 
 #include "InMemoryDocument.h"

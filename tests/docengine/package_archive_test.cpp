@@ -1,7 +1,7 @@
 #include "docengine/ooxml/PackageArchive.h"
 
 #include "common/UniqueFd.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/PackageWriter.h"
 #include "docengine/ooxml/ZipArchive.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"

@@ -1,6 +1,6 @@
 #include "docengine/files/DeferredSaves.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/ooxml/DeflateCodec.h"
 #include "docengine/ooxml/Package.h"
 #include "docengine/ooxml/PackageWriter.h"

@@ -1,9 +1,9 @@
 #include "common/SafeReplace.h"
 #include "docengine/files/DeferredSaves.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/Package.h"
 #include "docengine/session/RestyleRequest.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 

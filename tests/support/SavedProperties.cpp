@@ -2,7 +2,7 @@
 
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/binary/Fib.h"
 #include "common/LittleEndian.h"
 #include "docengine/binary/PieceTable.h"

@@ -1,8 +1,8 @@
 #include "docengine/binary/BinaryFields.h"
 
 #include "common/LittleEndian.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <optional>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 
 #include "common/LittleEndian.h"
 #include "docengine/binary/Sprm.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <algorithm>
 #include <array>

@@ -3,8 +3,8 @@
 #include "common/LittleEndian.h"
 #include "common/Utf16.h"
 #include "docengine/binary/BinaryFields.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <fontconfig/fontconfig.h>
 

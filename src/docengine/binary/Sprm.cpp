@@ -1,8 +1,8 @@
 #include "docengine/binary/Sprm.h"
 
 #include "docengine/binary/BinaryFields.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/binary/CpRange.h"
 #include "docengine/binary/DocumentProperties.h"
 #include "docengine/binary/Fib.h"

@@ -2,9 +2,10 @@
 
 #include "common/FileRange.h"
 #include "common/SystemErrorText.h"
-#include "docengine/files/CompoundFile.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/container/CompoundFile.h"
+#include "docengine/files/DocumentFileAccess.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <array>
 #include <cstring>
@@ -23,6 +24,23 @@ bool startsWith(const std::array<unsigned char, 8>& head, std::size_t headSize,
     return headSize >= N && std::memcmp(head.data(), signature.data(), N) == 0;
 }
 
+// Whether the compound file holds an encrypted package, by the same reader the Word 97-2003 layer uses. A
+// compound file too large to read whole, or too damaged to read, is left to that layer, which refuses it
+// with its reason.
+bool holdsEncryptedPackage(int fd, std::uint64_t fileSize)
+{
+    if (fileSize > DocumentFileAccess::kLargestWholeRead)
+        return false;
+    std::string bytes(static_cast<std::size_t>(fileSize), '\0');
+    if (common::readFileRange(fd, 0, bytes.data(), bytes.size()).count != bytes.size())
+        return false;
+    try {
+        return CompoundFile::parse(std::move(bytes)).hasStream("EncryptedPackage");
+    } catch (const EngineError&) {
+        return false; // damaged: the Word 97-2003 layer names the damage when it opens the file
+    }
+}
+
 } // namespace
 
 FileContent sniffContent(int fd, std::uint64_t fileSize)
@@ -36,8 +54,7 @@ FileContent sniffContent(int fd, std::uint64_t fileSize)
     if (startsWith(head, headSize, kZipLocalHeader))
         return FileContent::ZipPackage;
     if (startsWith(head, headSize, kCompoundFileSignature)) {
-        return compoundFileHasStream(fd, fileSize, "EncryptedPackage") ? FileContent::EncryptedPackage
-                                                                       : FileContent::WordBinaryDocument;
+        return holdsEncryptedPackage(fd, fileSize) ? FileContent::EncryptedPackage : FileContent::WordBinaryDocument;
     }
     return FileContent::Other;
 }

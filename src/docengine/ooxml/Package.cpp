@@ -2,8 +2,8 @@
 
 #include "common/UniqueFd.h"
 #include "docengine/files/DocumentFileAccess.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/ooxml/PackageWriter.h"
 #include "docengine/ooxml/PackageArchive.h"
 #include "docengine/ooxml/ZipArchive.h"

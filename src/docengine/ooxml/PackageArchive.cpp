@@ -2,8 +2,8 @@
 
 #include "common/FileRange.h"
 #include "common/SystemErrorText.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #include "docengine/ooxml/WordDocument.h"
 
 #include "docengine/ooxml/DocumentSettings.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/XmlNames.h"
 
 #include "common/AsciiCase.h"

@@ -1,8 +1,8 @@
 #include "docengine/ooxml/ZipArchive.h"
 
 #include "common/SystemErrorText.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 #include "docengine/ooxml/ZipEntryInflate.h"
 #include "docengine/ooxml/ZipEntryRules.h"

@@ -1,7 +1,7 @@
 #include "docengine/session/BinaryDocument.h"
 
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 namespace glyphmere::docengine {
 namespace {

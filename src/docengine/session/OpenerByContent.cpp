@@ -2,8 +2,8 @@
 
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/files/DocumentFileAccess.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/session/BinaryDocument.h"
 #include "docengine/session/OoxmlDocument.h"
 

@@ -1,9 +1,9 @@
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 
-#include "docengine/binary/CompoundFileEditor.h"
-#include "docengine/binary/CompoundFileFormat.h"
-#include "docengine/binary/CompoundNames.h"
-#include "docengine/binary/MiniStream.h"
+#include "docengine/container/CompoundFileEditor.h"
+#include "docengine/container/CompoundFileFormat.h"
+#include "docengine/container/CompoundNames.h"
+#include "docengine/container/MiniStream.h"
 
 #include <algorithm>
 
@@ -61,6 +61,12 @@ std::optional<std::uint32_t> CompoundFile::findEntry(std::string_view path) cons
 }
 
 bool CompoundFile::hasEntry(std::string_view path) const { return findEntry(path).has_value(); }
+
+bool CompoundFile::hasStream(std::string_view path) const
+{
+    const std::optional<std::uint32_t> number = findEntry(path);
+    return number && m_layout.entries[*number].type == kStreamEntry;
+}
 
 std::optional<std::string> CompoundFile::readStream(std::string_view path) const
 {

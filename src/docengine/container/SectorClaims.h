@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/binary/CompoundFileFormat.h"
+#include "docengine/container/CompoundFileFormat.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "docengine/binary/CompoundFileFormat.h"
-#include "docengine/binary/CompoundLayout.h"
-#include "docengine/binary/MiniStream.h"
-#include "docengine/binary/SectorClaims.h"
+#include "docengine/container/CompoundFileFormat.h"
+#include "docengine/container/CompoundLayout.h"
+#include "docengine/container/MiniStream.h"
+#include "docengine/container/SectorClaims.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/binary/CompoundLayout.h"
+#include "docengine/container/CompoundLayout.h"
 
 #include <cstdint>
 #include <map>
@@ -21,6 +21,7 @@ public:
     static CompoundFile parse(std::string fileBytes);
 
     bool hasEntry(std::string_view path) const;
+    bool hasStream(std::string_view path) const;
     // Exactly the stream's bytes; nullopt when there is no stream at path.
     std::optional<std::string> readStream(std::string_view path) const;
     // Every stream, depth first.

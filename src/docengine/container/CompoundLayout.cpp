@@ -1,7 +1,7 @@
-#include "docengine/binary/CompoundLayout.h"
+#include "docengine/container/CompoundLayout.h"
 
-#include "docengine/binary/CompoundDirectory.h"
-#include "docengine/binary/CompoundFileFormat.h"
+#include "docengine/container/CompoundDirectory.h"
+#include "docengine/container/CompoundFileFormat.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/binary/CompoundLayout.h"
+#include "docengine/container/CompoundLayout.h"
 
 #include <string>
 #include <vector>

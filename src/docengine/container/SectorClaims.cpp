@@ -1,4 +1,4 @@
-#include "docengine/binary/SectorClaims.h"
+#include "docengine/container/SectorClaims.h"
 
 namespace glyphmere::docengine::cfb {
 

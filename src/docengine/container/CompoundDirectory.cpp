@@ -1,8 +1,8 @@
-#include "docengine/binary/CompoundDirectory.h"
+#include "docengine/container/CompoundDirectory.h"
 
 #include "common/Utf16.h"
-#include "docengine/binary/CompoundFileFormat.h"
-#include "docengine/binary/CompoundNames.h"
+#include "docengine/container/CompoundFileFormat.h"
+#include "docengine/container/CompoundNames.h"
 
 #include <algorithm>
 #include <string_view>

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/LittleEndian.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 // The fixed numbers of the compound file container and checked access to its fields.
 namespace glyphmere::docengine::cfb {

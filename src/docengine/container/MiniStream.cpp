@@ -1,6 +1,6 @@
-#include "docengine/binary/MiniStream.h"
+#include "docengine/container/MiniStream.h"
 
-#include "docengine/binary/CompoundFileFormat.h"
+#include "docengine/container/CompoundFileFormat.h"
 
 namespace glyphmere::docengine::cfb {
 

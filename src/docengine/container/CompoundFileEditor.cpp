@@ -1,6 +1,6 @@
-#include "docengine/binary/CompoundFileEditor.h"
+#include "docengine/container/CompoundFileEditor.h"
 
-#include "docengine/binary/CompoundFileFormat.h"
+#include "docengine/container/CompoundFileFormat.h"
 
 #include <algorithm>
 #include <cstring>

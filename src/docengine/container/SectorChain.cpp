@@ -1,6 +1,6 @@
-#include "docengine/binary/SectorChain.h"
+#include "docengine/container/SectorChain.h"
 
-#include "docengine/binary/CompoundFileFormat.h"
+#include "docengine/container/CompoundFileFormat.h"
 
 namespace glyphmere::docengine::cfb {
 

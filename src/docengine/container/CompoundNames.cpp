@@ -1,4 +1,4 @@
-#include "docengine/binary/CompoundNames.h"
+#include "docengine/container/CompoundNames.h"
 
 #include "common/Utf8.h"
 

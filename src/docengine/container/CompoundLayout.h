@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/binary/SectorChain.h"
+#include "docengine/container/SectorChain.h"
 
 #include <cstdint>
 #include <string>

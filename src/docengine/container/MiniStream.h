@@ -1,8 +1,8 @@
 #pragma once
 
-#include "docengine/binary/CompoundFileFormat.h"
-#include "docengine/binary/CompoundLayout.h"
-#include "docengine/binary/SectorChain.h"
+#include "docengine/container/CompoundFileFormat.h"
+#include "docengine/container/CompoundLayout.h"
+#include "docengine/container/SectorChain.h"
 
 #include <cstdint>
 #include <string>
