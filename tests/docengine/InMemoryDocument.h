@@ -2,7 +2,7 @@
 
 #include "docengine/EngineError.h"
 #include "docengine/ooxml/DocumentFile.h"
-#include "docengine/session/OoxmlDocument.h"
+#include "docengine/ooxml/OoxmlDocument.h"
 #include "support/TestDocuments.h"
 
 #include <map>

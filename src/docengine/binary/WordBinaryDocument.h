@@ -9,7 +9,7 @@
 #include "docengine/binary/FontTable.h"
 #include "docengine/binary/HeaderStories.h"
 #include "docengine/binary/PieceTable.h"
-#include "docengine/files/FontChange.h"
+#include "docengine/document/FontChange.h"
 
 #include <cstdint>
 #include <optional>

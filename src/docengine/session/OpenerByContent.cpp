@@ -4,8 +4,8 @@
 #include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
-#include "docengine/session/BinaryDocument.h"
-#include "docengine/session/OoxmlDocument.h"
+#include "docengine/binary/BinaryDocument.h"
+#include "docengine/ooxml/OoxmlDocument.h"
 
 namespace glyphmere::docengine {
 namespace {

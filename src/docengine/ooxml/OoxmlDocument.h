@@ -3,7 +3,7 @@
 #include "docengine/ooxml/DocumentFile.h"
 #include "docengine/ooxml/HeaderFooter.h"
 #include "docengine/ooxml/WordDocument.h"
-#include "docengine/session/EditableDocument.h"
+#include "docengine/document/EditableDocument.h"
 
 #include <memory>
 #include <optional>

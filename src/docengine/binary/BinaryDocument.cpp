@@ -1,4 +1,4 @@
-#include "docengine/session/BinaryDocument.h"
+#include "docengine/binary/BinaryDocument.h"
 
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"

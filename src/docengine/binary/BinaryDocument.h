@@ -2,7 +2,7 @@
 
 #include "docengine/binary/WordBinaryDocument.h"
 #include "docengine/files/DocumentFileAccess.h"
-#include "docengine/session/EditableDocument.h"
+#include "docengine/document/EditableDocument.h"
 
 namespace glyphmere::docengine {
 

@@ -1,4 +1,4 @@
-#include "docengine/session/OoxmlDocument.h"
+#include "docengine/ooxml/OoxmlDocument.h"
 
 #include "docengine/ooxml/DocumentSettings.h"
 #include "docengine/ooxml/FontPass.h"
