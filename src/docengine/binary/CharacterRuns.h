@@ -26,6 +26,11 @@ inline constexpr std::size_t kMaxRunsPerFkp = 101;
 // the FCs is damaged.
 std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx);
 
+// Sorted, non-overlapping runs as their pages give them back: a gap between two runs becomes a run without
+// properties and equal neighbours are joined. Two lists whose normalized forms are equal give every byte the
+// same properties.
+std::vector<CharacterRun> normalizedRuns(const std::vector<CharacterRun>& runs);
+
 struct PackedCharacterRuns {
     std::vector<std::string> pages; // 512 bytes each, for pn = firstPage, firstPage + 1, ...
     std::string plcBteChpx;         // the new bin table

@@ -97,6 +97,7 @@ WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescribe
     m_originalFontCount = m_fontTable.size();
     m_runs = readCharacterRuns(
         m_wordDocument, tableStructure(m_table, m_fib, FibPair::PlcfBteChpx, "the character property bin table"));
+    m_originalRuns = normalizedRuns(m_runs);
     if (const auto offset = autoTextFibOffset()) {
         const Fib autoText = Fib::parse(m_wordDocument, *offset);
         const FcLcb own = m_fib.pair(FibPair::PlcfBteChpx);
@@ -227,7 +228,9 @@ BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges
     const BinaryStoryCounts counts{plan.editedRuns, paragraphMarks(sorted)};
     m_runs = std::move(plan.runs);
     m_fontTable = std::move(fonts);
-    m_changed = m_changed || counts.runs > 0;
+    // Runs whose properties already were the new ones change nothing, so a repeated restyle saves the
+    // file as it was.
+    m_changed = normalizedRuns(m_runs) != m_originalRuns;
     return counts;
 }
 

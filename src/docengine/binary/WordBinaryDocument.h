@@ -71,6 +71,7 @@ private:
     FontTable m_fontTable;
     std::size_t m_originalFontCount = 0;
     std::vector<CharacterRun> m_runs;
+    std::vector<CharacterRun> m_originalRuns; // normalized
     bool m_changed = false;
 };
 
