@@ -20,6 +20,7 @@ namespace glyphmere::docengine {
 
 class FontDescriber;
 struct CharacterFormatEdit;
+struct WordStreams;
 
 enum class BinaryStory { MainText, CurrentPageHeader, CurrentPageFooter };
 
@@ -57,6 +58,7 @@ private:
     CharacterFormatEdit formatEdit(const FontChange& change, FontTable& fonts) const;
     int paragraphMarks(const std::vector<CpRange>& ranges) const;
     std::optional<std::size_t> autoTextFibOffset() const;
+    WordStreams streams() const;
 
     std::string m_originalBytes;
     CompoundFile m_file;
