@@ -274,10 +274,10 @@ std::string WordBinaryDocument::savedBytes() const
     const auto cbMac = static_cast<std::uint32_t>(wordDocument.size());
     const auto pageCount = static_cast<std::uint32_t>(packed.pages.size());
     const FcLcb binTable{tails.tableOffset, static_cast<std::uint32_t>(packed.plcBteChpx.size())};
-    for (const auto& [fib, unused] : original.fibs) {
-        Fib::writePair(wordDocument, fib, FibPair::PlcfBteChpx, binTable);
-        Fib::writeCbMac(wordDocument, fib, cbMac);
-        Fib::writeCharacterPages(wordDocument, fib, tails.firstPage, pageCount);
+    for (const auto& fib : original.fibs) {
+        Fib::writePair(wordDocument, fib.first, FibPair::PlcfBteChpx, binTable);
+        Fib::writeCbMac(wordDocument, fib.first, cbMac);
+        Fib::writeCharacterPages(wordDocument, fib.first, tails.firstPage, pageCount);
     }
     if (writesFontTable) {
         const auto fontTable = static_cast<std::uint32_t>(tables.back().size());

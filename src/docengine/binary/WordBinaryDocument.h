@@ -47,6 +47,7 @@ public:
 
     // Sets the change on the characters of `ranges`; the document is unchanged when it throws.
     BinaryStoryCounts restyle(const std::vector<CpRange>& ranges, const FontChange& change);
+    // Whether some character's properties differ from the file's: a restyle may set what they already were.
     bool isChanged() const { return m_changed; }
     // The whole file with the restyle written into it (the original bytes while nothing changed).
     std::string savedBytes() const;
