@@ -3,7 +3,7 @@
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/CharacterRuns.h"
 #include "docengine/binary/PieceTable.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <algorithm>
 #include <limits>

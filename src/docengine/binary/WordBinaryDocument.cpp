@@ -5,8 +5,8 @@
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/binary/RestylePlan.h"
 #include "docengine/binary/RestyleTails.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <algorithm>
 #include <limits>
