@@ -34,26 +34,6 @@ std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, 
     return values;
 }
 
-struct BinTable {
-    std::vector<std::uint32_t> fcs; // one more than pageNumbers
-    std::vector<std::uint32_t> pageNumbers;
-};
-
-BinTable parseBinTable(std::string_view plc)
-{
-    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
-        refuse("the character property bin table has " + std::to_string(plc.size()) +
-               " bytes, which is no whole number of entries");
-    const std::size_t count = (plc.size() - 4) / 8;
-    constexpr const char* kBinTable = "the character property bin table";
-    BinTable table{loadU32s(plc, 0, count + 1, kBinTable), loadU32s(plc, 4 * (count + 1), count, kBinTable)};
-    if (!strictlyAscending(table.fcs))
-        refuse("the character property bin table's text offsets are not in ascending order");
-    for (std::uint32_t& pageNumber : table.pageNumbers)
-        pageNumber &= kPageNumberMask;
-    return table;
-}
-
 std::string_view pageAt(std::string_view wordDocument, std::uint32_t pageNumber)
 {
     const std::uint64_t offset = std::uint64_t{pageNumber} * kFkpPageSize;
@@ -195,6 +175,21 @@ std::string binTable(const std::vector<std::uint32_t>& fcs, std::uint32_t firstP
 }
 
 } // namespace
+
+BinTable parseBinTable(std::string_view plc)
+{
+    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
+        refuse("the character property bin table has " + std::to_string(plc.size()) +
+               " bytes, which is no whole number of entries");
+    const std::size_t count = (plc.size() - 4) / 8;
+    constexpr const char* kBinTable = "the character property bin table";
+    BinTable table{loadU32s(plc, 0, count + 1, kBinTable), loadU32s(plc, 4 * (count + 1), count, kBinTable)};
+    if (!strictlyAscending(table.fcs))
+        refuse("the character property bin table's text offsets are not in ascending order");
+    for (std::uint32_t& pageNumber : table.pageNumbers)
+        pageNumber &= kPageNumberMask;
+    return table;
+}
 
 std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx)
 {

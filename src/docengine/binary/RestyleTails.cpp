@@ -13,7 +13,6 @@ namespace glyphmere::docengine {
 namespace {
 
 constexpr std::uint64_t kPageSize = kFkpPageSize;
-constexpr std::uint32_t kPageNumberMask = 0x3FFFFF; // PnFkpChpx and PnFkpPapx: bits 0-21
 constexpr std::uint32_t kNoSectionProperties = 0xFFFFFFFF;
 // The end of what could not be read: it may lie anywhere, so nothing may be written over.
 constexpr std::uint64_t kUnknownEnd = std::numeric_limits<std::uint64_t>::max();
@@ -29,24 +28,15 @@ std::string_view pairBytes(std::string_view table, const Fib& fib, FibPair which
     return pair.lcb == 0 ? std::string_view() : fieldSlice(table, pair.fc, pair.lcb, "a structure of the table");
 }
 
-struct BinTableEntries {
-    std::vector<std::uint32_t> pages;
-    std::uint32_t fcEnd = 0; // the end of the text it covers
-};
-
-// A bin table of character or paragraph property pages; EngineError when malformed.
-BinTableEntries readBinTable(std::string_view plc)
+// The end of the last page a bin table names.
+std::uint64_t pagesEnd(std::string_view binTable)
 {
-    BinTableEntries entries;
-    if (plc.empty())
-        return entries;
-    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
-        refuseDamaged("a property bin table has a size that does not fit its entries");
-    const std::size_t count = (plc.size() - 4) / 8;
-    entries.fcEnd = fieldU32(plc, 4 * count, "a property bin table");
-    for (std::size_t i = 0; i < count; ++i)
-        entries.pages.push_back(fieldU32(plc, 4 * (count + 1 + i), "a property bin table") & kPageNumberMask);
-    return entries;
+    std::uint64_t end = 0;
+    if (!binTable.empty()) {
+        for (const std::uint32_t page : parseBinTable(binTable).pageNumbers)
+            end = std::max(end, (std::uint64_t{page} + 1) * kPageSize);
+    }
+    return end;
 }
 
 std::uint64_t sectionPropertiesEnd(std::string_view plcfSed, std::string_view wordDocument)
@@ -75,10 +65,8 @@ std::uint64_t keptWordDocumentEnd(const WordStreams& streams, std::size_t offset
                                                     streams.wordDocument.size(), fib.parts.cpCount());
         for (const Piece& piece : pieces.pieces())
             end = std::max(end, piece.fcEnd());
-        for (const std::uint32_t page : readBinTable(pairBytes(streams.table, fib, FibPair::PlcfBtePapx)).pages)
-            end = std::max(end, (std::uint64_t{page} + 1) * kPageSize);
-        return std::max(end,
-                        sectionPropertiesEnd(pairBytes(streams.table, fib, FibPair::PlcfSed), streams.wordDocument));
+        return std::max({end, pagesEnd(pairBytes(streams.table, fib, FibPair::PlcfBtePapx)),
+                         sectionPropertiesEnd(pairBytes(streams.table, fib, FibPair::PlcfSed), streams.wordDocument)});
     } catch (const EngineError&) {
         // The restyle never needed the AutoText document, the paragraph pages or the later sections: damage
         // there only keeps the stream's bytes where they are.
@@ -106,11 +94,11 @@ std::uint64_t keptTableEnd(const WordStreams& streams)
 std::uint64_t characterPagesStart(const WordStreams& streams)
 {
     const Fib& fib = streams.fibs.front().second;
-    const BinTableEntries binTable = readBinTable(pairBytes(streams.table, fib, FibPair::PlcfBteChpx));
+    const BinTable binTable = parseBinTable(pairBytes(streams.table, fib, FibPair::PlcfBteChpx));
     std::vector<ByteExtent> pages;
-    for (const std::uint32_t page : binTable.pages)
+    for (const std::uint32_t page : binTable.pageNumbers)
         pages.push_back({page * kPageSize, (page + 1) * kPageSize});
-    std::uint64_t keptEnd = binTable.fcEnd;
+    std::uint64_t keptEnd = binTable.fcs.back();
     for (const auto& [offset, each] : streams.fibs)
         keptEnd = std::max(keptEnd, keptWordDocumentEnd(streams, offset, each));
     return rewritableTailStart(streams.wordDocument, std::move(pages), keptEnd);
