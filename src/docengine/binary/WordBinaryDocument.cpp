@@ -267,7 +267,7 @@ std::string WordBinaryDocument::savedBytes() const
     const bool writesFontTable = m_fontTable.size() != m_originalFontCount || tails.rewritesFontTable;
     if (writesFontTable)
         tables.push_back(m_fontTable.serialize());
-    const std::string table = withTail(m_table, tails.tableOffset, tables);
+    std::string table = withTail(m_table, tails.tableOffset, tables);
     if (wordDocument.size() > kLargestStream || table.size() > kLargestStream)
         throw EngineError(messages::kTooLarge);
 
@@ -284,7 +284,7 @@ std::string WordBinaryDocument::savedBytes() const
         Fib::writePair(wordDocument, 0, FibPair::SttbfFfn, {binTable.fc + binTable.lcb, fontTable});
     }
     return m_file.withStreams(
-        {{kWordDocumentStream, std::move(wordDocument)}, {std::string(m_fib.tableStreamName()), table}});
+        {{kWordDocumentStream, std::move(wordDocument)}, {std::string(m_fib.tableStreamName()), std::move(table)}});
 }
 
 } // namespace glyphmere::docengine
