@@ -51,6 +51,16 @@ bool registerStandInWord()
     return true;
 }
 
+bool unregisterStandInWord()
+{
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const LSTATUS status = RegDeleteTreeW(root, L"Software\\Classes\\Word.Application");
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+            return false;
+    }
+    return true;
+}
+
 StandInLog::StandInLog()
 {
     static int count = 0;

@@ -8,6 +8,8 @@ namespace glyphmere::platform::win32::test {
 // Registers the stand-in Word (standin_word.dll beside the test program) for the current user as the
 // class of the ProgID "Word.Application", as an installed Word registers itself. False when it cannot.
 bool registerStandInWord();
+// Removes the ProgID "Word.Application" again, as uninstalling Word does. False when it cannot.
+bool unregisterStandInWord();
 
 // The stand-in's log for one test: every call the stand-in answers while it lives, and the one call the
 // test makes fail.

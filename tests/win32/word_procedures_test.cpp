@@ -1,9 +1,11 @@
 // The Word procedures through the real Windows services, against the stand-in Word, on documents whose
 // paths are not ASCII.
 #include "platform/win32/ComAutomation.h"
+#include "platform/win32/Win32ClassRegistry.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Text.h"
 #include "word/BatchRun.h"
+#include "word/EngineChoice.h"
 #include "word/RestyleDocument.h"
 #include "word/RestyleTranscript.h"
 #include "word/WordContract.h"
@@ -286,6 +288,23 @@ TEST_CASE(FontList_ReadFailing_EndsTheInstanceAndThrows)
 
     CHECK(fonts.names.empty());
     CHECK_EQ(log.lines(), (Lines{"create Word.Application", "enumerate FontNames", "call Quit()"}));
+}
+
+TEST_CASE(EngineChoice_FollowsTheRegistrationOfWord)
+{
+    platform::win32::Win32ClassRegistry registry;
+    CHECK(word::chooseRestyleEngine(registry, "").engine == word::RestyleEngine::Word);
+    CHECK(word::chooseRestyleEngine(registry, "built-in").engine == word::RestyleEngine::BuiltIn);
+
+    CHECK(unregisterStandInWord());
+    const word::EngineChoice withoutWord = word::chooseRestyleEngine(registry, "");
+    CHECK(registerStandInWord());
+
+    CHECK(withoutWord.engine == word::RestyleEngine::BuiltIn);
+    // The system's own sentence for an unknown ProgID, inside the one notice.
+    const std::string reason = platform::win32::systemMessage(static_cast<std::uint32_t>(CO_E_CLASSSTRING));
+    CHECK_EQ(withoutWord.notice, "Microsoft Word is not installed (" + reason +
+                                     "), so Glyphmere restyles the documents with its built-in engine.");
 }
 
 int main()
