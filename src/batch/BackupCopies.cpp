@@ -1,8 +1,7 @@
 #include "batch/BackupCopies.h"
 
-#include "common/SafeReplace.h"
-
-#include <sys/stat.h>
+#include "batch/SystemAccess.h"
+#include "batch/Utf8Path.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -11,8 +10,6 @@ namespace glyphmere::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr mode_t kPermissionBits = 07777;
 
 bool isBelow(const fs::path& path, const fs::path& folder)
 {
@@ -23,18 +20,18 @@ bool isBelow(const fs::path& path, const fs::path& folder)
 // Copies the file at path to copyPath; the reason when it could not.
 std::optional<std::string> copyFile(const std::string& path, const std::string& copyPath)
 {
-    struct stat status {};
     try {
-        const std::string bytes = common::readWholeFile(path);
-        if (::stat(path.c_str(), &status) != 0)
+        const std::string bytes = system::readInputFile(path);
+        const std::optional<std::uint32_t> permissions = system::permissionBits(path);
+        if (!permissions)
             throw std::runtime_error("the document cannot be examined");
-        if (fs::exists(copyPath)) {
-            if (common::readWholeFile(copyPath) == bytes)
+        if (system::pathExists(copyPath)) {
+            if (system::readInputFile(copyPath) == bytes)
                 return std::nullopt;
             return "a different backup copy is already at " + copyPath + ", and it is kept";
         }
-        fs::create_directories(fs::path(copyPath).parent_path());
-        common::writeFileSafely(copyPath, bytes, {status.st_mode & kPermissionBits});
+        system::createFolders(utf8FromPath(pathFromUtf8(copyPath).parent_path()));
+        system::writeFileSafely(copyPath, bytes, *permissions);
     } catch (const fs::filesystem_error& error) {
         return "the backup copy could not be made at " + copyPath + " (" + error.code().message() + ")";
     } catch (const std::exception& error) {
@@ -49,10 +46,10 @@ BackupCopies::BackupCopies(std::string folder) : m_folder(std::move(folder)) {}
 
 std::string BackupCopies::copyPathFor(const std::string& realPath) const
 {
-    const fs::path full = fs::absolute(realPath).lexically_normal();
+    const fs::path full = fs::absolute(pathFromUtf8(realPath)).lexically_normal();
     const fs::path current = fs::current_path().lexically_normal();
     const fs::path kept = isBelow(full, current) ? full.lexically_relative(current) : full.relative_path();
-    return (fs::path(m_folder) / kept).string();
+    return utf8FromPath(pathFromUtf8(m_folder) / kept);
 }
 
 std::optional<std::string> BackupCopies::claim(const std::string& realPath)

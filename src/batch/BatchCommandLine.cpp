@@ -7,7 +7,7 @@
 #include "batch/JsonReport.h"
 #include "batch/ParallelRun.h"
 #include "batch/ProgressLine.h"
-#include "common/SafeReplace.h"
+#include "batch/SystemAccess.h"
 #include "glyphmere/Version.h"
 #include "word/WordContract.h"
 
@@ -20,7 +20,7 @@ namespace glyphmere::batch {
 namespace {
 
 constexpr const char* kProgramName = "glyphmere-batch";
-constexpr mode_t kReportMode = 0644;
+constexpr std::uint32_t kReportMode = 0644;
 
 // Prints each outcome in input order, keeps the progress line, and keeps the outcomes for the report
 // (or writes each one's line to a JSON Lines report at once).
@@ -97,7 +97,7 @@ bool writeReport(const std::string& reportPath, const std::vector<BatchItem>& it
     for (const BatchItem& item : items)
         paths.push_back(item.path);
     try {
-        common::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), {kReportMode});
+        system::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
         return true;
     } catch (const std::exception& error) {
         reportUnwritable(reportPath, error.what(), err);

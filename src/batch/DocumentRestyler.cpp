@@ -1,5 +1,7 @@
 #include "batch/DocumentRestyler.h"
 
+#include "batch/SystemAccess.h"
+#include "batch/Utf8Path.h"
 #include "docengine/files/DeferredSaves.h"
 #include "word/RestyleDocument.h"
 
@@ -11,7 +13,8 @@
 namespace glyphmere::batch {
 
 DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation)
-    : m_automation(automation), m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters)
+    : m_automation(automation), m_fileSystem(system::fileSystemService()),
+      m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters)
 {
     if (arguments.needsEngine())
         m_engineRequest = arguments.engineRequest();
@@ -52,7 +55,7 @@ Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string
     // Word's own restyle makes this check first thing; it is made here too when a backup or the engine's
     // request comes before it.
     if (m_backups || m_engineRequest) {
-        if (const auto refusal = word::refusalBeforeOpening(m_fileSystem, path))
+        if (const auto refusal = word::refusalBeforeOpening(*m_fileSystem, path))
             return {OutcomeStatus::Failed, *refusal, 0, {}};
     }
     if (m_backups) {
@@ -60,7 +63,7 @@ Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string
             return {OutcomeStatus::Failed, *failure, 0, {}};
     }
     if (!m_engineRequest) {
-        const word::RestyleResult result = word::RestyleDocument(m_automation, m_fileSystem, m_options, path);
+        const word::RestyleResult result = word::RestyleDocument(m_automation, *m_fileSystem, m_options, path);
         return {result.ok ? OutcomeStatus::Changed : OutcomeStatus::Failed, result.reason, 0, {}};
     }
     try {
@@ -75,8 +78,8 @@ Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string
 std::string fullPath(const std::string& file)
 {
     std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(file, error);
-    return error ? file : full.string();
+    const std::filesystem::path full = std::filesystem::absolute(pathFromUtf8(file), error);
+    return error ? file : utf8FromPath(full);
 }
 
 } // namespace glyphmere::batch

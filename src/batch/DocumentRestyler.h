@@ -6,9 +6,10 @@
 #include "batch/Outcome.h"
 #include "batch/ParallelRun.h"
 #include "platform/Automation.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "platform/FileSystem.h"
 #include "word/OptionsSource.h"
 
+#include <memory>
 #include <optional>
 
 namespace glyphmere::batch {
@@ -33,7 +34,7 @@ private:
     Outcome restyleFile(const std::string& fullPath, const std::string& realPath);
 
     platform::Automation& m_automation;
-    platform::posix::PosixFileSystem m_fileSystem;
+    std::unique_ptr<platform::FileSystem> m_fileSystem;
     word::FixedOptions m_options;
     std::optional<docengine::RestyleRequest> m_engineRequest;
     std::optional<BackupCopies> m_backups;

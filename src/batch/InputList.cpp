@@ -2,9 +2,9 @@
 
 #include "batch/ReportReader.h"
 #include "batch/ShardSplit.h"
-#include "common/SafeReplace.h"
+#include "batch/SystemAccess.h"
 #include "doclist/AddFolder.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "platform/PathSeparator.h"
 
 #include <algorithm>
 #include <istream>
@@ -44,7 +44,10 @@ private:
 
 class InputReader {
 public:
-    InputReader(const InputSources& sources, const std::atomic<bool>& stop) : m_sources(sources), m_walk(stop) {}
+    InputReader(const InputSources& sources, const std::atomic<bool>& stop)
+        : m_sources(sources), m_fileSystem(system::fileSystemService()), m_walk(stop)
+    {
+    }
 
     void append(const BatchInput& input, std::vector<BatchItem>& items)
     {
@@ -69,9 +72,9 @@ private:
     void appendFolder(const std::string& folder, std::vector<BatchItem>& items)
     {
         doclist::AddFolder::ScanResult scan =
-            doclist::AddFolder::scanFolderTree(m_fileSystem, m_walk, folder, m_sources.extension);
+            doclist::AddFolder::scanFolderTree(*m_fileSystem, m_walk, folder, m_sources.extension);
         // The scan puts each path after the folder and one separator.
-        const std::size_t prefix = folder.size() + (folder.ends_with('/') ? 0 : 1);
+        const std::size_t prefix = folder.size() + (folder.ends_with(platform::kPathSeparator) ? 0 : 1);
         const auto relative = [prefix](const std::string& path) {
             return shardKey(path.substr(std::min(prefix, path.size())));
         };
@@ -91,7 +94,7 @@ private:
         }
         for (const std::string& path : paths) {
             // A folder that could not be read before is scanned again.
-            const auto attributes = m_fileSystem.attributes(path);
+            const auto attributes = m_fileSystem->attributes(path);
             if (attributes && (*attributes & platform::FileAttribute::Directory))
                 appendFolder(path, items);
             else
@@ -103,7 +106,7 @@ private:
     {
         if (path != "-") {
             try {
-                return common::readWholeFile(path);
+                return system::readInputFile(path);
             } catch (const std::runtime_error& error) {
                 throw UnreadableInput{std::string("the ") + what + " " + path + " could not be read: " + error.what()};
             }
@@ -118,7 +121,7 @@ private:
     }
 
     const InputSources& m_sources;
-    platform::posix::PosixFileSystem m_fileSystem;
+    std::unique_ptr<platform::FileSystem> m_fileSystem;
     HeadlessWalk m_walk;
 };
 

@@ -1,5 +1,8 @@
 #include "batch/ParallelRun.h"
 
+#include "batch/SystemAccess.h"
+#include "batch/Utf8Path.h"
+
 #include "batch/BackgroundFlushers.h"
 
 #include <chrono>
@@ -128,11 +131,10 @@ private:
 
 std::string exclusionKey(const std::string& path)
 {
-    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
-    if (resolved)
-        return resolved.get();
+    if (std::optional<std::string> resolved = system::realPath(path))
+        return *resolved;
     std::error_code error;
-    return std::filesystem::absolute(path, error).lexically_normal().string();
+    return utf8FromPath(std::filesystem::absolute(pathFromUtf8(path), error).lexically_normal());
 }
 
 bool runInParallel(const std::vector<std::string>& keys, unsigned jobs, const std::atomic<bool>& stop,

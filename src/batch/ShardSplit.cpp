@@ -1,5 +1,7 @@
 #include "batch/ShardSplit.h"
 
+#include "batch/Utf8Path.h"
+
 #include <charconv>
 #include <filesystem>
 
@@ -116,7 +118,7 @@ std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLoo
 
 std::string shardKey(std::string_view path)
 {
-    std::string normal = std::filesystem::path(path).lexically_normal().string();
+    std::string normal = utf8FromPath(pathFromUtf8(path).lexically_normal());
     while (normal.starts_with("./"))
         normal.erase(0, 2);
     return normal;
