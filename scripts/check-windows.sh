@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the window's code opens no file by a narrow path, cross-compiles the Windows layer
-# (src/platform/win32), the Word contract, the folder scan, the stand-in Word and the test programs with
-# MinGW-w64, warnings as errors, and runs the tests under Wine in a throw-away Wine prefix. Installs the
-# cross compiler and Wine from Debian's packages when they are missing.
+# (src/platform/win32), the Word contract, the folder scan, the batch's system access (src/batch/win32),
+# the stand-in Word and the test programs with MinGW-w64, warnings as errors, and runs the tests under
+# Wine in a throw-away Wine prefix. Installs the cross compiler and Wine from Debian's packages when they
+# are missing.
 #   --no-wine   build only; do not install or run Wine
 # The build folder is build-windows/ (or $GLYPHMERE_WINDOWS_BUILD_DIR).
 set -euo pipefail
@@ -81,7 +82,7 @@ trap cleanup EXIT
 step "running the tests under $(wine --version) (new prefix $WINEPREFIX)"
 started=$(date +%s)
 status=0
-for program in com_automation_test word_procedures_test; do
+for program in com_automation_test word_procedures_test batch_system_test; do
     step "$program.exe"
     timeout 300 wine "$build_dir/tests_win32/$program.exe" </dev/null || status=1
 done

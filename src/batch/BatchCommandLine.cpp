@@ -97,7 +97,7 @@ bool writeReport(const std::string& reportPath, const std::vector<BatchItem>& it
     for (const BatchItem& item : items)
         paths.push_back(item.path);
     try {
-        system::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
+        os::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
         return true;
     } catch (const std::exception& error) {
         reportUnwritable(reportPath, error.what(), err);

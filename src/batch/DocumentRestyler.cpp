@@ -13,7 +13,7 @@
 namespace glyphmere::batch {
 
 DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation)
-    : m_automation(automation), m_fileSystem(system::fileSystemService()),
+    : m_automation(automation), m_fileSystem(os::fileSystemService()),
       m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters)
 {
     if (arguments.needsEngine())

@@ -45,7 +45,7 @@ private:
 class InputReader {
 public:
     InputReader(const InputSources& sources, const std::atomic<bool>& stop)
-        : m_sources(sources), m_fileSystem(system::fileSystemService()), m_walk(stop)
+        : m_sources(sources), m_fileSystem(os::fileSystemService()), m_walk(stop)
     {
     }
 
@@ -106,7 +106,7 @@ private:
     {
         if (path != "-") {
             try {
-                return system::readInputFile(path);
+                return os::readInputFile(path);
             } catch (const std::runtime_error& error) {
                 throw UnreadableInput{std::string("the ") + what + " " + path + " could not be read: " + error.what()};
             }

@@ -131,7 +131,7 @@ private:
 
 std::string exclusionKey(const std::string& path)
 {
-    if (std::optional<std::string> resolved = system::realPath(path))
+    if (std::optional<std::string> resolved = os::realPath(path))
         return *resolved;
     std::error_code error;
     return utf8FromPath(std::filesystem::absolute(pathFromUtf8(path), error).lexically_normal());

@@ -12,7 +12,7 @@
 
 // What glyphmere-batch itself asks of the operating system, outside the engine. The build picks the
 // POSIX or the Win32 implementation (posix/, win32/). Paths and texts are UTF-8 on both.
-namespace glyphmere::batch::system {
+namespace glyphmere::batch::os {
 
 // Readies the process before anything else runs: on POSIX a file-size limit makes a write fail instead
 // of ending the program, and the time zone is named once; on Windows standard input is read as bytes.
@@ -51,4 +51,4 @@ bool pathExists(const std::string& path);
 // Creates the folder and those above it that are missing. Throws std::runtime_error with the reason.
 void createFolders(const std::string& path);
 
-} // namespace glyphmere::batch::system
+} // namespace glyphmere::batch::os

@@ -18,14 +18,14 @@ std::atomic<bool> stopRequested{false};
 
 int main(int argc, char* argv[])
 {
-    namespace system = glyphmere::batch::system;
-    system::prepareProcess();
-    system::stopOnInterrupt(stopRequested);
-    const std::vector<std::string> arguments = system::programArguments(argc, argv);
+    namespace os = glyphmere::batch::os;
+    os::prepareProcess();
+    os::stopOnInterrupt(stopRequested);
+    const std::vector<std::string> arguments = os::programArguments(argc, argv);
     glyphmere::docengine::EngineAutomation automation;
     const glyphmere::batch::BatchEnvironment environment{
-        automation,    system::standardOutput(),          system::standardError(),
-        stopRequested, system::standardErrorIsTerminal(), std::max(1u, std::thread::hardware_concurrency()),
+        automation,    os::standardOutput(),          os::standardError(),
+        stopRequested, os::standardErrorIsTerminal(), std::max(1u, std::thread::hardware_concurrency()),
         &std::cin};
     return glyphmere::batch::runCommandLine(arguments, environment);
 }

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <iostream>
 
-namespace glyphmere::batch::system {
+namespace glyphmere::batch::os {
 namespace {
 
 // The flag the signal handler sets; it may only touch a lock-free atomic.
@@ -84,4 +84,4 @@ bool pathExists(const std::string& path) { return std::filesystem::exists(path);
 
 void createFolders(const std::string& path) { std::filesystem::create_directories(path); }
 
-} // namespace glyphmere::batch::system
+} // namespace glyphmere::batch::os

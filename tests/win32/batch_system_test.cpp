@@ -1,0 +1,254 @@
+// glyphmere-batch's own access to Windows: its arguments, its output, its interruption and the files it
+// writes, through a child process where the system is what is tested.
+#include "batch/JsonLinesFile.h"
+#include "batch/SystemAccess.h"
+#include "batch/win32/ConsoleText.h"
+#include "platform/win32/Win32Text.h"
+
+#include "TestTree.h"
+#include "TinyCheck.h"
+
+#include <atomic>
+#include <cstring>
+#include <ostream>
+#include <thread>
+
+using namespace glyphmere;
+using namespace glyphmere::platform::win32::test;
+namespace os = batch::os;
+using platform::win32::widen;
+
+namespace {
+
+constexpr const char* kEchoMode = "--echo-arguments";
+constexpr DWORD kChildTimeoutMilliseconds = 30000;
+
+// Arguments in several scripts, with the spaces and quotes a command line must carry.
+const std::vector<std::string> kArguments = {
+    "\xC3\x9C"
+    "berpr\xC3\xBC"
+    "fung caf\xC3\xA9",                                     // Überprüfung café
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.docx",            // 日本語.docx
+    "--font=\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 Sans", // Отчёт
+    "\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A",                     // عربي
+    "emoji \xF0\x9F\x93\x84",                               // a character outside the BMP
+    "say \"hi\"",
+    "",
+};
+
+// The argument as the Windows command line carries it (the rules CommandLineToArgvW reads).
+std::wstring quoted(const std::string& argument)
+{
+    std::wstring text = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : widen(argument)) {
+        if (c == L'"')
+            text.append(backslashes + 1, L'\\');
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
+        text += c;
+    }
+    return text.append(backslashes, L'\\') + L"\"";
+}
+
+std::wstring thisProgram()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, length);
+}
+
+// Runs this program as a child that echoes kArguments to the given standard output; its exit code.
+DWORD runEchoChild(HANDLE output)
+{
+    std::wstring commandLine = quoted(platform::win32::narrow(thisProgram())) + L" " + widen(kEchoMode);
+    for (const std::string& argument : kArguments)
+        commandLine += L" " + quoted(argument);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return GetLastError();
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.hProcess, kChildTimeoutMilliseconds) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+int echoArguments(int argc, char* argv[])
+{
+    std::ostream& out = os::standardOutput();
+    for (const std::string& argument : os::programArguments(argc, argv))
+        out << argument << '\n';
+    out.flush();
+    return out ? 0 : 1;
+}
+
+std::string expectedEcho()
+{
+    std::string text = std::string(kEchoMode) + "\n";
+    for (const std::string& argument : kArguments)
+        text += argument + "\n";
+    return text;
+}
+
+std::string readPipe(HANDLE pipe)
+{
+    std::string bytes;
+    char chunk[4096];
+    DWORD count = 0;
+    while (ReadFile(pipe, chunk, sizeof chunk, &count, nullptr) && count > 0)
+        bytes.append(chunk, count);
+    return bytes;
+}
+
+// Folders deep enough that a file in them passes the classic limit of 260 characters, named in Cyrillic.
+std::string deepFolder(const TemporaryTree& tree)
+{
+    std::string deep = tree.root();
+    for (int level = 0; level < 5; ++level)
+        deep += "\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0 " + std::to_string(level) + std::string(45, 'x'); // Папка
+    return deep;
+}
+
+bool waitUntilSet(const std::atomic<bool>& flag)
+{
+    for (int tries = 0; tries < 500 && !flag.load(); ++tries)
+        Sleep(10);
+    return flag.load();
+}
+
+} // namespace
+
+TEST_CASE(Arguments_InSeveralScripts_ReachTheChildAsUtf8BytesInAPipe)
+{
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    CHECK(CreatePipe(&reading, &writing, &inherited, 0));
+    const DWORD code = runEchoChild(writing);
+    CloseHandle(writing);
+    const std::string output = readPipe(reading);
+    CloseHandle(reading);
+
+    CHECK_EQ(code, DWORD{0});
+    CHECK_EQ(output, expectedEcho());
+}
+
+TEST_CASE(Output_ToAFileAtALongPath_IsTheUtf8BytesWithoutCarriageReturns)
+{
+    const TemporaryTree tree;
+    const std::string folder = deepFolder(tree);
+    os::createFolders(folder);
+    const std::string path = folder + "\\\xE5\x87\xBA\xE5\x8A\x9B.txt"; // 出力.txt
+    CHECK(widen(path).size() > 260);
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE file = CreateFileW(wideWithPrefix(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(file != INVALID_HANDLE_VALUE);
+    const DWORD code = runEchoChild(file);
+    CloseHandle(file);
+
+    CHECK_EQ(code, DWORD{0});
+    CHECK_EQ(os::readInputFile(path), expectedEcho());
+}
+
+TEST_CASE(WholeUtf8Length_HoldsBackOnlyASequenceNotYetEnded)
+{
+    const struct {
+        std::string text;
+        std::size_t whole;
+    } rows[] = {
+        {"", 0},           {"plain", 5},          {"caf\xC3", 3},      {"caf\xC3\xA9", 5},
+        {"\xE6\x97", 0},   {"a\xE6\x97\xA5", 4},  {"\xF0\x9F\x93", 0}, {"\xF0\x9F\x93\x84", 4},
+        {"stray \x80", 7}, {"bad lead \xFF", 10},
+    };
+    for (const auto& row : rows)
+        CHECK_EQ(os::wholeUtf8Length(row.text), row.whole);
+}
+
+TEST_CASE(ConsoleControlEvents_SetTheStopFlag)
+{
+    static std::atomic<bool> stop{false};
+    os::stopOnInterrupt(stop);
+    // The test runs without a console of its own: one is made, so the event has somewhere to go. Where
+    // the system cannot deliver the event (Wine without a console window), the handler is called as the
+    // system would call it, and the test says so.
+    AllocConsole();
+    for (const DWORD event : {DWORD{CTRL_C_EVENT}, DWORD{CTRL_BREAK_EVENT}}) {
+        stop = false;
+        if (GenerateConsoleCtrlEvent(event, 0)) {
+            CHECK(waitUntilSet(stop));
+            continue;
+        }
+        std::printf("  console event %lu: not delivered, the handler is called directly\n",
+                    static_cast<unsigned long>(event));
+        CHECK(os::onConsoleControl(event));
+        CHECK(stop.load());
+    }
+    // The console's closing holds its handler while the documents in progress end; the flag is set first.
+    stop = false;
+    std::thread([] { os::onConsoleControl(CTRL_CLOSE_EVENT); }).detach();
+    CHECK(waitUntilSet(stop));
+    CHECK(!os::onConsoleControl(CTRL_LOGOFF_EVENT));
+}
+
+TEST_CASE(ListAndReports_AtALongPathInAFolderNotNamedInAscii_AreWrittenWholeAndReadBack)
+{
+    const TemporaryTree tree;
+    const std::string folder = deepFolder(tree);
+    os::createFolders(folder);
+    os::createFolders(folder); // a folder that is there already is no failure
+    const std::string list = folder + "\\\xD1\x81\xD0\xBF\xD0\xB8\xD1\x81\xD0\xBE\xD0\xBA.txt"; // список.txt
+    const std::string report = folder + "\\report.json";
+    const std::string lines = folder + "\\report.jsonl";
+    CHECK(widen(list).size() > 260);
+
+    const std::string listBytes = std::string("a.docx\n\xE6\x97\xA5.docx\0b.docx", 21);
+    os::writeFileSafely(list, "an older list", 0644);
+    os::writeFileSafely(list, listBytes, 0644);
+    os::writeFileSafely(report, "{\"documents\": []}\n", 0644);
+    batch::JsonLinesFile jsonLines(lines);
+    CHECK(jsonLines.append("{\"path\": \"a\"}\n") && jsonLines.append("{\"path\": \"\xC3\xA9\"}\n"));
+    CHECK(jsonLines.finish());
+
+    CHECK_EQ(os::readInputFile(list), listBytes);
+    CHECK_EQ(os::readInputFile(report), std::string("{\"documents\": []}\n"));
+    CHECK_EQ(os::readInputFile(lines), std::string("{\"path\": \"a\"}\n{\"path\": \"\xC3\xA9\"}\n"));
+    CHECK(os::pathExists(list));
+    CHECK_EQ(os::realPath(list), std::optional<std::string>(list));
+    CHECK_EQ(os::realPath(folder + "\\.\\x\\..\\report.json"), std::optional<std::string>(report));
+    // Nothing of the safe writes is left beside the files.
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = FindFirstFileW(wideWithPrefix(folder + "\\*.tmp").c_str(), &entry);
+    CHECK(find == INVALID_HANDLE_VALUE);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+}
+
+TEST_CASE(UnwritableAndMissingFiles_FailWithTheSystemsReason)
+{
+    const TemporaryTree tree;
+    const std::string missingFolder = tree.path("missing\\report.json");
+    const std::string noPath = platform::win32::systemMessage(ERROR_PATH_NOT_FOUND);
+    CHECK_THROWS_WITH(os::writeFileSafely(missingFolder, "{}", 0644), noPath);
+    CHECK_THROWS_WITH(os::readInputFile(tree.path("missing.txt")),
+                      platform::win32::systemMessage(ERROR_FILE_NOT_FOUND));
+    CHECK_THROWS_WITH(batch::JsonLinesFile(tree.path("missing\\report.jsonl")), noPath);
+    CHECK(!os::pathExists(tree.path("missing.txt")));
+    CHECK(!os::realPath(tree.path("missing.txt")));
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc > 1 && std::strcmp(argv[1], kEchoMode) == 0)
+        return echoArguments(argc, argv);
+    return tinycheck::runAllTests();
+}
