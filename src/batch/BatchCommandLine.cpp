@@ -169,7 +169,7 @@ void keepShard(std::vector<BatchItem>& items, Shard shard)
 
 int restyleFiles(const BatchArguments& parsed, std::optional<Shard> shard, const BatchEnvironment& environment)
 {
-    const InputSources sources{parsed.scanExtension(), parsed.nullSeparated, environment.in};
+    const InputSources sources{parsed.scanExtension(), parsed.nullSeparated, environment.in, os::listsAreWindowsText()};
     InputList list = listInputs(parsed.inputs, sources, environment.stop);
     if (shard)
         keepShard(list.items, *shard);

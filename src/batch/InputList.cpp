@@ -59,7 +59,8 @@ public:
             appendFolder(input.path, items);
             break;
         case InputKind::PathList:
-            for (const std::string& path : pathsInList(contentOf(input.path, "list"), m_sources.nullSeparated))
+            for (const std::string& path :
+                 pathsInList(contentOf(input.path, "list"), m_sources.nullSeparated, m_sources.windowsLists))
                 items.push_back({path, "", shardKey(path)});
             break;
         case InputKind::RetryReport:
@@ -143,14 +144,20 @@ InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& 
     return list;
 }
 
-std::vector<std::string> pathsInList(std::string_view text, bool nullSeparated)
+std::vector<std::string> pathsInList(std::string_view text, bool nullSeparated, bool windowsText)
 {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (windowsText && text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
     const char separator = nullSeparated ? '\0' : '\n';
     std::vector<std::string> paths;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find(separator, start), text.size());
-        if (end > start)
-            paths.emplace_back(text.substr(start, end - start));
+        std::string_view path = text.substr(start, end - start);
+        if (windowsText && !nullSeparated && path.ends_with('\r'))
+            path.remove_suffix(1);
+        if (!path.empty())
+            paths.emplace_back(path);
         start = end + 1;
     }
     return paths;

@@ -28,6 +28,7 @@ struct InputSources {
     std::string extension;                 // what a folder scan matches
     bool nullSeparated = false;            // --null
     std::istream* standardInput = nullptr; // the list named "-"
+    bool windowsLists = false;             // lists may come as Windows writes text (see pathsInList)
 };
 
 // The items for the inputs, in order: each file as given; for each folder, the documents with the
@@ -37,7 +38,9 @@ struct InputSources {
 InputList listInputs(const std::vector<BatchInput>& inputs, const InputSources& sources, const std::atomic<bool>& stop);
 
 // The paths in a list: one per line, or each ended by a NUL byte; empty ones are skipped, every other
-// byte is kept (a path may hold any byte but NUL).
-std::vector<std::string> pathsInList(std::string_view text, bool nullSeparated);
+// byte is kept (a path may hold any byte but NUL). With windowsText, as Windows programs write lists: a
+// line's CR before its LF and a UTF-8 byte order mark at the start are dropped (no Windows name holds
+// either).
+std::vector<std::string> pathsInList(std::string_view text, bool nullSeparated, bool windowsText = false);
 
 } // namespace glyphmere::batch

@@ -38,6 +38,9 @@ std::optional<std::string> realPath(const std::string& path);
 // The file-system service of the window (its folder scan and its look at a document before opening).
 std::unique_ptr<platform::FileSystem> fileSystemService();
 
+// Whether lists are read as Windows programs write text (CR LF, a byte order mark); see pathsInList.
+bool listsAreWindowsText();
+
 // The whole content of a list or report file. Throws std::runtime_error with the system's reason.
 std::string readInputFile(const std::string& path);
 // Replaces the file at path (or creates it) with bytes, given the permission bits where the system has

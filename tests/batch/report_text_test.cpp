@@ -95,6 +95,22 @@ TEST(PathsInList, SplitOnNewlineOrNulKeepingEveryOtherByte)
     EXPECT_EQ(pathsInList("x y\n.docx\0\0z.docx"s, true), (std::vector<std::string>{"x y\n.docx", "z.docx"}));
 }
 
+TEST(PathsInList, AsWindowsTextDropsTheLinesCarriageReturnsAndTheByteOrderMark)
+{
+    using namespace std::string_literals;
+    const std::string_view list = "\xEF\xBB\xBF"
+                                  "a.docx\r\n\r\nc\rd.docx\r\nlast.docx";
+    EXPECT_EQ(pathsInList(list, false, true), (std::vector<std::string>{"a.docx", "c\rd.docx", "last.docx"}));
+    EXPECT_EQ(pathsInList(list, false, false), (std::vector<std::string>{"\xEF\xBB\xBF"
+                                                                         "a.docx\r",
+                                                                         "\r", "c\rd.docx\r", "last.docx"}));
+    // Separated by NUL bytes, a list keeps every other byte, CR included.
+    EXPECT_EQ(pathsInList("\xEF\xBB\xBF"
+                          "a\r\0b"s,
+                          true, true),
+              (std::vector<std::string>{"a\r", "b"}));
+}
+
 TEST(ProgressText, ShowsRateAndTimeLeftOnceSomethingIsDone)
 {
     EXPECT_EQ(progressText(0, 200, 0, 0.0), "0/200 done, 0 failed");

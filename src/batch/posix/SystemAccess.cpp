@@ -65,6 +65,8 @@ std::unique_ptr<platform::FileSystem> fileSystemService()
     return std::make_unique<platform::posix::PosixFileSystem>();
 }
 
+bool listsAreWindowsText() { return false; }
+
 std::string readInputFile(const std::string& path) { return common::readWholeFile(path); }
 
 void writeFileSafely(const std::string& path, const std::string& bytes, std::uint32_t permissionBits)

@@ -38,6 +38,8 @@ std::string temporaryNameBeside(const std::string& path)
 
 } // namespace
 
+bool listsAreWindowsText() { return true; }
+
 std::string readInputFile(const std::string& path)
 {
     const OwnedHandle file = ownHandle(CreateFileW(extendedPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
