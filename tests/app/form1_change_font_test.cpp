@@ -178,6 +178,23 @@ TEST_F(ChangeFontTest, EmptyList_NeitherStartsNorAsksWord)
     EXPECT_THAT(automation.transcript, ::testing::IsEmpty());
 }
 
+TEST_F(ChangeFontTest, FiftyFailures_TheMessageNamesTwenty_AndItsDetailsAllFifty)
+{
+    std::vector<std::string> missing;
+    std::string everyFailure;
+    for (int i = 1; i <= 50; ++i) {
+        missing.push_back(m_folder.file("missing" + std::to_string(i) + ".docx"));
+        everyFailure += (i > 1 ? "\n" : "") + missing.back() + ": the file does not exist";
+    }
+    listRows(missing);
+
+    clickChangeFont();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].ends_with(missing[19] + ": the file does not exist\r\n... and 30 more."));
+    EXPECT_THAT(dialogs.messageDetails, ElementsAre(everyFailure));
+}
+
 // A run started from the window while a folder walk yields to it: the walk still owns the hourglass.
 TEST_F(ChangeFontTest, RunDuringAFolderWalk_LeavesTheHourglassToTheWalk)
 {
