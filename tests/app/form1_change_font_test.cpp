@@ -4,6 +4,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"
 
+#include <QAccessible>
 #include <QTest>
 
 #include <gmock/gmock.h>
@@ -38,10 +39,12 @@ private:
     fakes::RecordingAutomation& m_recording;
 };
 
-// What the window showed when one document's Word instance was created.
+// What the window showed when one document's Word instance was created, and what a screen reader then
+// read from the progress bar.
 struct SeenAtRestyle {
     float progress;
     int pointer;
+    QString heardProgress;
 };
 
 class ChangeFontTest : public Form1Test {
@@ -49,7 +52,10 @@ protected:
     ChangeFontTest()
     {
         m_form = std::make_unique<Form1>(watchedServices, "");
-        watched.onCreate = [this] { seen.push_back({m_form->progressBar().progress(), m_form->mousePointer()}); };
+        watched.onCreate = [this] {
+            QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(&m_form->progressBar());
+            seen.push_back({m_form->progressBar().progress(), m_form->mousePointer(), bar->text(QAccessible::Value)});
+        };
     }
 
     // A file that passes the restyle's content check; the recording automation does the rest.
@@ -109,10 +115,12 @@ TEST_F(ChangeFontTest, ProgressIsWrittenBeforeEachDocument_UnderTheHourglass)
     clickChangeFont();
 
     const float expected[] = {50.0f, 75.0f, 100.0f};
+    const char* const heard[] = {"50%", "75%", "100%"};
     ASSERT_EQ(seen.size(), std::size(expected));
     for (std::size_t i = 0; i < seen.size(); ++i) {
         EXPECT_NEAR(seen[i].progress, expected[i], 0.005f) << "document " << i + 1;
         EXPECT_EQ(seen[i].pointer, Hourglass) << "document " << i + 1;
+        EXPECT_EQ(seen[i].heardProgress, heard[i]) << "document " << i + 1;
     }
 }
 

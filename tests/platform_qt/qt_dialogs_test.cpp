@@ -3,6 +3,7 @@
 #include "support/TestDocuments.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
@@ -83,10 +84,17 @@ TEST(QtDialogs, MessageWithDetails_KeepsItsText_AndOffersEveryLineToSelectAndCop
     EXPECT_EQ(shown->text(QAccessible::Name), "Glyphmere");
 }
 
-TEST(QtDialogs, MessageWithoutDetails_HasNoDetailsArea)
+TEST(QtDialogs, MessageWithoutDetails_HasNoDetailsArea_AndCtrlCCopiesItsText)
 {
     const auto box = buildMessageBox(nullptr, "Done.", MessageButtons::Ok);
+    QGuiApplication::clipboard()->clear();
+    box->show();
+    QApplication::setActiveWindow(box.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
 
+    QTest::keySequence(box.get(), QKeySequence::Copy);
+
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Done.");
     EXPECT_EQ(box->findChild<QTextEdit*>(), nullptr);
     EXPECT_EQ(box->buttons().size(), 1);
 }

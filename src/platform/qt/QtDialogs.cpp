@@ -1,10 +1,12 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QStringList>
 #include <QTextEdit>
 
@@ -64,6 +66,13 @@ std::unique_ptr<QMessageBox> buildMessageBox(QWidget* parent, const std::string&
         box->setDefaultButton(QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
     }
+    // Ctrl+C copies the message, as in every message box on Windows (with the details, when it has them);
+    // a selection in the details is copied by the details area itself.
+    auto* copy = new QShortcut(QKeySequence::Copy, box.get());
+    QObject::connect(copy, &QShortcut::activated, box.get(), [shown = box.get()] {
+        const QString details = shown->detailedText();
+        QGuiApplication::clipboard()->setText(details.isEmpty() ? shown->text() : shown->text() + '\n' + details);
+    });
     if (!details.empty()) {
         box->setDetailedText(QString::fromStdString(details));
         // Qt keeps the details out of the tab order; a keyboard or screen-reader user must reach them too.
