@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
 
@@ -74,8 +75,18 @@ TEST(QtDialogs, MessageWithDetails_KeepsItsText_AndOffersEveryLineToSelectAndCop
     EXPECT_EQ(area->toPlainText().toStdString(), details);
     EXPECT_TRUE(area->focusPolicy() & Qt::TabFocus);
     EXPECT_TRUE(area->textInteractionFlags() & Qt::TextSelectableByKeyboard);
-    area->selectAll();
-    area->copy();
+    box->show();
+    QApplication::setActiveWindow(box.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
+    QTest::keySequence(box.get(), QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), box->text().toStdString() + "\n" + details);
+    for (QAbstractButton* button : box->buttons())
+        if (box->buttonRole(button) == QMessageBox::ActionRole)
+            QTest::keyClick(button, Qt::Key_Space); // "Show Details..."
+    ASSERT_TRUE(area->isVisible());
+    area->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(area, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier); // selects to the end
+    QTest::keySequence(area, QKeySequence::Copy);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), details);
 
     QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(box.get());

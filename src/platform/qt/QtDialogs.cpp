@@ -38,6 +38,19 @@ private:
     bool m_overriding;
 };
 
+// Ctrl+C in a message box copies the selection in its details, or else its whole text with the details, as
+// a message box on Windows copies its text.
+void copyMessage(const QMessageBox& box)
+{
+    auto* area = box.findChild<QTextEdit*>();
+    if (area && area->hasFocus() && area->textCursor().hasSelection()) {
+        area->copy();
+        return;
+    }
+    const QString details = box.detailedText();
+    QGuiApplication::clipboard()->setText(details.isEmpty() ? box.text() : box.text() + '\n' + details);
+}
+
 } // namespace
 
 QString qtFileFilter(const std::string& filter)
@@ -66,13 +79,8 @@ std::unique_ptr<QMessageBox> buildMessageBox(QWidget* parent, const std::string&
         box->setDefaultButton(QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
     }
-    // Ctrl+C copies the message, as in every message box on Windows (with the details, when it has them);
-    // a selection in the details is copied by the details area itself.
     auto* copy = new QShortcut(QKeySequence::Copy, box.get());
-    QObject::connect(copy, &QShortcut::activated, box.get(), [shown = box.get()] {
-        const QString details = shown->detailedText();
-        QGuiApplication::clipboard()->setText(details.isEmpty() ? shown->text() : shown->text() + '\n' + details);
-    });
+    QObject::connect(copy, &QShortcut::activated, box.get(), [shown = box.get()] { copyMessage(*shown); });
     if (!details.empty()) {
         box->setDetailedText(QString::fromStdString(details));
         // Qt keeps the details out of the tab order; a keyboard or screen-reader user must reach them too.
