@@ -1,7 +1,7 @@
 #pragma once
 
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/binary/CpRange.h"
 #include "docengine/binary/DocumentProperties.h"
 #include "docengine/binary/Fib.h"
@@ -9,7 +9,7 @@
 #include "docengine/binary/FontTable.h"
 #include "docengine/binary/HeaderStories.h"
 #include "docengine/binary/PieceTable.h"
-#include "docengine/files/FontChange.h"
+#include "docengine/document/FontChange.h"
 
 #include <cstdint>
 #include <optional>
