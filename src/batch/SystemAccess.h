@@ -15,7 +15,8 @@
 namespace glyphmere::batch::os {
 
 // Readies the process before anything else runs: on POSIX a file-size limit makes a write fail instead
-// of ending the program, and the time zone is named once; on Windows standard input is read as bytes.
+// of ending the program, and the time zone is named once; on Windows standard input is read as bytes and
+// a console on standard error is asked to read escape codes.
 void prepareProcess();
 
 // The arguments after the program's name, in UTF-8 (on Windows read as UTF-16 from the command line).
@@ -25,6 +26,7 @@ std::vector<std::string> programArguments(int argc, char* argv[]);
 // Windows console, the UTF-8 shown as the characters it stands for.
 std::ostream& standardOutput();
 std::ostream& standardError();
+// Whether standard error is a terminal that draws the progress line's escape codes.
 bool standardErrorIsTerminal();
 
 // Sets stop when the user interrupts the program: SIGINT and SIGTERM on POSIX; Ctrl-C, Ctrl-Break and

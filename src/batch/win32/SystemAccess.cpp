@@ -45,13 +45,6 @@ BOOL WINAPI onConsoleControl(DWORD event)
 
 namespace {
 
-// The handle's console shows the progress line's escape codes; false when it is no console or too old.
-bool showsEscapeCodes(HANDLE handle)
-{
-    DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) && SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
-}
-
 // The final path that GetFinalPathNameByHandleW gives, as it is usually written: without "\\?\".
 std::string withoutExtendedPrefix(std::wstring path)
 {
@@ -89,6 +82,11 @@ void prepareProcess()
 {
     // A list read from standard input is bytes: no CRLF turned into LF, no end at a Ctrl-Z.
     _setmode(_fileno(stdin), _O_BINARY);
+    // The progress line redraws itself with escape codes, which a console reads only when asked to.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(error, &mode))
+        SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
 std::vector<std::string> programArguments(int, char*[])
@@ -117,7 +115,12 @@ std::ostream& standardError()
     return stream;
 }
 
-bool standardErrorIsTerminal() { return showsEscapeCodes(GetStdHandle(STD_ERROR_HANDLE)); }
+bool standardErrorIsTerminal()
+{
+    // A console too old for escape codes counts as none: the progress line would show them as text.
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) && (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
 
 void stopOnInterrupt(std::atomic<bool>& stop)
 {

@@ -1,4 +1,5 @@
 #include "batch/SystemAccess.h"
+
 #include "batch/win32/OwnedHandle.h"
 #include "platform/win32/Win32FileSystem.h"
 
