@@ -2,6 +2,7 @@
 // writes, through a child process where the system is what is tested.
 #include "batch/JsonLinesFile.h"
 #include "batch/SystemAccess.h"
+#include "batch/win32/ConsoleControl.h"
 #include "batch/win32/ConsoleText.h"
 #include "platform/win32/Win32Text.h"
 

@@ -34,8 +34,4 @@ private:
 // only begin. Bytes that can never be valid UTF-8 count as whole (they are shown as U+FFFD).
 std::size_t wholeUtf8Length(std::string_view text);
 
-// The console control handler that stopOnInterrupt installs: Ctrl-C, Ctrl-Break and the console's
-// closing set the stop flag.
-BOOL WINAPI onConsoleControl(DWORD event);
-
 } // namespace glyphmere::batch::os

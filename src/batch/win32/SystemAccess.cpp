@@ -1,5 +1,6 @@
 #include "batch/SystemAccess.h"
 
+#include "batch/win32/ConsoleControl.h"
 #include "batch/win32/ConsoleText.h"
 #include "batch/win32/OwnedHandle.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -23,6 +24,12 @@ std::atomic<bool>* stopFlag = nullptr;
 // a few seconds after the close, whatever the handler does.
 constexpr DWORD kCloseGraceMilliseconds = 10000;
 
+void requestStop()
+{
+    if (stopFlag)
+        stopFlag->store(true);
+}
+
 } // namespace
 
 BOOL WINAPI onConsoleControl(DWORD event)
@@ -30,12 +37,12 @@ BOOL WINAPI onConsoleControl(DWORD event)
     switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-        stopFlag->store(true);
+        requestStop();
         return TRUE;
     case CTRL_CLOSE_EVENT:
         // Returning ends the process at once: waiting here lets the documents in progress end first, and
         // the program's own exit ends this thread.
-        stopFlag->store(true);
+        requestStop();
         Sleep(kCloseGraceMilliseconds);
         return TRUE;
     default:
