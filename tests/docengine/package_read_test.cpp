@@ -94,10 +94,7 @@ TEST(PackageRead, BudgetCountsEveryEntryAndAllReadsTogether)
     TemporaryFolder folder;
     const std::string path = folder.file("budget.docx");
     writePackage(path, {{"a.xml", std::string(100, 'a')}, {"b.xml", std::string(60, 'b')}});
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    const ZipArchivePtr archive = openZipArchive(fd);
-    ::close(fd);
+    const ZipArchivePtr archive = openZipArchive(common::FileHandle::openForReading(path));
 
     ReadBudget budget{99, 1000};
     EXPECT_THROW(readZipEntry(archive.get(), 0, budget), EngineError);

@@ -202,7 +202,10 @@ public:
     {
         return m_failRename ? fail() : FileOperations::renameFile(from, to);
     }
-    int syncFile(int fd) const override { return m_failRename ? FileOperations::syncFile(fd) : fail(); }
+    int syncFile(const common::FileHandle& file) const override
+    {
+        return m_failRename ? FileOperations::syncFile(file) : fail();
+    }
 
 private:
     int fail() const
@@ -286,7 +289,7 @@ TEST(SafeSave, FullDiskLeavesTheOriginalAndNoTemporaryFile)
 class StoppingOperations final : public FileOperations {
 public:
     explicit StoppingOperations(int reportWritten) : m_reportWritten(reportWritten) {}
-    int syncFile(int) const override
+    int syncFile(const common::FileHandle&) const override
     {
         const char byte = 'w';
         if (::write(m_reportWritten, &byte, 1) == 1) {

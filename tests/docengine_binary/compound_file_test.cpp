@@ -2,7 +2,7 @@
 #include "OleFileReader.h"
 
 #include "docengine/container/CompoundFile.h"
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 #include "docengine/EngineError.h"
 #include "docengine/files/ContentSniff.h"
 #include "support/TestDocuments.h"
@@ -322,8 +322,7 @@ TEST(CompoundFile, EncryptedPackageWithItsTableListedInTheDifat_IsSniffedAsEncry
     ASSERT_FALSE(built.difatSectors.empty());
     const auto sniff = [&path](const std::string& bytes) {
         testing_support::writeFile(path, bytes);
-        const common::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        return sniffContent(fd.get(), bytes.size());
+        return sniffContent(common::FileHandle::openForReading(path), bytes.size());
     };
     EXPECT_EQ(sniff(built.bytes), FileContent::EncryptedPackage);
     built.set32(0x44, 0xFFFFFFFE); // the header's first DIFAT sector

@@ -1,6 +1,6 @@
 #include "docengine/ooxml/Package.h"
 
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 #include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
@@ -16,7 +16,7 @@ namespace glyphmere::docengine {
 
 struct Package::Impl {
     explicit Impl(DocumentFileAccess fileAccess)
-        : access(std::move(fileAccess)), archive(PackageArchive::open(access.fd()))
+        : access(std::move(fileAccess)), archive(PackageArchive::open(access.file()))
     {
     }
 
@@ -30,7 +30,7 @@ struct Package::Impl {
 
     zip_uint64_t indexOf(std::string_view name) const;
     void loadEntryNames();
-    void adoptSavedFile(common::UniqueFd written);
+    void adoptSavedFile(common::FileHandle written);
     PendingSave::WrittenCheck copiedEntriesCheck(const std::map<zip_uint64_t, const std::string*>& replacements) const;
 };
 
@@ -44,7 +44,7 @@ zip_uint64_t Package::Impl::indexOf(std::string_view name) const
 
 void Package::Impl::loadEntryNames()
 {
-    names = checkedEntryNames(archive.get(), archive.storedEntryNames(access.fd()));
+    names = checkedEntryNames(archive.get(), archive.storedEntryNames(access.file()));
     indexByKey.clear();
     for (zip_uint64_t index = 0; index < names.size(); ++index)
         indexByKey.emplace(entryNameKey(names[index]), index);
@@ -53,11 +53,11 @@ void Package::Impl::loadEntryNames()
 // After a save the package reads from the file it wrote, so a later read or save sees the saved parts.
 // Should that file not reopen, the package keeps the old one and its old state: a further save is then
 // refused as a change on disk, which is the safe outcome.
-void Package::Impl::adoptSavedFile(common::UniqueFd written)
+void Package::Impl::adoptSavedFile(common::FileHandle written)
 {
     std::optional<PackageArchive> reopened;
     try {
-        reopened.emplace(PackageArchive::open(written.get()));
+        reopened.emplace(PackageArchive::open(written));
     } catch (const EngineError&) {
         return;
     }
@@ -81,8 +81,8 @@ PendingSave::WrittenCheck Package::Impl::copiedEntriesCheck(
     }
     if (unchecked.empty())
         return {};
-    return [unchecked = std::move(unchecked), budget = budget](int writtenFd) mutable {
-        const PackageArchive written = PackageArchive::open(writtenFd);
+    return [unchecked = std::move(unchecked), budget = budget](const common::FileHandle& writtenFile) mutable {
+        const PackageArchive written = PackageArchive::open(writtenFile);
         for (const zip_uint64_t index : unchecked)
             verifyZipEntry(written.get(), index, budget);
     };

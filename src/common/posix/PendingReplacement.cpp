@@ -3,6 +3,7 @@
 #include "common/AbandonedTemporaries.h"
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
+#include "common/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,16 +18,16 @@ namespace {
 [[noreturn]] void throwSystemError(int error) { throw SystemError(error); }
 
 // Opens the written file and gives it its attributes; it is flushed when the replacement is committed.
-UniqueFd settleWrittenFile(const std::string& path, const NewFileAttributes& attributes)
+FileHandle settleWrittenFile(const std::string& path, const NewFileAttributes& attributes)
 {
-    UniqueFd written(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    FileHandle written(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!written.valid())
         throwSystemError(errno);
-    if (::fchmod(written.get(), attributes.mode & 07777) != 0)
+    const int fd = static_cast<int>(written.get());
+    if (::fchmod(fd, attributes.mode & 07777) != 0)
         throwSystemError(errno);
-    if ((attributes.owner || attributes.group) &&
-        ::fchown(written.get(), attributes.owner.value_or(static_cast<uid_t>(-1)),
-                 attributes.group.value_or(static_cast<gid_t>(-1))) != 0)
+    if ((attributes.owner || attributes.group) && ::fchown(fd, attributes.owner.value_or(static_cast<uid_t>(-1)),
+                                                           attributes.group.value_or(static_cast<gid_t>(-1))) != 0)
         throwSystemError(errno);
     return written;
 }
@@ -43,7 +44,7 @@ void syncFolder(const std::string& folder)
 } // namespace
 
 PendingReplacement::PendingReplacement(std::string targetPath, std::unique_ptr<TemporaryFiles> temporary,
-                                       UniqueFd written, const FileOperations& operations)
+                                       FileHandle written, const FileOperations& operations)
     : m_targetPath(std::move(targetPath)), m_temporary(std::move(temporary)), m_written(std::move(written)),
       m_operations(&operations)
 {
@@ -53,20 +54,14 @@ PendingReplacement::PendingReplacement(PendingReplacement&&) noexcept = default;
 PendingReplacement& PendingReplacement::operator=(PendingReplacement&&) noexcept = default;
 PendingReplacement::~PendingReplacement() = default;
 
-UniqueFd PendingReplacement::readDescriptor() const
-{
-    UniqueFd reader(::fcntl(m_written.get(), F_DUPFD_CLOEXEC, 0));
-    if (!reader.valid())
-        throwSystemError(errno);
-    return reader;
-}
+FileHandle PendingReplacement::readDescriptor() const { return m_written.duplicate(); }
 
 void PendingReplacement::commit()
 {
     // Whatever happens, the hidden files go with these when this returns or throws.
     const std::unique_ptr<TemporaryFiles> temporary = std::move(m_temporary);
-    const UniqueFd written = std::move(m_written);
-    if (m_operations->syncFile(written.get()) != 0)
+    const FileHandle written = std::move(m_written);
+    if (m_operations->syncFile(written) != 0)
         throwSystemError(errno);
     if (m_operations->renameFile(temporary->contentPath(), m_targetPath) != 0)
         throwSystemError(errno);
@@ -81,7 +76,7 @@ PendingReplacement prepareReplacement(const std::string& targetPath, const NewFi
     removeAbandonedTemporariesOnce(folderOf(targetPath));
     auto temporary = std::make_unique<TemporaryFiles>(targetPath);
     writeTemporary(temporary->contentPath());
-    UniqueFd written = settleWrittenFile(temporary->contentPath(), attributes);
+    FileHandle written = settleWrittenFile(temporary->contentPath(), attributes);
     return PendingReplacement(targetPath, std::move(temporary), std::move(written), operations);
 }
 

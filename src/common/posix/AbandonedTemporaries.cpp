@@ -3,6 +3,7 @@
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
 #include "common/UniqueDirectory.h"
+#include "common/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -103,7 +104,7 @@ std::size_t removeIfAbandoned(const std::string& folder, const std::string& owne
 }
 
 // A new owner file beside targetPath, locked; its path goes to ownerPath.
-UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath)
+FileHandle createLockedOwner(const std::string& targetPath, std::string& ownerPath)
 {
     const std::string name = fileNameOf(targetPath).substr(0, kMaxNameInTemporary);
     for (int attempt = 0; attempt < kOwnerAttempts; ++attempt) {
@@ -118,7 +119,7 @@ UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath
         // Without locks on this file system no clean-up can take the lock either, so the file stays safe.
         if (locked != 0 || namesFile(owner.get(), pattern)) {
             ownerPath = std::move(pattern);
-            return owner;
+            return FileHandle(owner.release());
         }
     }
     throw SystemError(EEXIST);
