@@ -2,6 +2,7 @@
 
 #include "common/AbandonedTemporaries.h"
 #include "common/FilePath.h"
+#include "common/ReplacementSteps.h"
 #include "common/SystemErrorText.h"
 #include "common/UniqueFd.h"
 
@@ -17,7 +18,17 @@ namespace {
 
 [[noreturn]] void throwSystemError(int error) { throw SystemError(error); }
 
-// Opens the written file and gives it its attributes; it is flushed when the replacement is committed.
+// Makes the rename itself durable. Some file systems refuse to flush a folder; the file is already
+// complete and in place by then, so that refusal is no failure of the replacement.
+void syncFolder(const std::string& folder)
+{
+    UniqueFd handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.valid())
+        ::fsync(handle.get());
+}
+
+} // namespace
+
 FileHandle settleWrittenFile(const std::string& path, const NewFileAttributes& attributes)
 {
     FileHandle written(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -32,30 +43,6 @@ FileHandle settleWrittenFile(const std::string& path, const NewFileAttributes& a
     return written;
 }
 
-// Makes the rename itself durable. Some file systems refuse to flush a folder; the file is already
-// complete and in place by then, so that refusal is no failure of the replacement.
-void syncFolder(const std::string& folder)
-{
-    UniqueFd handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (handle.valid())
-        ::fsync(handle.get());
-}
-
-} // namespace
-
-PendingReplacement::PendingReplacement(std::string targetPath, std::unique_ptr<TemporaryFiles> temporary,
-                                       FileHandle written, const FileOperations& operations)
-    : m_targetPath(std::move(targetPath)), m_temporary(std::move(temporary)), m_written(std::move(written)),
-      m_operations(&operations)
-{
-}
-
-PendingReplacement::PendingReplacement(PendingReplacement&&) noexcept = default;
-PendingReplacement& PendingReplacement::operator=(PendingReplacement&&) noexcept = default;
-PendingReplacement::~PendingReplacement() = default;
-
-FileHandle PendingReplacement::readDescriptor() const { return m_written.duplicate(); }
-
 void PendingReplacement::commit()
 {
     // Whatever happens, the hidden files go with these when this returns or throws.
@@ -67,17 +54,6 @@ void PendingReplacement::commit()
         throwSystemError(errno);
     temporary->markContentRenamed();
     syncFolder(folderOf(m_targetPath));
-}
-
-PendingReplacement prepareReplacement(const std::string& targetPath, const NewFileAttributes& attributes,
-                                      const std::function<void(const std::string&)>& writeTemporary,
-                                      const FileOperations& operations)
-{
-    removeAbandonedTemporariesOnce(folderOf(targetPath));
-    auto temporary = std::make_unique<TemporaryFiles>(targetPath);
-    writeTemporary(temporary->contentPath());
-    FileHandle written = settleWrittenFile(temporary->contentPath(), attributes);
-    return PendingReplacement(targetPath, std::move(temporary), std::move(written), operations);
 }
 
 } // namespace glyphmere::common
