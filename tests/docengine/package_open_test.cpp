@@ -1,5 +1,5 @@
 #include "docengine/EngineError.h"
-#include "docengine/ooxml/Package.h"
+#include "docengine/ooxml/ZipPackage.h"
 #include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"

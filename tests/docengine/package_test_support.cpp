@@ -15,7 +15,7 @@ namespace glyphmere::docengine::package_testing {
 std::string openRefusal(const std::string& path)
 {
     try {
-        Package::open(path);
+        ZipPackage::open(path);
     } catch (const EngineError& error) {
         return error.what();
     }

@@ -7,7 +7,7 @@
 #include "docengine/ooxml/CompressedEntrySource.h"
 #include "docengine/ooxml/DeflateCodec.h"
 #include "docengine/ooxml/DescriptorTarget.h"
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/ooxml/LibzipArchive.h"
 
 #include <ctime>
 

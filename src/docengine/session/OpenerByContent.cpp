@@ -4,8 +4,8 @@
 #include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
-#include "docengine/binary/BinaryDocument.h"
-#include "docengine/ooxml/OoxmlDocument.h"
+#include "docengine/binary/BinaryEditableDocument.h"
+#include "docengine/ooxml/OoxmlEditableDocument.h"
 
 namespace glyphmere::docengine {
 namespace {
@@ -15,9 +15,9 @@ std::unique_ptr<EditableDocument> openByContent(const std::string& path, const U
     DocumentFileAccess access = DocumentFileAccess::open(path);
     switch (access.content()) {
     case FileContent::ZipPackage:
-        return std::make_unique<OoxmlDocument>(packageFile(std::move(access)), utcNow);
+        return std::make_unique<OoxmlEditableDocument>(packageFile(std::move(access)), utcNow);
     case FileContent::WordBinaryDocument:
-        return std::make_unique<BinaryDocument>(std::move(access), installedFonts());
+        return std::make_unique<BinaryEditableDocument>(std::move(access), installedFonts());
     case FileContent::EncryptedPackage:
     case FileContent::Other:
         break;

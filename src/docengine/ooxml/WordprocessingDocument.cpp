@@ -1,4 +1,4 @@
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/ooxml/WordprocessingDocument.h"
 
 #include "docengine/ooxml/DocumentSettings.h"
 #include "docengine/EngineError.h"
@@ -56,7 +56,7 @@ std::string contentTypeOf(const XmlPart& contentTypes, std::string_view entry)
 
 } // namespace
 
-WordDocument::WordDocument(const PartSource& source) : m_source(source)
+WordprocessingDocument::WordprocessingDocument(const PartSource& source) : m_source(source)
 {
     refuseSigned();
     findMainPart();
@@ -67,7 +67,7 @@ WordDocument::WordDocument(const PartSource& source) : m_source(source)
     refuseProtected();
 }
 
-void WordDocument::refuseSigned() const
+void WordprocessingDocument::refuseSigned() const
 {
     for (const std::string& entry : m_source.entryNames()) {
         if (common::startsWithIgnoringCase(entry, kSignaturesFolder))
@@ -75,7 +75,7 @@ void WordDocument::refuseSigned() const
     }
 }
 
-void WordDocument::findMainPart()
+void WordprocessingDocument::findMainPart()
 {
     const std::optional<std::string> packageRels = findEntry(relationshipsEntryFor(""));
     if (!packageRels)
@@ -89,7 +89,7 @@ void WordDocument::findMainPart()
         m_mainRelationships = readRelationships(part(*mainRels), m_mainEntry);
 }
 
-void WordDocument::checkMainContentType()
+void WordprocessingDocument::checkMainContentType()
 {
     const std::optional<std::string> entry = findEntry(kContentTypesEntry);
     if (!entry)
@@ -99,20 +99,20 @@ void WordDocument::checkMainContentType()
         refuseAsNotWord("its main part has the content type \"" + type + "\"");
 }
 
-void WordDocument::refuseProtected()
+void WordprocessingDocument::refuseProtected()
 {
     if (forbidsEditing(settings()))
         throw EngineError("the document is protected against editing");
 }
 
-XmlPart* WordDocument::settings()
+XmlPart* WordprocessingDocument::settings()
 {
     const auto relationship = findByType(m_mainRelationships, kSettingsType);
     const std::optional<std::string> entry = relationship ? findEntry(relationship->targetEntry) : std::nullopt;
     return entry ? &part(*entry) : nullptr;
 }
 
-std::optional<std::string> WordDocument::findEntry(std::string_view entry) const
+std::optional<std::string> WordprocessingDocument::findEntry(std::string_view entry) const
 {
     for (const std::string& name : m_source.entryNames()) {
         if (common::equalsIgnoringCase(name, entry))
@@ -121,7 +121,7 @@ std::optional<std::string> WordDocument::findEntry(std::string_view entry) const
     return std::nullopt;
 }
 
-XmlPart& WordDocument::part(std::string_view entry)
+XmlPart& WordprocessingDocument::part(std::string_view entry)
 {
     auto found = m_parts.find(entry);
     if (found == m_parts.end()) {
@@ -131,27 +131,27 @@ XmlPart& WordDocument::part(std::string_view entry)
     return *found->second;
 }
 
-bool WordDocument::tracksFormatting()
+bool WordprocessingDocument::tracksFormatting()
 {
     if (!m_tracksFormatting)
         m_tracksFormatting = tracksFormattingChanges(settings());
     return *m_tracksFormatting;
 }
 
-void WordDocument::loadRevisionIds()
+void WordprocessingDocument::loadRevisionIds()
 {
     if (!m_lastRevisionId)
         m_lastRevisionId = highestIdInPackage();
 }
 
-std::int64_t WordDocument::newRevisionId()
+std::int64_t WordprocessingDocument::newRevisionId()
 {
     loadRevisionIds();
     return ++*m_lastRevisionId;
 }
 
 // Revision, comment and bookmark ids share one number space across the package's parts.
-std::int64_t WordDocument::highestIdInPackage()
+std::int64_t WordprocessingDocument::highestIdInPackage()
 {
     std::int64_t highest = 0;
     for (const std::string& entry : m_source.entryNames()) {
@@ -175,7 +175,7 @@ std::int64_t WordDocument::highestIdInPackage()
     return highest;
 }
 
-std::map<std::string, std::string> WordDocument::changedParts() const
+std::map<std::string, std::string> WordprocessingDocument::changedParts() const
 {
     std::map<std::string, std::string> changed;
     for (const auto& [entry, xmlPart] : m_parts) {

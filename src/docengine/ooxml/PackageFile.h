@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/ooxml/WordprocessingDocument.h"
 
 #include <functional>
 #include <map>
@@ -12,9 +12,9 @@ namespace glyphmere::docengine {
 class DocumentFileAccess;
 
 // A package file opened by the engine: where its parts come from and how it is written back.
-class DocumentFile {
+class PackageFile {
 public:
-    virtual ~DocumentFile() = default;
+    virtual ~PackageFile() = default;
     virtual const std::string& path() const = 0;
     virtual const PartSource& parts() const = 0;
     // Writes the file back with the given parts replaced; EngineError on failure (the file unchanged).
@@ -22,9 +22,9 @@ public:
 };
 
 // Opens a package file; EngineError with the reason when it cannot be opened.
-using DocumentFileOpener = std::function<std::unique_ptr<DocumentFile>(const std::string& path)>;
+using PackageFileOpener = std::function<std::unique_ptr<PackageFile>(const std::string& path)>;
 
-// The zip package in a file opened with every file-level check (Package::open).
-std::unique_ptr<DocumentFile> packageFile(DocumentFileAccess access);
+// The zip package in a file opened with every file-level check (ZipPackage::open).
+std::unique_ptr<PackageFile> packageFile(DocumentFileAccess access);
 
 } // namespace glyphmere::docengine

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "docengine/ooxml/DocumentFile.h"
+#include "docengine/ooxml/PackageFile.h"
 #include "docengine/ooxml/HeaderFooter.h"
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/ooxml/WordprocessingDocument.h"
 #include "docengine/document/EditableDocument.h"
 
 #include <memory>
@@ -13,10 +13,10 @@ namespace glyphmere::docengine {
 // An Office Open XML document (.docx, .docm, .dotx, .dotm) as the engine edits it: the WordprocessingML
 // document over its package file. When the document tracks formatting, every change is recorded as a
 // revision, with the time from the clock.
-class OoxmlDocument final : public EditableDocument {
+class OoxmlEditableDocument final : public EditableDocument {
 public:
     // Throws EngineError with the reason when the document is refused.
-    OoxmlDocument(std::unique_ptr<DocumentFile> file, UtcClock utcNow);
+    OoxmlEditableDocument(std::unique_ptr<PackageFile> file, UtcClock utcNow);
 
     const std::string& path() const override { return m_file->path(); }
     int savedViewType() override;
@@ -28,13 +28,13 @@ private:
     // Found once: the engine changes neither the sections nor the settings that decide them.
     const CurrentPageEntries& currentPage();
 
-    std::unique_ptr<DocumentFile> m_file;
-    WordDocument m_document;
+    std::unique_ptr<PackageFile> m_file;
+    WordprocessingDocument m_document;
     UtcClock m_utcNow;
     std::optional<CurrentPageEntries> m_currentPage;
 };
 
 // Opens document files as Office Open XML documents: how tests give the engine packages held in memory.
-DocumentOpener ooxmlOpener(DocumentFileOpener files);
+DocumentOpener ooxmlOpener(PackageFileOpener files);
 
 } // namespace glyphmere::docengine

@@ -1,4 +1,4 @@
-#include "docengine/ooxml/PackageArchive.h"
+#include "docengine/ooxml/ZipArchiveReader.h"
 
 #include "common/SystemErrorText.h"
 #include "docengine/EngineError.h"
@@ -44,23 +44,23 @@ ZipArchivePtr openFromMemory(const char* bytes, std::size_t size)
 
 } // namespace
 
-PackageArchive PackageArchive::open(const common::FileHandle& file, std::uint64_t largestHeld)
+ZipArchiveReader ZipArchiveReader::open(const common::FileHandle& file, std::uint64_t largestHeld)
 {
     const std::uint64_t size = fileSize(file);
     if (size > largestHeld)
-        return PackageArchive(nullptr, 0, openZipArchive(file));
+        return ZipArchiveReader(nullptr, 0, openZipArchive(file));
     auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
     const std::size_t read = readFromStart(file, bytes.get(), static_cast<std::size_t>(size));
     ZipArchivePtr archive = openFromMemory(bytes.get(), read);
-    return PackageArchive(std::move(bytes), read, std::move(archive));
+    return ZipArchiveReader(std::move(bytes), read, std::move(archive));
 }
 
-PackageArchive::PackageArchive(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive)
+ZipArchiveReader::ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive)
     : m_bytes(std::move(bytes)), m_size(size), m_archive(std::move(archive))
 {
 }
 
-PackageArchive& PackageArchive::operator=(PackageArchive&& other) noexcept
+ZipArchiveReader& ZipArchiveReader::operator=(ZipArchiveReader&& other) noexcept
 {
     std::swap(m_archive, other.m_archive);
     std::swap(m_bytes, other.m_bytes);
@@ -68,7 +68,7 @@ PackageArchive& PackageArchive::operator=(PackageArchive&& other) noexcept
     return *this;
 }
 
-std::vector<StoredEntryName> PackageArchive::storedEntryNames(const common::FileHandle& file) const
+std::vector<StoredEntryName> ZipArchiveReader::storedEntryNames(const common::FileHandle& file) const
 {
     return m_bytes ? readStoredEntryNames(heldBytes()) : readStoredEntryNames(file);
 }

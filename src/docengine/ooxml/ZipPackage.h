@@ -20,15 +20,15 @@ class DocumentFileAccess;
 // zip package by content, not read-only, not held open by another program), then the archive's: no
 // duplicate or unsafe entry names, no entry that readers could take under different names, no encrypted
 // entries. Failures are EngineErrors with the reason.
-class Package {
+class ZipPackage {
 public:
-    static std::unique_ptr<Package> open(const std::string& path);
+    static std::unique_ptr<ZipPackage> open(const std::string& path);
     // The same, with the safe save's system calls made through fileOperations (which must outlive the
     // package): how tests make a rename or a flush fail.
-    static std::unique_ptr<Package> open(const std::string& path, const common::FileOperations& fileOperations);
+    static std::unique_ptr<ZipPackage> open(const std::string& path, const common::FileOperations& fileOperations);
     // The package in a file opened with every file-level check; anything but a zip package is refused.
-    static std::unique_ptr<Package> open(DocumentFileAccess access);
-    ~Package();
+    static std::unique_ptr<ZipPackage> open(DocumentFileAccess access);
+    ~ZipPackage();
 
     const std::string& path() const;
     // Entry names in the archive's own order.
@@ -49,7 +49,7 @@ public:
     struct Impl;
 
 private:
-    explicit Package(std::unique_ptr<Impl> impl);
+    explicit ZipPackage(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;
 };
 

@@ -10,10 +10,10 @@ class FontDescriber;
 
 // A Word 97-2003 document (.doc, .dot) as the engine edits it: the binary document read whole from its
 // file, restyled in memory and written back over the file safely.
-class BinaryDocument final : public EditableDocument {
+class BinaryEditableDocument final : public EditableDocument {
 public:
     // Throws EngineError with the reason when the document is refused.
-    BinaryDocument(DocumentFileAccess access, const FontDescriber& fonts);
+    BinaryEditableDocument(DocumentFileAccess access, const FontDescriber& fonts);
 
     const std::string& path() const override { return m_access.path(); }
     int savedViewType() override { return m_document.savedViewType(); }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/FileHandle.h"
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/ooxml/LibzipArchive.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 
 #include <cstdint>
@@ -21,14 +21,14 @@ inline constexpr std::uint64_t kLargestHeldPackage = std::uint64_t{16} << 20;
 // A package's zip archive opened for reading, from its bytes in memory when the file is at most
 // largestHeld bytes long, otherwise from the file. Either way it reads the package as it was when opened
 // and needs nothing of the caller's file afterwards.
-class PackageArchive {
+class ZipArchiveReader {
 public:
     // Throws EngineError: the file cannot be read, or "the document's package is damaged (...)".
-    static PackageArchive open(const common::FileHandle& file, std::uint64_t largestHeld = kLargestHeldPackage);
+    static ZipArchiveReader open(const common::FileHandle& file, std::uint64_t largestHeld = kLargestHeldPackage);
 
-    PackageArchive(PackageArchive&&) noexcept = default;
+    ZipArchiveReader(ZipArchiveReader&&) noexcept = default;
     // Takes the other's archive and bytes; the old ones go with the other, archive first.
-    PackageArchive& operator=(PackageArchive&& other) noexcept;
+    ZipArchiveReader& operator=(ZipArchiveReader&& other) noexcept;
 
     zip_t* get() const { return m_archive.get(); }
     // The package's bytes when the archive reads them from memory; empty when it reads the file.
@@ -38,7 +38,7 @@ public:
     std::vector<StoredEntryName> storedEntryNames(const common::FileHandle& file) const;
 
 private:
-    PackageArchive(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive);
+    ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive);
 
     std::unique_ptr<char[]> m_bytes;
     std::size_t m_size = 0;

@@ -1,4 +1,4 @@
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/ooxml/LibzipArchive.h"
 
 #include "common/SystemErrorText.h"
 #include "docengine/EngineError.h"

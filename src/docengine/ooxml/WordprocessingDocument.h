@@ -27,10 +27,10 @@ public:
 // by a fixed name), refuses what must not be edited (digital signatures, enforced editing protection,
 // a main part of another kind, malformed markup), parses further parts on demand and hands back the
 // parts it changed.
-class WordDocument {
+class WordprocessingDocument {
 public:
     // Throws EngineError with the reason when the document is refused.
-    explicit WordDocument(const PartSource& source);
+    explicit WordprocessingDocument(const PartSource& source);
 
     const std::string& mainEntry() const { return m_mainEntry; }
     XmlPart& mainPart() { return part(m_mainEntry); }

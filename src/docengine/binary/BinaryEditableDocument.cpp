@@ -1,4 +1,4 @@
-#include "docengine/binary/BinaryDocument.h"
+#include "docengine/binary/BinaryEditableDocument.h"
 
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
@@ -44,17 +44,17 @@ BinaryStory binaryStory(ViewedStory story)
 
 } // namespace
 
-BinaryDocument::BinaryDocument(DocumentFileAccess access, const FontDescriber& fonts)
+BinaryEditableDocument::BinaryEditableDocument(DocumentFileAccess access, const FontDescriber& fonts)
     : m_access(std::move(access)), m_document(m_access.readAll(), fonts)
 {
 }
 
-std::unique_ptr<StorySelection> BinaryDocument::select(ViewedStory story)
+std::unique_ptr<StorySelection> BinaryEditableDocument::select(ViewedStory story)
 {
     return std::make_unique<BinarySelection>(m_document, m_document.story(binaryStory(story)));
 }
 
-std::vector<StoryChanges> BinaryDocument::restyle(StoryReach reach, bool styles, const FontChange& change)
+std::vector<StoryChanges> BinaryEditableDocument::restyle(StoryReach reach, bool styles, const FontChange& change)
 {
     if (styles)
         throw EngineError(messages::kWordBinaryStyles);
@@ -77,6 +77,6 @@ std::vector<StoryChanges> BinaryDocument::restyle(StoryReach reach, bool styles,
     return changes;
 }
 
-void BinaryDocument::save() { m_access.replaceWithBytes(m_document.savedBytes()); }
+void BinaryEditableDocument::save() { m_access.replaceWithBytes(m_document.savedBytes()); }
 
 } // namespace glyphmere::docengine

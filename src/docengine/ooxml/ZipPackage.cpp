@@ -1,12 +1,12 @@
-#include "docengine/ooxml/Package.h"
+#include "docengine/ooxml/ZipPackage.h"
 
 #include "common/FileHandle.h"
 #include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "docengine/ooxml/PackageWriter.h"
-#include "docengine/ooxml/PackageArchive.h"
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/ooxml/ZipArchiveReader.h"
+#include "docengine/ooxml/LibzipArchive.h"
 #include "docengine/ooxml/ZipEntryRules.h"
 
 #include <optional>
@@ -14,14 +14,14 @@
 
 namespace glyphmere::docengine {
 
-struct Package::Impl {
+struct ZipPackage::Impl {
     explicit Impl(DocumentFileAccess fileAccess)
-        : access(std::move(fileAccess)), archive(PackageArchive::open(access.file()))
+        : access(std::move(fileAccess)), archive(ZipArchiveReader::open(access.file()))
     {
     }
 
     DocumentFileAccess access;
-    PackageArchive archive;
+    ZipArchiveReader archive;
     std::vector<std::string> names;
     std::map<std::string, zip_uint64_t> indexByKey;
     ReadBudget budget;
@@ -34,7 +34,7 @@ struct Package::Impl {
     PendingSave::WrittenCheck copiedEntriesCheck(const std::map<zip_uint64_t, const std::string*>& replacements) const;
 };
 
-zip_uint64_t Package::Impl::indexOf(std::string_view name) const
+zip_uint64_t ZipPackage::Impl::indexOf(std::string_view name) const
 {
     const auto found = indexByKey.find(entryNameKey(name));
     if (found == indexByKey.end())
@@ -42,7 +42,7 @@ zip_uint64_t Package::Impl::indexOf(std::string_view name) const
     return found->second;
 }
 
-void Package::Impl::loadEntryNames()
+void ZipPackage::Impl::loadEntryNames()
 {
     names = checkedEntryNames(archive.get(), archive.storedEntryNames(access.file()));
     indexByKey.clear();
@@ -53,11 +53,11 @@ void Package::Impl::loadEntryNames()
 // After a save the package reads from the file it wrote, so a later read or save sees the saved parts.
 // Should that file not reopen, the package keeps the old one and its old state: a further save is then
 // refused as a change on disk, which is the safe outcome.
-void Package::Impl::adoptSavedFile(common::FileHandle written)
+void ZipPackage::Impl::adoptSavedFile(common::FileHandle written)
 {
-    std::optional<PackageArchive> reopened;
+    std::optional<ZipArchiveReader> reopened;
     try {
-        reopened.emplace(PackageArchive::open(written));
+        reopened.emplace(ZipArchiveReader::open(written));
     } catch (const EngineError&) {
         return;
     }
@@ -71,7 +71,7 @@ void Package::Impl::adoptSavedFile(common::FileHandle written)
 // before it is put in place, so a damaged one is refused rather than carried into the saved document; the
 // check needs nothing of the package, so a save committed on another thread makes it there, while the
 // next document is restyled.
-PendingSave::WrittenCheck Package::Impl::copiedEntriesCheck(
+PendingSave::WrittenCheck ZipPackage::Impl::copiedEntriesCheck(
     const std::map<zip_uint64_t, const std::string*>& replacements) const
 {
     std::vector<zip_uint64_t> unchecked;
@@ -82,39 +82,39 @@ PendingSave::WrittenCheck Package::Impl::copiedEntriesCheck(
     if (unchecked.empty())
         return {};
     return [unchecked = std::move(unchecked), budget = budget](const common::FileHandle& writtenFile) mutable {
-        const PackageArchive written = PackageArchive::open(writtenFile);
+        const ZipArchiveReader written = ZipArchiveReader::open(writtenFile);
         for (const zip_uint64_t index : unchecked)
             verifyZipEntry(written.get(), index, budget);
     };
 }
 
-Package::Package(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+ZipPackage::ZipPackage(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
-Package::~Package() = default;
+ZipPackage::~ZipPackage() = default;
 
-std::unique_ptr<Package> Package::open(const std::string& path) { return open(DocumentFileAccess::open(path)); }
+std::unique_ptr<ZipPackage> ZipPackage::open(const std::string& path) { return open(DocumentFileAccess::open(path)); }
 
-std::unique_ptr<Package> Package::open(const std::string& path, const common::FileOperations& fileOperations)
+std::unique_ptr<ZipPackage> ZipPackage::open(const std::string& path, const common::FileOperations& fileOperations)
 {
     return open(DocumentFileAccess::open(path, fileOperations));
 }
 
-std::unique_ptr<Package> Package::open(DocumentFileAccess access)
+std::unique_ptr<ZipPackage> ZipPackage::open(DocumentFileAccess access)
 {
     if (access.content() != FileContent::ZipPackage)
         throw EngineError(messages::kNotAPackage);
     auto impl = std::make_unique<Impl>(std::move(access));
     impl->loadEntryNames();
-    return std::unique_ptr<Package>(new Package(std::move(impl)));
+    return std::unique_ptr<ZipPackage>(new ZipPackage(std::move(impl)));
 }
 
-const std::string& Package::path() const { return m_impl->access.path(); }
+const std::string& ZipPackage::path() const { return m_impl->access.path(); }
 
-const std::vector<std::string>& Package::entryNames() const { return m_impl->names; }
+const std::vector<std::string>& ZipPackage::entryNames() const { return m_impl->names; }
 
-bool Package::hasEntry(std::string_view name) const { return m_impl->indexByKey.count(entryNameKey(name)) > 0; }
+bool ZipPackage::hasEntry(std::string_view name) const { return m_impl->indexByKey.count(entryNameKey(name)) > 0; }
 
-std::string Package::read(std::string_view name) const
+std::string ZipPackage::read(std::string_view name) const
 {
     const zip_uint64_t index = m_impl->indexOf(name);
     std::string bytes = readZipEntry(m_impl->archive.get(), index, m_impl->budget);
@@ -122,7 +122,7 @@ std::string Package::read(std::string_view name) const
     return bytes;
 }
 
-void Package::saveReplacing(const std::map<std::string, std::string>& replaced) const
+void ZipPackage::saveReplacing(const std::map<std::string, std::string>& replaced) const
 {
     Impl& impl = *m_impl;
     std::map<zip_uint64_t, const std::string*> replacements;

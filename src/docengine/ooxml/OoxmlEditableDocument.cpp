@@ -1,4 +1,4 @@
-#include "docengine/ooxml/OoxmlDocument.h"
+#include "docengine/ooxml/OoxmlEditableDocument.h"
 
 #include "docengine/ooxml/DocumentSettings.h"
 #include "docengine/ooxml/FontPass.h"
@@ -35,7 +35,7 @@ void addStory(std::vector<Story>& stories, const std::optional<std::string>& ent
         stories.push_back({*entry, std::string(name)});
 }
 
-std::vector<Story> storiesOf(WordDocument& document, StoryReach reach, const CurrentPageEntries& currentPage)
+std::vector<Story> storiesOf(WordprocessingDocument& document, StoryReach reach, const CurrentPageEntries& currentPage)
 {
     std::vector<Story> stories{{document.mainEntry(), "main text"}};
     if (reach == StoryReach::CurrentPageHeaderFooter) {
@@ -53,7 +53,7 @@ std::vector<Story> storiesOf(WordDocument& document, StoryReach reach, const Cur
 }
 
 // How a change is recorded when the document tracks formatting (its ids are read before any change).
-std::optional<RevisionMark> formattingRevision(WordDocument& document, const UtcClock& utcNow)
+std::optional<RevisionMark> formattingRevision(WordprocessingDocument& document, const UtcClock& utcNow)
 {
     if (!document.tracksFormatting())
         return std::nullopt;
@@ -61,7 +61,7 @@ std::optional<RevisionMark> formattingRevision(WordDocument& document, const Utc
     return RevisionMark{kRevisionAuthor, utcNow(), [&document] { return document.newRevisionId(); }};
 }
 
-std::optional<StoryChanges> styleChanges(WordDocument& document, const FontChange& change)
+std::optional<StoryChanges> styleChanges(WordprocessingDocument& document, const FontChange& change)
 {
     const auto relationship = findByType(document.mainRelationships(), "styles");
     const std::optional<std::string> entry =
@@ -75,7 +75,7 @@ std::optional<StoryChanges> styleChanges(WordDocument& document, const FontChang
 // tracks formatting.
 class OoxmlSelection final : public StorySelection {
 public:
-    OoxmlSelection(WordDocument& document, StoryTargets targets, const UtcClock& utcNow)
+    OoxmlSelection(WordprocessingDocument& document, StoryTargets targets, const UtcClock& utcNow)
         : m_document(document), m_targets(std::move(targets)), m_utcNow(utcNow)
     {
     }
@@ -91,22 +91,22 @@ public:
     }
 
 private:
-    WordDocument& m_document;
+    WordprocessingDocument& m_document;
     StoryTargets m_targets;
     const UtcClock& m_utcNow;
 };
 
 } // namespace
 
-OoxmlDocument::OoxmlDocument(std::unique_ptr<DocumentFile> file, UtcClock utcNow)
+OoxmlEditableDocument::OoxmlEditableDocument(std::unique_ptr<PackageFile> file, UtcClock utcNow)
     : m_file(std::move(file)), m_document(m_file->parts()),
       m_utcNow(utcNow ? std::move(utcNow) : UtcClock(currentUtcTime))
 {
 }
 
-int OoxmlDocument::savedViewType() { return docengine::savedViewType(m_document.settings()); }
+int OoxmlEditableDocument::savedViewType() { return docengine::savedViewType(m_document.settings()); }
 
-std::unique_ptr<StorySelection> OoxmlDocument::select(ViewedStory story)
+std::unique_ptr<StorySelection> OoxmlEditableDocument::select(ViewedStory story)
 {
     std::optional<std::string> entry = m_document.mainEntry();
     if (story == ViewedStory::CurrentPageHeader)
@@ -117,7 +117,7 @@ std::unique_ptr<StorySelection> OoxmlDocument::select(ViewedStory story)
     return std::make_unique<OoxmlSelection>(m_document, std::move(targets), m_utcNow);
 }
 
-std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, const FontChange& change)
+std::vector<StoryChanges> OoxmlEditableDocument::restyle(StoryReach reach, bool styles, const FontChange& change)
 {
     const std::optional<RevisionMark> revision = formattingRevision(m_document, m_utcNow);
     const RevisionMark* mark = revision ? &*revision : nullptr;
@@ -141,20 +141,20 @@ std::vector<StoryChanges> OoxmlDocument::restyle(StoryReach reach, bool styles, 
     return changes;
 }
 
-const CurrentPageEntries& OoxmlDocument::currentPage()
+const CurrentPageEntries& OoxmlEditableDocument::currentPage()
 {
     if (!m_currentPage)
         m_currentPage = currentPageEntries(m_document);
     return *m_currentPage;
 }
 
-void OoxmlDocument::save() { m_file->saveReplacing(m_document.changedParts()); }
+void OoxmlEditableDocument::save() { m_file->saveReplacing(m_document.changedParts()); }
 
-DocumentOpener ooxmlOpener(DocumentFileOpener files)
+DocumentOpener ooxmlOpener(PackageFileOpener files)
 {
     return [files = std::move(files)](const std::string& path,
                                       const UtcClock& utcNow) -> std::unique_ptr<EditableDocument> {
-        return std::make_unique<OoxmlDocument>(files(path), utcNow);
+        return std::make_unique<OoxmlEditableDocument>(files(path), utcNow);
     };
 }
 
