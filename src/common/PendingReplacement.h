@@ -27,10 +27,11 @@ public:
     const std::string& targetPath() const { return m_targetPath; }
     // A new read handle of the new file: the very file that commit() renames into place.
     FileHandle readDescriptor() const;
-    // Flushes the new file, renames it over the target and flushes the folder. A failed flush or rename
-    // throws SystemError and removes the new file, the target staying as it was; either way the hidden
-    // files are gone when it returns. Call it at most once.
-    void commit();
+    // Flushes the new file, renames it over the target and flushes the folder, and returns a read handle
+    // of the file now in place. A failed flush or rename throws SystemError and removes the new file, the
+    // target staying as it was; either way the hidden files are gone when it returns. Call it at most once.
+    // (On Windows the new file is put in place best while no handle of it is open: see ReplaceInPlace.h.)
+    FileHandle commit();
 
 private:
     friend PendingReplacement prepareReplacement(const std::string&, const NewFileAttributes&,

@@ -14,10 +14,7 @@ FileHandle replaceFileSafely(const std::string& targetPath, const NewFileAttribu
                              const std::function<void(const std::string&)>& writeTemporary,
                              const FileOperations& operations)
 {
-    PendingReplacement pending = prepareReplacement(targetPath, attributes, writeTemporary, operations);
-    FileHandle written = pending.readDescriptor();
-    pending.commit();
-    return written;
+    return prepareReplacement(targetPath, attributes, writeTemporary, operations).commit();
 }
 
 void writeFileSafely(const std::string& targetPath, const std::string& bytes, const NewFileAttributes& attributes)

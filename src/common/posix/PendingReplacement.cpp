@@ -43,17 +43,18 @@ FileHandle settleWrittenFile(const std::string& path, const NewFileAttributes& a
     return written;
 }
 
-void PendingReplacement::commit()
+FileHandle PendingReplacement::commit()
 {
     // Whatever happens, the hidden files go with these when this returns or throws.
     const std::unique_ptr<TemporaryFiles> temporary = std::move(m_temporary);
-    const FileHandle written = std::move(m_written);
+    FileHandle written = std::move(m_written);
     if (m_operations->syncFile(written) != 0)
         throwSystemError(errno);
     if (m_operations->renameFile(temporary->contentPath(), m_targetPath) != 0)
         throwSystemError(errno);
     temporary->markContentRenamed();
     syncFolder(folderOf(m_targetPath));
+    return written;
 }
 
 } // namespace glyphmere::common

@@ -149,11 +149,11 @@ FileHandle DocumentFileAccess::replaceWith(const std::function<void(const std::s
     if (!allowsWriting(current))
         refuse(messages::kReadOnly);
     PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations, std::move(checkWritten));
+    DeferredSaves* deferred = DeferredSaves::current();
+    if (!deferred)
+        return save.commit();
     FileHandle written = save.readDescriptor();
-    if (DeferredSaves* deferred = DeferredSaves::current())
-        deferred->keep(std::move(save));
-    else
-        save.commit();
+    deferred->keep(std::move(save));
     return written;
 }
 

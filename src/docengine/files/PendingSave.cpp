@@ -21,7 +21,7 @@ common::FileHandle PendingSave::readDescriptor() const
     }
 }
 
-void PendingSave::commit()
+common::FileHandle PendingSave::commit()
 {
     // Taken out first, so that the new file is gone whichever way this ends.
     common::PendingReplacement replacement = std::move(m_replacement);
@@ -37,7 +37,7 @@ void PendingSave::commit()
     try {
         if (!common::unchangedSince(m_checkedStatus, common::statusOf(replacement.targetPath())))
             throw EngineError(messages::kChangedOnDisk);
-        replacement.commit();
+        return replacement.commit();
     } catch (const common::SystemError& error) {
         throw EngineError(messages::cannotSave(error.what()));
     }
