@@ -1,6 +1,7 @@
 #include "package_test_support.h"
 
 #include "docengine/EngineError.h"
+#include "docengine/files/DocumentFileAccess.h"
 #include "support/TestDocuments.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,14 @@ std::string openRefusal(const std::string& path)
         return error.what();
     }
     return "";
+}
+
+std::unique_ptr<ZipPackage> packageDeferringTo(SaveDeferral& deferral, const std::string& path,
+                                               const common::FileOperations& operations)
+{
+    DocumentFileAccess access = DocumentFileAccess::open(path, operations);
+    access.deferSavesTo(deferral);
+    return ZipPackage::open(std::move(access));
 }
 
 void patchFile(const std::string& path, const std::string& from, const std::string& to)

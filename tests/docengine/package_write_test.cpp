@@ -1,4 +1,4 @@
-#include "docengine/files/DeferredSaves.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "docengine/ooxml/DeflateCodec.h"
@@ -258,9 +258,9 @@ TEST(PackageWrite, DeferredSaveChecksItsCopiedEntriesWhenCommitted)
 
     std::vector<PendingSave> saves;
     {
-        DeferredSaves deferred;
-        ASSERT_EQ(saveRefusal(*ZipPackage::open(path), {{"word/document.xml", "<w:document/>"}}), "");
-        saves = deferred.take();
+        SaveDeferral deferral;
+        ASSERT_EQ(saveRefusal(*packageDeferringTo(deferral, path), {{"word/document.xml", "<w:document/>"}}), "");
+        saves = deferral.take(path);
     }
     ASSERT_EQ(saves.size(), 1u);
     std::string refusal;

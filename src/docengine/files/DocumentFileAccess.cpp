@@ -2,7 +2,7 @@
 
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
-#include "docengine/files/DeferredSaves.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/EngineError.h"
 #include "docengine/files/LockFiles.h"
 #include "docengine/EngineMessages.h"
@@ -153,8 +153,8 @@ UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::str
         refuse(messages::kReadOnly);
     PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations, std::move(checkWritten));
     UniqueFd written = save.readDescriptor();
-    if (DeferredSaves* deferred = DeferredSaves::current())
-        deferred->keep(std::move(save));
+    if (m_deferral)
+        m_deferral->keep(m_path, std::move(save));
     else
         save.commit();
     return written;
