@@ -36,7 +36,6 @@ public:
     void saveAs(const std::string& path);
     // Releases the document without saving; later calls fail.
     void quit();
-    bool hasQuit() const { return m_quit; }
     // Throws when the instance has quit.
     void checkRunning() const;
 
