@@ -5,6 +5,7 @@
 #include "docengine/ooxml/ZipPackage.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace glyphmere::docengine::package_testing {
 
 // The reason ZipPackage::open gives for the file, or "" when it opens.
 std::string openRefusal(const std::string& path);
+
+// The reason the package's save with the given parts replaced is refused with, or "" when it is written.
+std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced);
 
 // The package at path, opened so that its saves are kept in deferral instead of committed.
 std::unique_ptr<ZipPackage> packageDeferringTo(

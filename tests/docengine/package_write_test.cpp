@@ -149,16 +149,6 @@ void writeSourcePackage(const std::string& path)
     storeUncompressed(path, "word/media/image1.png");
 }
 
-std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced)
-{
-    try {
-        package.saveReplacing(replaced);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
-}
-
 bool runs(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
 TEST(PackageWrite, ReplacedPartsAreStoredAsLibdeflateMadeThemAndEveryReaderTakesThePackage)

@@ -6,6 +6,7 @@
 #include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -48,20 +49,7 @@ void writeMixedPackage(const std::string& path)
 }
 
 // The reason the action was refused with, or empty.
-std::string refusalOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced)
-{
-    return refusalOf([&] { package.saveReplacing(replaced); });
-}
+std::string refusalOf(const std::function<void()>& action) { return testing_support::errorText<EngineError>(action); }
 
 TEST(SafeSave, UnchangedEntriesKeepTheirStoredBytesAndOrder)
 {

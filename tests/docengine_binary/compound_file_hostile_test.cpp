@@ -3,6 +3,7 @@
 #include "docengine/container/CompoundFile.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -34,14 +35,13 @@ BuiltCompoundFile wordLikeFile(std::uint32_t fatSectors)
 // Opens the file and reads every stream, as a reader of the whole container does.
 std::string reasonFor(const BuiltCompoundFile& built)
 {
-    try {
-        const CompoundFile file = CompoundFile::parse(built.bytes);
-        for (const auto& [path, placement] : built.streams)
-            file.readStream(path);
-        return "(read)";
-    } catch (const EngineError& error) {
-        return error.what();
-    }
+    return testing_support::errorText<EngineError>(
+        [&] {
+            const CompoundFile file = CompoundFile::parse(built.bytes);
+            for (const auto& [path, placement] : built.streams)
+                file.readStream(path);
+        },
+        "(read)");
 }
 
 std::uint32_t unitOf(const BuiltCompoundFile& file, const std::string& path, std::size_t index)

@@ -6,6 +6,7 @@
 #include "docengine/EngineError.h"
 #include "docengine/files/ContentSniff.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -276,12 +277,7 @@ TEST(CompoundFile, RefusesWhatAnInPlaceUpdateCannotDo)
     Streams contents;
     const CompoundFile file = CompoundFile::parse(builderWith(3, kWordFile, contents).build().bytes);
     const auto reasonFor = [&](const Streams& grown) {
-        try {
-            file.withStreams(grown);
-            return std::string("(saved)");
-        } catch (const EngineError& error) {
-            return std::string(error.what());
-        }
+        return testing_support::errorText<EngineError>([&] { file.withStreams(grown); }, "(saved)");
     };
 
     EXPECT_EQ(reasonFor({{"WordDocument", "short"}}),
@@ -296,13 +292,10 @@ TEST(CompoundFile, RefusesToGrowAVersion3FilePast2GB)
     const BuiltCompoundFile built =
         builderWith(3, {{"WordDocument", 5000}}, contents).fatSectors(32769).fatTailUsed().build();
 
-    try {
-        CompoundFile::parse(built.bytes).withStreams({{"WordDocument", patterned(6000, 0)}});
-        FAIL() << "the file grew past 2 GB";
-    } catch (const EngineError& error) {
-        EXPECT_STREQ(error.what(),
-                     "the document would grow past 2 GB, the most its compound file (version 3) can hold");
-    }
+    EXPECT_EQ(testing_support::errorText<EngineError>([&] {
+                  CompoundFile::parse(built.bytes).withStreams({{"WordDocument", patterned(6000, 0)}});
+              }),
+              "the document would grow past 2 GB, the most its compound file (version 3) can hold");
 }
 
 // The sniffer reads a compound file with this same reader, so an encrypted package whose allocation table
