@@ -1,10 +1,10 @@
 #include "docengine/session/OpenerByContent.h"
 
-#include "docengine/binary/InstalledFonts.h"
-#include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "docengine/binary/BinaryEditableDocument.h"
+#include "docengine/binary/InstalledFonts.h"
+#include "docengine/files/DocumentFileAccess.h"
 #include "docengine/ooxml/OoxmlEditableDocument.h"
 
 namespace glyphmere::docengine {
