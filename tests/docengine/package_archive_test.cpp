@@ -7,6 +7,7 @@
 #include "docengine/ooxml/ZipCentralDirectory.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,7 @@ std::string storedNamesOrRefusal(const Source& source)
 
 std::string archiveOpenRefusal(const common::FileHandle& fd, std::uint64_t largestHeld)
 {
-    try {
-        ZipArchiveReader::open(fd, largestHeld);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { ZipArchiveReader::open(fd, largestHeld); });
 }
 
 std::vector<std::string> inflatedEntries(const ZipArchiveReader& archive)

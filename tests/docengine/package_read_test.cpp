@@ -4,6 +4,7 @@
 #include "docengine/ooxml/LibzipArchive.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -26,12 +27,7 @@ const std::string kDamaged = "the document's package is damaged (";
 
 std::string readRefusal(const ZipPackage& package, const std::string& name)
 {
-    try {
-        package.read(name);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { package.read(name); });
 }
 
 TEST(PackageRead, EntriesComeInflatedInArchiveOrderAndNamesMatchLikeParts)

@@ -2,7 +2,7 @@
 
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
-#include "docengine/files/DeferredSaves.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/EngineError.h"
 #include "docengine/files/LockFiles.h"
 #include "docengine/EngineMessages.h"
@@ -149,11 +149,10 @@ FileHandle DocumentFileAccess::replaceWith(const std::function<void(const std::s
     if (!allowsWriting(current))
         refuse(messages::kReadOnly);
     PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations, std::move(checkWritten));
-    DeferredSaves* deferred = DeferredSaves::current();
-    if (!deferred)
+    if (!m_deferral)
         return save.commit();
     FileHandle written = save.readDescriptor();
-    deferred->keep(std::move(save));
+    m_deferral->keep(m_path, std::move(save));
     return written;
 }
 

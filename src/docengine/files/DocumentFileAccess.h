@@ -12,6 +12,8 @@
 
 namespace glyphmere::docengine {
 
+class SaveDeferral;
+
 // A document file opened to be changed in place, whatever its format: every check that the file allows
 // it is made before anything is read, and its replacement is made safely and only while the file is as it
 // was when opened. Failures are EngineErrors with the reason.
@@ -40,8 +42,8 @@ public:
     // common::replaceFileSafely): refused when the file changed on disk since it was opened or is now
     // read-only; the target of a link is replaced, never the link. Returns a read handle of the new
     // file; the access itself still describes the old one until adopt(). On any failure the file is left
-    // exactly as it was. Within a DeferredSaves scope of the calling thread, the new file is only
-    // written: its commit is left to the scope's owner, and the file on disk stays as it was until then.
+    // exactly as it was. When the saves are deferred (deferSavesTo), the new file is only written: its
+    // commit is left to the deferral's owner, and the file on disk stays as it was until then.
     // checkWritten, when given, is called with a read handle of the written file right before the
     // commit (so on the thread that commits, without the access): what it throws refuses the save.
     common::FileHandle replaceWith(const std::function<void(const std::string&)>& writeTemporary,
@@ -51,6 +53,8 @@ public:
     bool adopt(common::FileHandle written);
     // replaceWith() with bytes as the new content, then adopt().
     void replaceWithBytes(const std::string& bytes);
+    // From now on every replacement is kept in deferral (which must outlive the access) instead of committed.
+    void deferSavesTo(SaveDeferral& deferral) { m_deferral = &deferral; }
 
 private:
     DocumentFileAccess(std::string path, const common::FileOperations& fileOperations);
@@ -61,6 +65,7 @@ private:
     // The file as it was when opened (or last saved): a replacement is refused when it no longer matches.
     common::FileStatus m_status;
     FileContent m_content = FileContent::Other;
+    SaveDeferral* m_deferral = nullptr;
 };
 
 } // namespace glyphmere::docengine
