@@ -2,6 +2,7 @@
 #include "EngineTestFolder.h"
 
 #include "docengine/EngineError.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/session/RestyleRequest.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,25 @@ TEST(Win32Engine, RestylesDocumentsOfBothFormatsInPlace)
     }
     EXPECT_EQ(folder.listing(),
               std::string(44, 'k') + "|" + kSeveralScripts + "headers.doc|" + kSeveralScripts + "pandoc.docx");
+}
+
+// The batch's way: the save is written while the document is open and put in place after it is closed,
+// which on Windows needs every handle of the new file closed by then.
+TEST(Win32Engine, DeferredSaveIsPutInPlaceAfterTheDocumentCloses)
+{
+    const EngineTestFolder folder;
+    const std::string path = folder.file("deferred.docx");
+    const std::optional<std::string> original = readFile(std::string(GLYPHMERE_TEST_DATA) + "/pandoc.docx");
+    ASSERT_TRUE(original);
+    writeFile(path, *original);
+    docengine::SaveDeferral deferral;
+    EXPECT_GT(changedRuns(docengine::restyleDocumentFile(path, {"Arial", "12"}, &deferral)), 0);
+    EXPECT_EQ(readFile(path), original) << "in place before its commit";
+    std::vector<docengine::PendingSave> saves = deferral.take(path);
+    ASSERT_EQ(saves.size(), 1u);
+    saves.front().commit();
+    EXPECT_NE(readFile(path), original);
+    EXPECT_EQ(folder.listing(), "deferred.docx");
 }
 
 } // namespace
