@@ -2,7 +2,6 @@
 
 #include "batch/SystemAccess.h"
 #include "batch/Utf8Path.h"
-#include "docengine/files/DeferredSaves.h"
 #include "word/RestyleDocument.h"
 
 #include <chrono>
@@ -12,12 +11,12 @@
 
 namespace glyphmere::batch {
 
-DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation)
+DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation,
+                                   docengine::SaveDeferral* saveDeferral)
     : m_automation(automation), m_fileSystem(os::fileSystemService()),
-      m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters)
+      m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters),
+      m_engineRequest(arguments.engineRequest()), m_deferral(saveDeferral ? *saveDeferral : m_ownDeferral)
 {
-    if (arguments.needsEngine())
-        m_engineRequest = arguments.engineRequest();
     if (!arguments.backupFolder.empty())
         m_backups.emplace(arguments.backupFolder);
 }
@@ -35,14 +34,12 @@ DocumentResult DocumentRestyler::restyle(const BatchItem& item, const std::strin
     if (!item.refusal.empty())
         return Outcome{OutcomeStatus::Failed, item.refusal, 0, {}};
     const auto start = std::chrono::steady_clock::now();
-    docengine::DeferredSaves deferred;
-    Outcome outcome = restyleFile(fullPath(item.path), realPath);
+    const std::string path = fullPath(item.path);
+    Outcome outcome = restyleFile(path, realPath);
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(m_deferral.take(path));
     // A document that failed after its save was written stays as it was: the save is dropped.
-    if (outcome.status != OutcomeStatus::Changed)
-        return outcome;
-    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(deferred.take());
-    if (saves->empty())
+    if (outcome.status != OutcomeStatus::Changed || saves->empty())
         return outcome;
     return {std::move(outcome), [saves] {
                 for (docengine::PendingSave& save : *saves)
@@ -67,7 +64,7 @@ Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string
         return {result.ok ? OutcomeStatus::Changed : OutcomeStatus::Failed, result.reason, 0, {}};
     }
     try {
-        auto stories = docengine::restyleDocumentFile(path, *m_engineRequest);
+        auto stories = docengine::restyleDocumentFile(path, *m_engineRequest, &m_deferral);
         return {m_engineRequest->dryRun ? OutcomeStatus::DryRun : OutcomeStatus::Changed, "", 0, std::move(stories)};
     } catch (const std::exception& error) {
         // The document's failure is its outcome; the run goes on with the others.

@@ -22,10 +22,17 @@ int main(int argc, char* argv[])
     os::prepareProcess();
     os::stopOnInterrupt(stopRequested);
     const std::vector<std::string> arguments = os::programArguments(argc, argv);
-    glyphmere::docengine::EngineAutomation automation;
-    const glyphmere::batch::BatchEnvironment environment{
-        automation,    os::standardOutput(),          os::standardError(),
-        stopRequested, os::standardErrorIsTerminal(), std::max(1u, std::thread::hardware_concurrency()),
-        &std::cin};
+    // Every document's save is kept here until the run commits it in the background.
+    glyphmere::docengine::SaveDeferral saveDeferral;
+    glyphmere::docengine::EngineAutomation automation(&saveDeferral);
+    const glyphmere::batch::BatchEnvironment environment{automation,
+                                                         os::standardOutput(),
+                                                         os::standardError(),
+                                                         stopRequested,
+                                                         os::standardErrorIsTerminal(),
+                                                         std::max(1u, std::thread::hardware_concurrency()),
+                                                         &std::cin,
+                                                         {},
+                                                         &saveDeferral};
     return glyphmere::batch::runCommandLine(arguments, environment);
 }
