@@ -2,6 +2,7 @@
 
 #include "batch/SystemAccess.h"
 #include "batch/Utf8Path.h"
+#include "common/SafeReplace.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -21,17 +22,17 @@ bool isBelow(const fs::path& path, const fs::path& folder)
 std::optional<std::string> copyFile(const std::string& path, const std::string& copyPath)
 {
     try {
-        const std::string bytes = os::readInputFile(path);
+        const std::string bytes = common::readWholeFile(path);
         const std::optional<std::uint32_t> permissions = os::permissionBits(path);
         if (!permissions)
             throw std::runtime_error("the document cannot be examined");
         if (os::pathExists(copyPath)) {
-            if (os::readInputFile(copyPath) == bytes)
+            if (common::readWholeFile(copyPath) == bytes)
                 return std::nullopt;
             return "a different backup copy is already at " + copyPath + ", and it is kept";
         }
         os::createFolders(utf8FromPath(pathFromUtf8(copyPath).parent_path()));
-        os::writeFileSafely(copyPath, bytes, *permissions);
+        common::writeFileSafely(copyPath, bytes, {*permissions});
     } catch (const fs::filesystem_error& error) {
         return "the backup copy could not be made at " + copyPath + " (" + error.code().message() + ")";
     } catch (const std::exception& error) {

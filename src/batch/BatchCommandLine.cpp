@@ -8,6 +8,7 @@
 #include "batch/ParallelRun.h"
 #include "batch/ProgressLine.h"
 #include "batch/SystemAccess.h"
+#include "common/SafeReplace.h"
 #include "glyphmere/Version.h"
 #include "word/WordContract.h"
 
@@ -97,7 +98,7 @@ bool writeReport(const std::string& reportPath, const std::vector<BatchItem>& it
     for (const BatchItem& item : items)
         paths.push_back(item.path);
     try {
-        os::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), kReportMode);
+        common::writeFileSafely(reportPath, reportJson(paths, outcomes, interrupted), {kReportMode});
         return true;
     } catch (const std::exception& error) {
         reportUnwritable(reportPath, error.what(), err);

@@ -3,6 +3,7 @@
 #include "batch/ReportReader.h"
 #include "batch/ShardSplit.h"
 #include "batch/SystemAccess.h"
+#include "common/SafeReplace.h"
 #include "doclist/AddFolder.h"
 #include "platform/PathSeparator.h"
 
@@ -108,7 +109,7 @@ private:
     {
         if (path != "-") {
             try {
-                return os::readInputFile(path);
+                return common::readWholeFile(path);
             } catch (const std::runtime_error& error) {
                 throw UnreadableInput{std::string("the ") + what + " " + path + " could not be read: " + error.what()};
             }

@@ -43,12 +43,6 @@ std::unique_ptr<platform::FileSystem> fileSystemService();
 // Whether lists are read as Windows programs write text (CR LF, a byte order mark); see pathsInList.
 bool listsAreWindowsText();
 
-// The whole content of a list or report file. Throws std::runtime_error with the system's reason.
-std::string readInputFile(const std::string& path);
-// Replaces the file at path (or creates it) with bytes, given the permission bits where the system has
-// them, so that it is whole or as it was, never half-written. Throws std::runtime_error with the reason.
-void writeFileSafely(const std::string& path, const std::string& bytes, std::uint32_t permissionBits);
-
 // The permission bits of the file at path (0644 where the system has none to give); nothing when it
 // cannot be examined.
 std::optional<std::uint32_t> permissionBits(const std::string& path);

@@ -4,6 +4,7 @@
 #include "batch/SystemAccess.h"
 #include "batch/win32/ConsoleControl.h"
 #include "batch/win32/ConsoleText.h"
+#include "common/SafeReplace.h"
 #include "platform/win32/Win32Text.h"
 
 #include "TestTree.h"
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <ostream>
 #include <thread>
 
@@ -178,7 +180,7 @@ TEST_CASE(Output_ToAFileAtALongPath_IsTheUtf8BytesWithoutCarriageReturns)
     CloseHandle(file);
 
     CHECK_EQ(code, DWORD{0});
-    CHECK_EQ(os::readInputFile(path), expectedEcho());
+    CHECK_EQ(common::readWholeFile(path), expectedEcho());
 }
 
 TEST_CASE(WholeUtf8Length_HoldsBackOnlyASequenceNotYetEnded)
@@ -230,37 +232,36 @@ TEST_CASE(ListAndReports_AtALongPathInAFolderNotNamedInAscii_AreWrittenWholeAndR
     CHECK(widen(list).size() > 260);
 
     const std::string listBytes = std::string("a.docx\n\xE6\x97\xA5.docx\0b.docx", 21);
-    os::writeFileSafely(list, "an older list", 0644);
-    os::writeFileSafely(list, listBytes, 0644);
-    os::writeFileSafely(report, "{\"documents\": []}\n", 0644);
+    common::writeFileSafely(list, "an older list", {});
+    common::writeFileSafely(list, listBytes, {});
+    common::writeFileSafely(report, "{\"documents\": []}\n", {});
     batch::JsonLinesFile jsonLines(lines);
     CHECK(jsonLines.append("{\"path\": \"a\"}\n") && jsonLines.append("{\"path\": \"\xC3\xA9\"}\n"));
     CHECK(jsonLines.finish());
 
-    CHECK_EQ(os::readInputFile(list), listBytes);
-    CHECK_EQ(os::readInputFile(report), std::string("{\"documents\": []}\n"));
-    CHECK_EQ(os::readInputFile(lines), std::string("{\"path\": \"a\"}\n{\"path\": \"\xC3\xA9\"}\n"));
+    CHECK_EQ(common::readWholeFile(list), listBytes);
+    CHECK_EQ(common::readWholeFile(report), std::string("{\"documents\": []}\n"));
+    CHECK_EQ(common::readWholeFile(lines), std::string("{\"path\": \"a\"}\n{\"path\": \"\xC3\xA9\"}\n"));
     CHECK(os::pathExists(list));
     CHECK_EQ(os::realPath(list), std::optional<std::string>(list));
     CHECK_EQ(os::realPath(folder + "\\.\\x\\..\\report.json"), std::optional<std::string>(report));
-    // Nothing of the safe writes is left beside the files.
+    // Nothing of the safe writes is left beside the three files.
     WIN32_FIND_DATAW entry{};
-    HANDLE find = FindFirstFileW(wideWithPrefix(folder + "\\*.tmp").c_str(), &entry);
-    CHECK(find == INVALID_HANDLE_VALUE);
-    if (find != INVALID_HANDLE_VALUE)
-        FindClose(find);
+    HANDLE find = FindFirstFileW(wideWithPrefix(folder + "\\*").c_str(), &entry);
+    int entries = 0;
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &entry))
+        entries += std::wcscmp(entry.cFileName, L".") != 0 && std::wcscmp(entry.cFileName, L"..") != 0 ? 1 : 0;
+    FindClose(find);
+    CHECK_EQ(entries, 3);
 }
 
-TEST_CASE(UnwritableAndMissingFiles_FailWithTheSystemsReason)
+TEST_CASE(MissingFiles_FailWithTheSystemsReason)
 {
     const TemporaryTree tree;
-    const std::string missingFolder = tree.path("missing\\report.json");
-    const std::string noPath = platform::win32::systemMessage(ERROR_PATH_NOT_FOUND);
-    CHECK_THROWS_WITH(os::writeFileSafely(missingFolder, "{}", 0644), noPath);
-    CHECK_THROWS_WITH(os::readInputFile(tree.path("missing.txt")),
-                      platform::win32::systemMessage(ERROR_FILE_NOT_FOUND));
-    CHECK_THROWS_WITH(batch::JsonLinesFile(tree.path("missing\\report.jsonl")), noPath);
+    CHECK_THROWS_WITH(batch::JsonLinesFile(tree.path("missing\\report.jsonl")),
+                      platform::win32::systemMessage(ERROR_PATH_NOT_FOUND));
     CHECK(!os::pathExists(tree.path("missing.txt")));
+    CHECK(!os::permissionBits(tree.path("missing.txt")));
     CHECK(!os::realPath(tree.path("missing.txt")));
 }
 

@@ -1,6 +1,5 @@
 #include "batch/SystemAccess.h"
 
-#include "common/SafeReplace.h"
 #include "platform/posix/PosixFileSystem.h"
 
 #include <signal.h>
@@ -66,13 +65,6 @@ std::unique_ptr<platform::FileSystem> fileSystemService()
 }
 
 bool listsAreWindowsText() { return false; }
-
-std::string readInputFile(const std::string& path) { return common::readWholeFile(path); }
-
-void writeFileSafely(const std::string& path, const std::string& bytes, std::uint32_t permissionBits)
-{
-    common::writeFileSafely(path, bytes, {static_cast<mode_t>(permissionBits)});
-}
 
 std::optional<std::uint32_t> permissionBits(const std::string& path)
 {
