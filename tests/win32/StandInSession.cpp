@@ -2,7 +2,9 @@
 
 #include "TestTree.h"
 #include "platform/win32/Win32Text.h"
+#include "StandInSupport.h"
 #include "StandInWord.h"
+#include "TinyCheck.h"
 
 #include <objbase.h>
 
@@ -43,8 +45,7 @@ bool registerStandInWord()
         const bool registered =
             setDefaultValue(root, classes + L"Word.Application\\CLSID", nullptr, classId) &&
             setDefaultValue(root, classKey + L"\\ProgID", nullptr, L"Word.Application") &&
-            setDefaultValue(root, classKey + L"\\InprocServer32", nullptr, besideThisProgram(L"standin_word.dll")) &&
-            setDefaultValue(root, classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+            setDefaultValue(root, classKey + L"\\LocalServer32", nullptr, besideThisProgram(standin::kServerProgram));
         if (!registered)
             return false;
     }
@@ -59,15 +60,27 @@ StandInLog::StandInLog()
     m_path = std::wstring(temporary) + L"glyphmere-standin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
              std::to_wstring(++count) + L".log";
     DeleteFileW(m_path.c_str());
-    SetEnvironmentVariableW(standin::kLogVariable, m_path.c_str());
-    SetEnvironmentVariableW(standin::kFailVariable, nullptr);
+    writeSwitches();
 }
 
 StandInLog::~StandInLog()
 {
-    SetEnvironmentVariableW(standin::kLogVariable, nullptr);
-    SetEnvironmentVariableW(standin::kFailVariable, nullptr);
+    DeleteFileW(standin::controlFilePath().c_str());
     DeleteFileW(m_path.c_str());
+}
+
+void StandInLog::set(const std::string& name, const std::string& value)
+{
+    m_switches[name] = value;
+    writeSwitches();
+}
+
+void StandInLog::writeSwitches() const
+{
+    std::string text = std::string(standin::kLogSwitch) + "=" + narrow(m_path) + "\n";
+    for (const auto& [name, value] : m_switches)
+        text += name + "=" + value + "\n";
+    CHECK(standin::replaceFile(standin::controlFilePath(), text));
 }
 
 std::vector<std::string> StandInLog::lines() const
@@ -82,10 +95,7 @@ std::vector<std::string> StandInLog::lines() const
     return lines;
 }
 
-void StandInLog::failAt(const std::string& call) const
-{
-    SetEnvironmentVariableW(standin::kFailVariable, widen(call).c_str());
-}
+void StandInLog::failAt(const std::string& call) { set(standin::kFailSwitch, call); }
 
 void StandInLog::clear() const { DeleteFileW(m_path.c_str()); }
 

@@ -142,7 +142,7 @@ TEST_CASE(Restyle_HoldsTheLinuxConversationAndSavesEveryDocument)
     for (const std::string& path : makeDocuments(tree)) {
         for (const int headersAndFooters : {0, 1}) {
             TemporaryTree::write(path, kPackageStart);
-            const StandInLog log;
+            StandInLog log;
             const CountingOptions options(headersAndFooters);
 
             const word::RestyleResult result = word::RestyleDocument(automation, files, options, path);
@@ -163,7 +163,7 @@ TEST_CASE(FailingStep_QuitsWithoutSavingAndReturnsTheReason)
     Win32FileSystem files;
     const std::string path = makeDocuments(tree)[2];
     for (const std::string& step : word::restyle_transcript::kFailingSteps) {
-        const StandInLog log;
+        StandInLog log;
         log.failAt(step);
 
         const word::RestyleResult result = word::RestyleDocument(automation, files, CountingOptions(1), path);
@@ -184,7 +184,7 @@ TEST_CASE(WordNotStarting_ReturnsTheReasonAndTouchesNothing)
     ComAutomation automation;
     Win32FileSystem files;
     const std::string path = makeDocuments(tree)[1];
-    const StandInLog log;
+    StandInLog log;
     log.failAt("create Word.Application");
 
     const word::RestyleResult result = word::RestyleDocument(automation, files, CountingOptions(0), path);
@@ -212,7 +212,7 @@ TEST_CASE(BatchRun_ChangesEveryDocumentAndNamesTheOnesItCannot)
     const word::FixedOptions options("Gr\xC3\xB6\xC3\x9F"
                                      "e Sans",
                                      "12", true);
-    const StandInLog log;
+    StandInLog log;
 
     word::runBatch(
         {.rows = rows,
@@ -245,7 +245,7 @@ TEST_CASE(OpenWordCheck_FindsTheStandInOnlyWhileItRuns)
     CHECK(!word::WarnIfWordOpen(automation, dialogs));
     CHECK(dialogs.messages.empty());
 
-    const StandInLog log;
+    StandInLog log;
     const platform::Variant running(automation.create(word::kWordClass));
     CHECK(word::IsWordRunning(automation));
     CHECK(contains(log.lines(), "default Word.Application"));
@@ -262,7 +262,7 @@ TEST_CASE(OpenWordCheck_FindsTheStandInOnlyWhileItRuns)
 TEST_CASE(FontList_GivesWordsNamesInItsOrderAndEndsTheInstance)
 {
     ComAutomation automation;
-    const StandInLog log;
+    StandInLog log;
     Fonts fonts;
 
     word::LoadFontNames(automation, fonts);
@@ -278,7 +278,7 @@ TEST_CASE(FontList_GivesWordsNamesInItsOrderAndEndsTheInstance)
 TEST_CASE(FontList_ReadFailing_EndsTheInstanceAndThrows)
 {
     ComAutomation automation;
-    const StandInLog log;
+    StandInLog log;
     log.failAt("enumerate FontNames");
     Fonts fonts;
 

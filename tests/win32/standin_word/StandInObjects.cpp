@@ -390,10 +390,17 @@ HRESULT Node::quit()
     m_instance->document.reset();
     if (m_instance->runningCookie != 0)
         RevokeActiveObject(std::exchange(m_instance->runningCookie, 0), nullptr);
+    endProcessSoon();
     return S_OK;
 }
 
 } // namespace
+
+void endProcessSoon() { PostQuitMessage(0); }
+
+bool isBusy() { return false; }
+
+DWORD busyAnswer() { return SERVERCALL_RETRYLATER; }
 
 HRESULT createApplication(IDispatch** application)
 {

@@ -32,4 +32,10 @@ struct Instance {
 // running-object table until it quits.
 HRESULT createApplication(IDispatch** application);
 
+// Ends the server's message loop once the current call has been answered.
+void endProcessSoon();
+// Whether incoming calls are turned away now, and the answer that turns them away.
+bool isBusy();
+DWORD busyAnswer();
+
 } // namespace glyphmere::standin

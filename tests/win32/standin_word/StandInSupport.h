@@ -11,6 +11,11 @@ namespace glyphmere::standin {
 std::string utf8(std::wstring_view wide);
 std::wstring utf16(std::string_view text);
 
+// The file through which the test sets the stand-in's switches (see StandInWord.h), in the temporary folder.
+std::wstring controlFilePath();
+// The value of one switch of the control file; empty when the test did not set it.
+std::string switchValue(const std::string& name);
+
 // Appends one line to the log the test named; nothing when it named none.
 void logCall(const std::string& line);
 // Whether the test chose this call (a log line without its arguments) to fail.
@@ -31,7 +36,7 @@ bool replaceFile(const std::wstring& path, const std::string& bytes);
 // Fills exception as Word fills it and gives the result that Invoke returns with it.
 HRESULT wordError(EXCEPINFO* exception, const std::string& description, HRESULT code = E_FAIL);
 
-// The count of the server's objects still alive, for DllCanUnloadNow.
+// The count of the server's objects still alive.
 void objectMade();
 void objectGone();
 long liveObjects();
