@@ -97,4 +97,9 @@ int serve()
 } // namespace
 } // namespace glyphmere::standin
 
-int main() { return glyphmere::standin::serve(); }
+int main()
+{
+    // Ended outright: under Wine an orderly exit now and then stalls behind COM's own threads, and a
+    // stand-in that lingers would look like a Word left behind. Every file it wrote is closed already.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(glyphmere::standin::serve()));
+}
