@@ -4,8 +4,8 @@
 #include "support/SavedProperties.h"
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/InstalledFonts.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "support/WordStreamBuilder.h"
 
 #include <gmock/gmock.h>

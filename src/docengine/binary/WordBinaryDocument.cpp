@@ -4,8 +4,8 @@
 #include "docengine/binary/CharacterFormatEdit.h"
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/binary/RestylePlan.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/binary/CpRange.h"
 #include "docengine/binary/DocumentProperties.h"
 #include "docengine/binary/Fib.h"
@@ -9,7 +9,7 @@
 #include "docengine/binary/FontTable.h"
 #include "docengine/binary/HeaderStories.h"
 #include "docengine/binary/PieceTable.h"
-#include "docengine/files/FontChange.h"
+#include "docengine/document/FontChange.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +36,7 @@ public:
     WordBinaryDocument(std::string fileBytes, const FontDescriber& fonts);
 
     int savedViewType() const { return m_properties.savedViewType(); }
+    bool isTemplate() const { return m_fib.isTemplate; }
     std::vector<CpRange> story(BinaryStory which) const; // empty: no such story
     struct NamedStory {
         std::string name; // "header", "footer", "footnotes", "endnotes", "comments", "text boxes"
