@@ -52,7 +52,7 @@ public:
         CallDeadline* deadline = CallDeadline::current();
         if (!deadline || !deadline->passed())
             return PENDINGMSG_WAITDEFPROCESS;
-        deadline->noteCancelledCall();
+        deadline->cancelCall();
         return PENDINGMSG_CANCELCALL;
     }
 };
@@ -103,8 +103,9 @@ void ensureComInitialised()
         throw AutomationError("COM could not be initialised: " + systemMessage(static_cast<std::uint32_t>(result)));
 }
 
-CallDeadline::CallDeadline(std::uint32_t milliseconds)
-    : m_end(GetTickCount64() + milliseconds), m_outer(std::exchange(t_currentDeadline, this))
+CallDeadline::CallDeadline(std::uint32_t milliseconds, std::function<void()> onPassed)
+    : m_end(GetTickCount64() + milliseconds), m_onPassed(std::move(onPassed)),
+      m_outer(std::exchange(t_currentDeadline, this))
 {
     HANDLE timer = nullptr;
     const auto threadId = reinterpret_cast<void*>(static_cast<std::uintptr_t>(GetCurrentThreadId()));
@@ -128,6 +129,13 @@ std::uint32_t CallDeadline::remainingMilliseconds() const
 {
     const std::uint64_t now = GetTickCount64();
     return now >= m_end ? 0 : static_cast<std::uint32_t>(m_end - now);
+}
+
+void CallDeadline::cancelCall()
+{
+    if (!m_cancelled && m_onPassed)
+        m_onPassed();
+    m_cancelled = true;
 }
 
 CallDeadline* CallDeadline::current() { return t_currentDeadline; }

@@ -44,8 +44,8 @@ bool turnedAway(HRESULT outcome) { return outcome == RPC_E_CALL_REJECTED || outc
 void ComInstance::adopt(std::shared_ptr<ServerProcess> process)
 {
     m_process = std::move(process);
-    if (m_givenUp && m_process)
-        m_process->end();
+    if (m_givenUp)
+        endOurProcess();
 }
 
 std::chrono::milliseconds ComInstance::deadlineFor(std::string_view member) const
@@ -62,15 +62,16 @@ std::int32_t ComInstance::run(std::string_view what, std::chrono::milliseconds l
 {
     if (m_givenUp)
         throw AutomationTimeout(std::string(what) + " failed: " + kGivenUpBefore);
-    const CallDeadline deadline(static_cast<std::uint32_t>(limit.count()));
+    const CallDeadline deadline(static_cast<std::uint32_t>(limit.count()), [this] { endOurProcess(); });
     HRESULT outcome = step();
-    while (turnedAway(outcome) && !deadline.passed()) {
-        Sleep(std::min<DWORD>(kBusyRetryMilliseconds, deadline.remainingMilliseconds()));
+    // The last try starts well before the deadline, so a refusal is never mistaken for a hang.
+    while (turnedAway(outcome) && deadline.remainingMilliseconds() > kBusyRetryMilliseconds) {
+        Sleep(kBusyRetryMilliseconds);
         outcome = step();
     }
     if (deadline.cancelledACall() || (outcome == RPC_E_CALL_CANCELED && deadline.passed()))
         giveUp(what, "Word did not answer within " + secondsText(limit) + kMayHaveWaited);
-    if (turnedAway(outcome) && deadline.passed())
+    if (turnedAway(outcome))
         giveUp(what, "Word stayed busy for " + secondsText(limit) + " and turned the call away" + kMayHaveWaited);
     return outcome;
 }
@@ -102,12 +103,17 @@ std::chrono::milliseconds ComInstance::releaseDeadline() const
     return m_givenUp || m_origin == Origin::Attached ? m_deadlines.probe : m_deadlines.call;
 }
 
-void ComInstance::giveUp(std::string_view what, const std::string& reason)
+void ComInstance::endOurProcess()
 {
-    m_givenUp = true;
     // Only a process this program started is ended; an instance found running is the user's.
     if (m_process && m_origin == Origin::Created)
         m_process->end();
+}
+
+void ComInstance::giveUp(std::string_view what, const std::string& reason)
+{
+    m_givenUp = true;
+    endOurProcess();
     throw AutomationTimeout(std::string(what) + " failed: " + reason);
 }
 

@@ -47,6 +47,7 @@ public:
     std::chrono::milliseconds releaseDeadline() const;
 
 private:
+    void endOurProcess();
     [[noreturn]] void giveUp(std::string_view what, const std::string& reason);
 
     CallDeadlines m_deadlines;

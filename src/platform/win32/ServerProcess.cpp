@@ -55,8 +55,7 @@ std::wstring serverProgramOf(const GUID& classId)
     const std::wstring key = std::wstring(L"CLSID\\") + classText + L"\\LocalServer32";
     wchar_t command[1024];
     DWORD bytes = sizeof command;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, command,
-                     &bytes) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, command, &bytes) != ERROR_SUCCESS)
         return {};
     return programNameIn(command);
 }
