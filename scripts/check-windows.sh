@@ -81,7 +81,7 @@ trap cleanup EXIT
 step "running the tests under $(wine --version) (new prefix $WINEPREFIX)"
 started=$(date +%s)
 status=0
-for program in com_automation_test word_procedures_test; do
+for program in com_automation_test word_procedures_test word_hazards_test; do
     step "$program.exe"
     timeout 300 wine "$build_dir/tests_win32/$program.exe" </dev/null || status=1
 done

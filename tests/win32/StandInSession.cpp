@@ -8,6 +8,8 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+
 namespace glyphmere::platform::win32::test {
 namespace {
 
@@ -32,6 +34,34 @@ std::wstring besideThisProgram(const wchar_t* name)
 }
 
 } // namespace
+
+ProcessIds standInProcesses() { return runningProcessesOf(standin::kServerProgram); }
+
+bool waitUntilEnded(const ProcessIds& processes, unsigned timeoutMilliseconds)
+{
+    const ULONGLONG until = GetTickCount64() + timeoutMilliseconds;
+    for (;;) {
+        const ProcessIds running = standInProcesses();
+        const bool anyLeft = std::any_of(processes.begin(), processes.end(),
+                                         [&running](std::uint32_t id) { return running.count(id) > 0; });
+        if (!anyLeft)
+            return true;
+        if (GetTickCount64() >= until)
+            return false;
+        Sleep(100);
+    }
+}
+
+void endStandIns()
+{
+    for (const std::uint32_t id : standInProcesses()) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+}
 
 bool registerStandInWord()
 {

@@ -1,10 +1,19 @@
 #pragma once
 
+#include "platform/win32/ServerProcess.h"
+
 #include <map>
 #include <string>
 #include <vector>
 
 namespace glyphmere::platform::win32::test {
+
+// The stand-in's processes that run now.
+ProcessIds standInProcesses();
+// Waits (at most timeoutMilliseconds) until none of these processes runs any more; false if one still does.
+bool waitUntilEnded(const ProcessIds& processes, unsigned timeoutMilliseconds);
+// Ends every stand-in process, so a test leaves none behind whatever it found.
+void endStandIns();
 
 // Registers the stand-in Word (standin_word.exe beside the test program, a local server) for the current
 // user as the class of the ProgID "Word.Application", as an installed Word registers itself. False when it

@@ -41,4 +41,36 @@ void objectMade();
 void objectGone();
 long liveObjects();
 
+// A server object that is freed with its last reference; it starts with the one its maker hands out.
+template <class Interface>
+class CountedObject : public Interface {
+public:
+    explicit CountedObject(const IID& ownId) : m_ownId(ownId) { objectMade(); }
+    CountedObject(const CountedObject&) = delete;
+    CountedObject& operator=(const CountedObject&) = delete;
+    virtual ~CountedObject() { objectGone(); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
+    {
+        *object = nullptr;
+        if (!IsEqualIID(id, IID_IUnknown) && !IsEqualIID(id, m_ownId))
+            return E_NOINTERFACE;
+        *object = static_cast<Interface*>(this);
+        this->AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG left = InterlockedDecrement(&m_references);
+        if (left == 0)
+            delete this;
+        return static_cast<ULONG>(left);
+    }
+
+private:
+    IID m_ownId;
+    LONG m_references = 1;
+};
+
 } // namespace glyphmere::standin
