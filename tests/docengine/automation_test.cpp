@@ -131,20 +131,10 @@ TEST(Automation, DocumentCallsTheEngineCannotHonour_AreRefusedAndSaveNothing)
          },
          "the built-in engine opens a document in the format its content shows, so Open's Format must be left out "
          "or 0 (wdOpenFormatAuto)"},
-        {[](const Variant& app) {
-             std::vector<Variant> args = openArguments(kPath);
-             args.push_back("/styles/transform.xsl");
-             app.get("Documents").call("Open", args);
-         },
-         "the built-in engine applies no XML transform when it opens a document"},
         {[&](const Variant& app) { opened(app).call("SaveAs2", saveAs2Arguments(kPath, 16)); },
          "the built-in engine never converts a document: FileFormat 16 is not the document's own format, 12"},
         {[&](const Variant& app) { opened(app).call("SaveAs2", saveAs2Arguments("/docs/other.docx", 12)); },
          "the built-in engine saves a document only over the file it was opened from"},
-        {[&](const Variant& app) {
-             opened(app).call("SaveAs2", {kPath, 12, false, "secret"});
-         },
-         "the built-in engine's SaveAs2 takes only the file name, its own format and AddToRecentFiles"},
         {[&](const Variant& app) {
              opened(app).call("SaveAs2", {kPath, 12, false, "", false, "write password"});
          },
@@ -159,21 +149,6 @@ TEST(Automation, DocumentCallsTheEngineCannotHonour_AreRefusedAndSaveNothing)
         EXPECT_EQ(errorOf([&] { action(engine.app); }), reason);
         EXPECT_TRUE(engine.log->saves.empty()) << reason;
     }
-}
-
-TEST(Automation, ReadOnlyRequest_OpensReadOnlyAndAClosedDocumentLeavesTheInstanceFree)
-{
-    EngineFixture engine(headedDocument("", ""));
-    Variant document = engine.app.get("Documents").call("Open", openArguments(kPath, true));
-    EXPECT_TRUE(document.get("ReadOnly").toBool());
-    EXPECT_EQ(engine.app.get("Documents").get("Count").toInt32(), 1);
-    document.call("Close");
-    EXPECT_EQ(engine.app.get("Documents").get("Count").toInt32(), 0);
-
-    document = engine.app.get("Documents").call("Open", openArguments(kPath));
-    EXPECT_FALSE(document.get("ReadOnly").toBool());
-    engine.app.put("Visible", true);
-    EXPECT_TRUE(engine.app.get("Visible").toBool());
 }
 
 TEST(Automation, SaveFormat_IsTheMainPartsContentTypeAndSaveAs2KeepsIt)

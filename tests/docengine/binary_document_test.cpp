@@ -24,9 +24,9 @@ std::string copyOfFixture(const TemporaryFolder& folder, const std::string& name
     return path;
 }
 
-// The window's sequence of Word calls (Open, WholeStory, Font.Name, Font.Size, View.Type, SeekView 9 and 10,
-// SaveAs, Quit) restyles a .doc in place: the main text and page 1's header and footer take the size, and
-// the text outside them keeps its properties.
+// The window's sequence of Word calls (Open, ReadOnly, SaveFormat, WholeStory, Font.Name, Font.Size, View.Type,
+// SeekView 9 and 10, SaveAs2, Close, Quit) restyles a .doc in place: the main text and page 1's header and
+// footer take the size, and the text outside them keeps its properties.
 TEST(BinaryEditableDocument, WordCallsRestyleADocInPlace)
 {
     TemporaryFolder folder;

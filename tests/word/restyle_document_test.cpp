@@ -216,9 +216,9 @@ TEST_F(RestyleDocumentTest, EachOwnFormatIsSavedAsItWas_AnyOtherIsRefused)
 
 TEST_F(RestyleDocumentTest, SizeIsHandedToWordAsTheNumberItsTextReads_OtherTextFailsBeforeWordStarts)
 {
+    // The platform's number rule has its own table; these show that Word is given what it reads.
     const std::vector<std::pair<std::string, std::optional<std::string>>> rows = {
-        {"10,5", "10.5"},      {" 12 ", "12"},     {"1e1", "10"},          {"-3", "-3"},
-        {"big", std::nullopt}, {"", std::nullopt}, {"0x10", std::nullopt}, {"inf", std::nullopt}};
+        {"10,5", "10.5"}, {" 12 ", "12"}, {"big", std::nullopt}, {"", std::nullopt}};
     for (const auto& [text, handed] : rows) {
         word.transcript.clear();
         const FixedOptions options("Arial", text, false);

@@ -34,26 +34,6 @@ std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, 
     return values;
 }
 
-struct BinTable {
-    std::vector<std::uint32_t> fcs; // one more than pageNumbers
-    std::vector<std::uint32_t> pageNumbers;
-};
-
-BinTable parseBinTable(std::string_view plc)
-{
-    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
-        refuse("the character property bin table has " + std::to_string(plc.size()) +
-               " bytes, which is no whole number of entries");
-    const std::size_t count = (plc.size() - 4) / 8;
-    constexpr const char* kBinTable = "the character property bin table";
-    BinTable table{loadU32s(plc, 0, count + 1, kBinTable), loadU32s(plc, 4 * (count + 1), count, kBinTable)};
-    if (!strictlyAscending(table.fcs))
-        refuse("the character property bin table's text offsets are not in ascending order");
-    for (std::uint32_t& pageNumber : table.pageNumbers)
-        pageNumber &= kPageNumberMask;
-    return table;
-}
-
 std::string_view pageAt(std::string_view wordDocument, std::uint32_t pageNumber)
 {
     const std::uint64_t offset = std::uint64_t{pageNumber} * kFkpPageSize;
@@ -107,22 +87,18 @@ void appendMerged(std::vector<CharacterRun>& runs, CharacterRun run)
         runs.push_back(std::move(run));
 }
 
-// The runs without gaps (a gap becomes a run without properties) and with equal neighbours merged.
+// The runs without gaps and with equal neighbours merged, after checking that they can be written.
 std::vector<CharacterRun> contiguousRuns(const std::vector<CharacterRun>& runs)
 {
     if (runs.empty())
         throw EngineError("there are no character runs to write");
-    std::vector<CharacterRun> contiguous;
-    for (const CharacterRun& run : runs) {
-        if (run.fcStart >= run.fcEnd || (!contiguous.empty() && run.fcStart < contiguous.back().fcEnd))
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].fcStart >= runs[i].fcEnd || (i > 0 && runs[i].fcStart < runs[i - 1].fcEnd))
             throw EngineError("the character runs to write are empty, out of order or overlapping");
-        if (run.grpprl && run.grpprl->size() > kMaxChpxGrpprlSize)
+        if (runs[i].grpprl && runs[i].grpprl->size() > kMaxChpxGrpprlSize)
             throw EngineError("a run's character properties pass Word's limit of 255 bytes");
-        if (!contiguous.empty() && contiguous.back().fcEnd < run.fcStart)
-            appendMerged(contiguous, {contiguous.back().fcEnd, run.fcStart, std::nullopt});
-        appendMerged(contiguous, run);
     }
-    return contiguous;
+    return normalizedRuns(runs);
 }
 
 // One property page being filled: run offsets and property offsets from the start, each distinct property
@@ -200,6 +176,21 @@ std::string binTable(const std::vector<std::uint32_t>& fcs, std::uint32_t firstP
 
 } // namespace
 
+BinTable parseBinTable(std::string_view plc)
+{
+    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
+        refuse("the character property bin table has " + std::to_string(plc.size()) +
+               " bytes, which is no whole number of entries");
+    const std::size_t count = (plc.size() - 4) / 8;
+    constexpr const char* kBinTable = "the character property bin table";
+    BinTable table{loadU32s(plc, 0, count + 1, kBinTable), loadU32s(plc, 4 * (count + 1), count, kBinTable)};
+    if (!strictlyAscending(table.fcs))
+        refuse("the character property bin table's text offsets are not in ascending order");
+    for (std::uint32_t& pageNumber : table.pageNumbers)
+        pageNumber &= kPageNumberMask;
+    return table;
+}
+
 std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx)
 {
     const BinTable table = parseBinTable(plcBteChpx);
@@ -209,6 +200,17 @@ std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::
         appendPageRuns(pageAt(wordDocument, pageNumber), pageNumber, table.fcs[i], table.fcs[i + 1], runs);
     }
     return runs;
+}
+
+std::vector<CharacterRun> normalizedRuns(const std::vector<CharacterRun>& runs)
+{
+    std::vector<CharacterRun> normalized;
+    for (const CharacterRun& run : runs) {
+        if (!normalized.empty() && normalized.back().fcEnd < run.fcStart)
+            appendMerged(normalized, {normalized.back().fcEnd, run.fcStart, std::nullopt});
+        appendMerged(normalized, run);
+    }
+    return normalized;
 }
 
 PackedCharacterRuns packCharacterRuns(const std::vector<CharacterRun>& runs, std::uint32_t firstPage)

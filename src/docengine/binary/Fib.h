@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glyphmere::docengine {
 
@@ -12,6 +13,7 @@ enum class FibPair : std::size_t {
     PlcfSed = 6,
     PlcfHdd = 11,
     PlcfBteChpx = 12,
+    PlcfBtePapx = 13,
     SttbfFfn = 15,
     Dop = 31,
     Clx = 33,
@@ -28,6 +30,9 @@ struct PartLengths {
                   headerTextBoxes = 0;
 
     std::uint64_t total() const;
+    // The CPs the piece table covers: the parts, and one more paragraph mark after them when any part
+    // besides the main text has text.
+    std::uint64_t cpCount() const;
 };
 
 // The file information block at the start of the WordDocument stream (or of a template's AutoText
@@ -45,8 +50,11 @@ public:
     std::uint16_t glossaryPage = 0; // pnNext
     std::uint32_t cbMac = 0;
     PartLengths parts;
+    std::size_t byteLength = 0; // from its start to the end of its last count
 
     FcLcb pair(FibPair which) const;
+    // Every fc/lcb pair, in the FIB's order (FibPair values index it).
+    std::vector<FcLcb> pairs() const;
     std::string_view tableStreamName() const { return usesTable1 ? "1Table" : "0Table"; }
 
     // Writes the fields a restyle moves into the FIB that starts at `offset` of `wordDocument`.

@@ -20,6 +20,7 @@ namespace glyphmere::docengine {
 
 class FontDescriber;
 struct CharacterFormatEdit;
+struct WordStreams;
 
 enum class BinaryStory { MainText, CurrentPageHeader, CurrentPageFooter };
 
@@ -47,6 +48,7 @@ public:
 
     // Sets the change on the characters of `ranges`; the document is unchanged when it throws.
     BinaryStoryCounts restyle(const std::vector<CpRange>& ranges, const FontChange& change);
+    // Whether some character's properties differ from the file's: a restyle may set what they already were.
     bool isChanged() const { return m_changed; }
     // The whole file with the restyle written into it (the original bytes while nothing changed).
     std::string savedBytes() const;
@@ -58,6 +60,7 @@ private:
     CharacterFormatEdit formatEdit(const FontChange& change, FontTable& fonts) const;
     int paragraphMarks(const std::vector<CpRange>& ranges) const;
     std::optional<std::size_t> autoTextFibOffset() const;
+    WordStreams streams() const;
 
     std::string m_originalBytes;
     CompoundFile m_file;
@@ -72,6 +75,7 @@ private:
     FontTable m_fontTable;
     std::size_t m_originalFontCount = 0;
     std::vector<CharacterRun> m_runs;
+    std::vector<CharacterRun> m_originalRuns; // normalized
     bool m_changed = false;
 };
 
