@@ -180,8 +180,9 @@ TEST_CASE(HungCall_IsEndedByItsDeadlineWithWordsProcess)
         const char* dialogAt;
         bool saved; // the hang comes after the document was saved
     };
-    for (const Row& row : {Row{"call Documents.Open", false}, Row{"call Document.SaveAs2", false},
-                           Row{"call Quit", true}, Row{"enumerate FontNames", false}}) {
+    for (const Row& row :
+         {Row{"create Word.Application", false}, Row{"call Documents.Open", false}, Row{"call Document.SaveAs2", false},
+          Row{"call Quit", true}, Row{"enumerate FontNames", false}}) {
         HazardRun run;
         run.set({{"dialogat", row.dialogAt}});
         const auto started = std::chrono::steady_clock::now();
@@ -230,6 +231,10 @@ TEST_CASE(BatchRun_GoesOnAfterADocumentWhoseWordHung)
         {
             shown.push_back(text);
             return platform::MessageAnswer::Yes;
+        }
+        void messageBoxWithDetails(const std::string& text, const std::string& details) override
+        {
+            shown.push_back(text + "\n" + details);
         }
         std::string inputBox(const std::string&, const std::string&) override { return {}; }
         std::vector<std::string> openFiles(const std::string&, const std::string&) override { return {}; }

@@ -221,17 +221,12 @@ ObjectRef ComAutomation::create(std::string_view className)
     const std::wstring program = serverProgramOf(classId);
     const ProcessIds before = runningProcessesOf(program);
     auto instance = std::make_shared<ComInstance>(m_deadlines, ComInstance::Origin::Created);
+    instance->expectProcess(program, before);
     ComRef<IDispatch> dispatch;
-    HRESULT outcome = S_OK;
-    try {
-        outcome = instance->run(what, m_deadlines.start, [&] {
-            return CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                    dispatch.out());
-        });
-    } catch (const AutomationTimeout&) {
-        instance->adopt(ServerProcess::startedSince(program, before));
-        throw;
-    }
+    const HRESULT outcome = instance->run(what, m_deadlines.start, [&] {
+        return CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                dispatch.out());
+    });
     std::erase_if(m_started, [](const std::shared_ptr<ServerProcess>& process) { return process->hasEnded(); });
     if (auto process = ServerProcess::startedSince(program, before)) {
         m_started.push_back(process);

@@ -103,8 +103,16 @@ std::chrono::milliseconds ComInstance::releaseDeadline() const
     return m_givenUp || m_origin == Origin::Attached ? m_deadlines.probe : m_deadlines.call;
 }
 
+void ComInstance::expectProcess(std::wstring program, ProcessIds before)
+{
+    m_expectedProgram = std::move(program);
+    m_runningBefore = std::move(before);
+}
+
 void ComInstance::endOurProcess()
 {
+    if (!m_process && !m_expectedProgram.empty())
+        m_process = ServerProcess::startedSince(m_expectedProgram, m_runningBefore);
     // Only a process this program started is ended; an instance found running is the user's.
     if (m_process && m_origin == Origin::Created)
         m_process->end();

@@ -2,6 +2,7 @@
 
 #include "platform/Variant.h"
 #include "platform/win32/ComAutomation.h"
+#include "platform/win32/ServerProcess.h"
 
 #include <chrono>
 #include <cstdint>
@@ -12,8 +13,6 @@
 #include <string_view>
 
 namespace glyphmere::platform::win32 {
-
-class ServerProcess;
 
 // What the objects of one automation instance share: how long each of their calls may take, the process
 // that ComAutomation started for the instance (if it did), and whether the instance has been given up.
@@ -27,6 +26,9 @@ public:
 
     // The process that serves the instance, once it is known; ended at once if the instance was given up.
     void adopt(std::shared_ptr<ServerProcess> process);
+    // While the instance is being created: should the deadline pass, its process is the one new process
+    // of this program since before.
+    void expectProcess(std::wstring program, ProcessIds before);
 
     // The time a call of member may take: attached instances get the short probe deadline throughout.
     std::chrono::milliseconds deadlineFor(std::string_view member) const;
@@ -53,6 +55,8 @@ private:
     CallDeadlines m_deadlines;
     Origin m_origin;
     std::shared_ptr<ServerProcess> m_process;
+    std::wstring m_expectedProgram;
+    ProcessIds m_runningBefore;
     bool m_givenUp = false;
     std::optional<std::chrono::steady_clock::time_point> m_backgroundSaveSeen;
 };

@@ -54,13 +54,19 @@ HRESULT enterCall(Instance& instance, const std::string& line, EXCEPINFO* except
         openForeignDocument(instance, utf16(switchValue(kForeignSwitch)));
     if (switchValue(kBusyAtSwitch) == line)
         g_busyUntil = GetTickCount64() + std::strtoull(switchValue(kBusyForSwitch).c_str(), nullptr, 10);
-    if (switchValue(kDialogAtSwitch) == line) {
-        showInvisibleDialog();
+    if (showDialogIfChosen(line))
         return wordError(exception, "The dialog was closed.");
-    }
     if (failureChosen(line))
         return wordError(exception, "Word refused: " + line);
     return S_OK;
+}
+
+bool showDialogIfChosen(const std::string& line)
+{
+    if (switchValue(kDialogAtSwitch) != line)
+        return false;
+    showInvisibleDialog();
+    return true;
 }
 
 bool lenientArguments() { return switchedOn(kLenientSwitch); }

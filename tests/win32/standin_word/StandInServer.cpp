@@ -1,5 +1,6 @@
 // The stand-in's process: a local server that registers its class for one instance, as Word does for each
 // new automation client, answers calls until that instance quits and then ends.
+#include "StandInFaults.h"
 #include "StandInObjects.h"
 #include "StandInSupport.h"
 #include "StandInWord.h"
@@ -32,7 +33,7 @@ public:
         if (outer)
             return CLASS_E_NOAGGREGATION;
         logCall("create Word.Application");
-        if (failureChosen("create Word.Application")) {
+        if (failureChosen("create Word.Application") || showDialogIfChosen("create Word.Application")) {
             endProcessSoon();
             return CO_E_SERVER_EXEC_FAILURE;
         }

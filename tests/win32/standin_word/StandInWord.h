@@ -11,8 +11,8 @@
 //              automation fake's transcript ("put Selection.Font.name = \"Arial\"", "call Quit(0)")
 //   fail       a call (its line without arguments: "call Documents.Open") that fails with the description
 //              "Word refused: <call>"
-//   dialogat   a call that never returns, as one held by a dialog nobody can see; meanwhile every other
-//              call is turned away as busy
+//   dialogat   a call that never returns, as one held by a dialog nobody can see ("create Word.Application"
+//              for the start itself); meanwhile every other call is turned away as busy
 //   busyat     a call from which on the stand-in turns calls away as busy, for busyfor milliseconds
 //   foreignat  a call before which the document at the path foreign (the user's) opens in the instance
 //              and becomes its active document
