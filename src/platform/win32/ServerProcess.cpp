@@ -121,6 +121,8 @@ void ServerProcess::handOver()
 {
     if (!m_job)
         return;
+    // Without the limit the job's closing no longer ends the process. The job is our own, made with every
+    // right, so changing its limits has nothing to fail on.
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 }
