@@ -36,7 +36,7 @@ std::string secondsText(std::chrono::milliseconds limit)
 }
 
 // The server refused the call as busy: "retry later" that the message filter no longer retried, or a
-// rejection outright (Wine turns "retry later" into one).
+// rejection outright (under Wine, whose COM ignores "retry later", a busy server can only reject).
 bool turnedAway(HRESULT outcome) { return outcome == RPC_E_CALL_REJECTED || outcome == RPC_E_SERVERCALL_RETRYLATER; }
 
 } // namespace
