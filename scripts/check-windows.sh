@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the window's code opens no file by a narrow path, cross-compiles the Windows layer
-# (src/platform/win32), the Word contract, the folder scan, the stand-in Word and the test programs with
-# MinGW-w64, warnings as errors, and runs the tests under Wine in a throw-away Wine prefix. Installs the
+# (src/platform/win32), the Word contract, the folder scan, the stand-in Word, the document engine over its
+# Win32 seam and the test programs with MinGW-w64, warnings as errors, and runs the tests under Wine in a throw-away Wine prefix. Installs the
 # cross compiler and Wine from Debian's packages when they are missing.
 #   --no-wine   build only; do not install or run Wine
 # The build folder is build-windows/ (or $GLYPHMERE_WINDOWS_BUILD_DIR).
@@ -95,6 +95,10 @@ for program in com_automation_test word_procedures_test; do
 done
 step "deps_check_test.exe (the engine's libraries, Google Test's output)"
 timeout 300 wine "$build_dir/deps_check/deps_check_test.exe" </dev/null || status=1
+for program in engine_win32_test engine_win32_restyle_test; do
+    step "$program.exe (the engine over its Win32 seam, Google Test's output)"
+    timeout 300 wine "$build_dir/tests_win32_engine/$program.exe" </dev/null || status=1
+done
 wait "$hazards_job" || status=1
 step "word_hazards_test.exe (ran beside the others)"
 cat "$hazards_output"

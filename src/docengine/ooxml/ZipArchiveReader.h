@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FileHandle.h"
 #include "docengine/ooxml/LibzipArchive.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 
@@ -19,11 +20,11 @@ inline constexpr std::uint64_t kLargestHeldPackage = std::uint64_t{16} << 20;
 
 // A package's zip archive opened for reading, from its bytes in memory when the file is at most
 // largestHeld bytes long, otherwise from the file. Either way it reads the package as it was when opened
-// and needs nothing of fd afterwards (the descriptor stays the caller's).
+// and needs nothing of the caller's file afterwards.
 class ZipArchiveReader {
 public:
     // Throws EngineError: the file cannot be read, or "the document's package is damaged (...)".
-    static ZipArchiveReader open(int fd, std::uint64_t largestHeld = kLargestHeldPackage);
+    static ZipArchiveReader open(const common::FileHandle& file, std::uint64_t largestHeld = kLargestHeldPackage);
 
     ZipArchiveReader(ZipArchiveReader&&) noexcept = default;
     // Takes the other's archive and bytes; the old ones go with the other, archive first.
@@ -33,8 +34,8 @@ public:
     // The package's bytes when the archive reads them from memory; empty when it reads the file.
     std::string_view heldBytes() const { return {m_bytes.get(), m_size}; }
     // The entry names as the central directory stores them (see readStoredEntryNames), from the held
-    // bytes when there are any, else from the file at fd.
-    std::vector<StoredEntryName> storedEntryNames(int fd) const;
+    // bytes when there are any, else from the file.
+    std::vector<StoredEntryName> storedEntryNames(const common::FileHandle& file) const;
 
 private:
     ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive);
