@@ -17,7 +17,9 @@ struct StoredEntryName {
 };
 
 // The central directory's entry names in its order, read from the zip file at fd (the descriptor stays
-// the caller's). Reads the end record and the directory only, at most kMaxCentralDirectory bytes.
+// the caller's). Reads the end record, the directory (at most kMaxCentralDirectory bytes) and each entry's
+// local header, which must agree with the directory on the name, method, checksum and sizes (a copy made by
+// one of them must not cut or misread the entry), with the entry's data ending before the directory.
 // Throws EngineError: "the document's package is damaged (...)", or "the document is too large".
 std::vector<StoredEntryName> readStoredEntryNames(int fd);
 // The same from the package's whole bytes held in memory.
