@@ -55,16 +55,20 @@ ZipArchivePtr openFromMemory(const char* bytes, std::size_t size)
 PackageArchive PackageArchive::open(int fd, std::uint64_t largestHeld)
 {
     const std::uint64_t size = fileSize(fd);
-    if (size > largestHeld)
-        return PackageArchive(nullptr, 0, openZipArchive(fd));
+    if (size > largestHeld) {
+        std::vector<StoredEntryName> stored = readStoredEntryNames(fd);
+        return PackageArchive(nullptr, 0, std::move(stored), openZipArchive(fd));
+    }
     auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
     const std::size_t read = readFromStart(fd, bytes.get(), static_cast<std::size_t>(size));
+    std::vector<StoredEntryName> stored = readStoredEntryNames(std::string_view(bytes.get(), read));
     ZipArchivePtr archive = openFromMemory(bytes.get(), read);
-    return PackageArchive(std::move(bytes), read, std::move(archive));
+    return PackageArchive(std::move(bytes), read, std::move(stored), std::move(archive));
 }
 
-PackageArchive::PackageArchive(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive)
-    : m_bytes(std::move(bytes)), m_size(size), m_archive(std::move(archive))
+PackageArchive::PackageArchive(std::unique_ptr<char[]> bytes, std::size_t size, std::vector<StoredEntryName> stored,
+                               ZipArchivePtr archive)
+    : m_bytes(std::move(bytes)), m_size(size), m_stored(std::move(stored)), m_archive(std::move(archive))
 {
 }
 
@@ -73,12 +77,8 @@ PackageArchive& PackageArchive::operator=(PackageArchive&& other) noexcept
     std::swap(m_archive, other.m_archive);
     std::swap(m_bytes, other.m_bytes);
     std::swap(m_size, other.m_size);
+    std::swap(m_stored, other.m_stored);
     return *this;
-}
-
-std::vector<StoredEntryName> PackageArchive::storedEntryNames(int fd) const
-{
-    return m_bytes ? readStoredEntryNames(heldBytes()) : readStoredEntryNames(fd);
 }
 
 } // namespace glyphmere::docengine
