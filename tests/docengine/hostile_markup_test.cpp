@@ -273,6 +273,13 @@ std::vector<RefusedCase> refusedCases()
             zipCase("directory's name", patchZipRecord("_rels/.rels", true, 46 + 10, 1, [](auto) { return 'z'; }),
                     kDisagree + "\"_rels/.relz\" disagree on its name)"),
             zipCase(
+                "size after the data disagrees with the directory's",
+                [](std::string& bytes) {
+                    bytes = readFile(GLYPHMERE_TEST_DATA "/libreoffice.docx"); // data descriptors after entries
+                    patchZipRecord("word/document.xml", true, 24, 4, [](auto v) { return v + 1; })(bytes);
+                },
+                kDisagree + "\"word/document.xml\" disagree on its size)"),
+            zipCase(
                 "local extra field runs past the entry",
                 patchZipRecord("word/document.xml", false, 28, 2, [](auto) { return 0xFFFF; }),
                 "the document's package is damaged (the local header of \"word/document.xml\" runs past the entry's "

@@ -30,6 +30,7 @@ constexpr std::string_view kLocalSignature{"PK\x03\x04", 4};
 constexpr std::size_t kLocalSize = 30;
 constexpr std::uint64_t kZip64Mark = 0xFFFFFFFF;
 constexpr std::uint16_t kDataDescriptorFlag = 0x0008;
+constexpr std::string_view kDescriptorSignature{"PK\x07\x08", 4};
 
 [[noreturn]] void damaged(const std::string& detail) { throw EngineError(messages::damaged(detail)); }
 
@@ -217,8 +218,8 @@ EntryRecord centralRecord(std::string_view bytes, std::size_t at, std::size_t na
     return record;
 }
 
-// A reader that trusts the local header and one that trusts the directory must find the same entry: the
-// same name, method, checksum and sizes (which an entry with a data descriptor may leave as zero).
+// A reader that trusts the local header (and the data descriptor it defers to) and one that trusts the
+// directory must find the same entry: the same name, method, checksum and sizes.
 void checkAgreement(const EntryRecord& central, const EntryRecord& local)
 {
     const auto disagree = [&central](const char* what) {
@@ -228,13 +229,31 @@ void checkAgreement(const EntryRecord& central, const EntryRecord& local)
         disagree("its name");
     if (local.method != central.method)
         disagree("its compression method");
-    const bool deferred = (local.flags & kDataDescriptorFlag) != 0;
-    if (local.crc != central.crc && !(deferred && local.crc == 0))
+    if (local.crc != central.crc)
         disagree("its checksum");
-    if (local.compressedSize != central.compressedSize && !(deferred && local.compressedSize == 0))
+    if (local.compressedSize != central.compressedSize)
         disagree("its compressed size");
-    if (local.size != central.size && !(deferred && local.size == 0))
+    if (local.size != central.size)
         disagree("its size");
+}
+
+// The checksum and sizes that follow an entry's data when its local header defers them (with or without the
+// descriptor's signature, with 64-bit sizes when the directory needs them), in place of the header's zeros.
+template <typename Bytes>
+void readDataDescriptor(const Bytes& file, std::uint64_t at, std::uint64_t directoryOffset, const EntryRecord& central,
+                        EntryRecord& local)
+{
+    constexpr std::size_t kLongest = 4 + 4 + 8 + 8;
+    if (at > directoryOffset)
+        damaged("the zip directory is inconsistent");
+    const auto bytes = file.at(at, std::min<std::uint64_t>(kLongest, directoryOffset - at));
+    std::string_view descriptor = bytes;
+    if (descriptor.substr(0, 4) == kDescriptorSignature)
+        descriptor.remove_prefix(4);
+    const bool wide = central.size >= kZip64Mark || central.compressedSize >= kZip64Mark;
+    local.crc = number(descriptor, 0, 4);
+    local.compressedSize = number(descriptor, 4, wide ? 8 : 4);
+    local.size = number(descriptor, wide ? 12 : 8, wide ? 8 : 4);
 }
 
 // Reads the local header of the entry and checks it against the directory, and that the entry's data ends
@@ -262,6 +281,8 @@ void checkLocalHeader(const Bytes& file, const EntryRecord& central, std::uint64
                       number(header, 18, 4),
                       number(header, 22, 4)};
     resolveZip64(local, nameAndExtra.substr(nameSize), false);
+    if (local.flags & kDataDescriptorFlag)
+        readDataDescriptor(file, dataStart + central.compressedSize, directoryOffset, central, local);
     checkAgreement(central, local);
 }
 
