@@ -49,6 +49,7 @@ TEST(WellFormedXml, EachRuleOfXmlAndNamespacesIsHeld)
         {"\"<\" in an attribute", body(R"(<w:p w:val="a<b"/>)"), "a \"<\" in an attribute value"},
         {"attributes run together", body(R"(<w:p w:a="1"w:b="2"/>)"), "without whitespace"},
         {"name starting with a digit", body("<w:p><1a/></w:p>"), "a name that XML does not allow"},
+        {"local name starting with a digit", body(R"(<w:p w:7a="1"/>)"), "is no qualified name"},
         {"\"]]>\" in text", body("<w:t>]]></w:t>"), "\"]]>\" in text"},
         {"\"--\" in a comment", body("<!-- a -- b -->"), "a comment that holds \"--\""},
         {"declaration not at the start", " " + body("<?xml version=\"1.0\"?>"), "an XML declaration that is not at"},

@@ -44,13 +44,16 @@ struct Binding {
     std::string_view prefix, uri;
 };
 
-// The prefix of a qualified name ("" for none), and whether the name is a valid qualified name.
+// The prefix of a qualified name ("" for none), and whether the name (a valid XML name) is a valid qualified
+// name: at most one colon, with a name on each side that starts as a name must (no digit after the colon).
 std::pair<std::string_view, bool> prefixOf(std::string_view name)
 {
     const std::size_t colon = name.find(':');
     if (colon == std::string_view::npos)
         return {{}, true};
-    const bool valid = colon > 0 && colon + 1 < name.size() && name.find(':', colon + 1) == std::string_view::npos;
+    const auto local = common::decodeUtf8(name.substr(colon + 1));
+    const bool valid = colon > 0 && local && isNameStart(local->codePoint) && local->codePoint != ':' &&
+                       name.find(':', colon + 1) == std::string_view::npos;
     return {name.substr(0, colon), valid};
 }
 
