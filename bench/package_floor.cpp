@@ -6,7 +6,7 @@
 
 #include "batch/ParallelRun.h"
 #include "docengine/files/DeferredSaves.h"
-#include "docengine/ooxml/Package.h"
+#include "docengine/ooxml/ZipPackage.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -23,7 +23,7 @@ using namespace glyphmere;
 void rewriteChangedParts(const std::string& path)
 {
     const char* const changedParts[] = {"word/document.xml", "word/header1.xml", "word/footer1.xml"};
-    const auto package = docengine::Package::open(path);
+    const auto package = docengine::ZipPackage::open(path);
     std::map<std::string, std::string> replaced;
     for (const char* part : changedParts) {
         if (package->hasEntry(part))

@@ -3,8 +3,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(GLYPHMERE_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-g++)
+# The POSIX thread model, whatever the machine's default: GCC 12's win32 model has no std::thread,
+# std::mutex or std::condition_variable, which the engine, the batch and Google Test use.
+set(CMAKE_C_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${GLYPHMERE_MINGW_TRIPLE}-windres)
 
 # Libraries and headers come from the target's tree only; build tools from the host.

@@ -55,6 +55,9 @@ if [ "$run_tests" = 1 ] && ! command -v wine >/dev/null; then
 fi
 [ ${#missing[@]} -eq 0 ] || install_packages "${missing[@]}"
 
+# The engine's libraries for Windows, built from Debian's sources once, then taken from the cache.
+scripts/build-windows-deps.sh
+
 step "configuring $build_dir with the MinGW-w64 tool chain"
 cmake -S windows -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Debug
 step "building (-Wall -Wextra -Wpedantic -Werror)"
@@ -82,5 +85,7 @@ for program in com_automation_test word_procedures_test; do
     step "$program.exe"
     timeout 300 wine "$build_dir/tests_win32/$program.exe" </dev/null || status=1
 done
+step "deps_check_test.exe (the engine's libraries, Google Test's output)"
+timeout 300 wine "$build_dir/deps_check/deps_check_test.exe" </dev/null || status=1
 step "the tests under Wine took $(($(date +%s) - started)) s, the whole check $(($(date +%s) - check_started)) s; exit status $status"
 exit "$status"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "docengine/files/EngineError.h"
-#include "docengine/ooxml/DocumentFile.h"
-#include "docengine/session/OoxmlDocument.h"
+#include "docengine/EngineError.h"
+#include "docengine/ooxml/PackageFile.h"
+#include "docengine/ooxml/OoxmlEditableDocument.h"
 #include "support/TestDocuments.h"
 
 #include <map>
@@ -43,7 +43,7 @@ struct SaveLog {
 };
 
 // A document file in memory that records every save instead of writing.
-class InMemoryFile final : public DocumentFile {
+class InMemoryFile final : public PackageFile {
 public:
     InMemoryFile(std::string path, std::vector<testing_support::PackageEntry> entries, std::shared_ptr<SaveLog> log)
         : m_path(std::move(path)), m_parts(std::move(entries)), m_log(std::move(log))
@@ -66,7 +66,7 @@ private:
 // Opens the given entries under any path except "missing.docx", which fails as a missing file does.
 inline DocumentOpener inMemoryOpener(std::vector<testing_support::PackageEntry> entries, std::shared_ptr<SaveLog> log)
 {
-    return ooxmlOpener([entries, log](const std::string& path) -> std::unique_ptr<DocumentFile> {
+    return ooxmlOpener([entries, log](const std::string& path) -> std::unique_ptr<PackageFile> {
         if (path.ends_with("missing.docx"))
             throw EngineError("the document does not exist");
         return std::make_unique<InMemoryFile>(path, entries, log);

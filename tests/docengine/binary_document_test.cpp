@@ -1,5 +1,5 @@
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/session/RestyleRequest.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -27,7 +27,7 @@ std::string copyOfFixture(const TemporaryFolder& folder, const std::string& name
 // The window's sequence of Word calls (Open, WholeStory, Font.Name, Font.Size, View.Type, SeekView 9 and 10,
 // SaveAs, Quit) restyles a .doc in place: the main text and page 1's header and footer take the size, and
 // the text outside them keeps its properties.
-TEST(BinaryDocument, WordCallsRestyleADocInPlace)
+TEST(BinaryEditableDocument, WordCallsRestyleADocInPlace)
 {
     TemporaryFolder folder;
     const std::string path = copyOfFixture(folder, "headers.doc");
@@ -52,7 +52,7 @@ TEST(BinaryDocument, WordCallsRestyleADocInPlace)
     EXPECT_GT(kept, 0) << "the footnote-free fixture still has its header guard marks and the final mark";
 }
 
-TEST(BinaryDocument, BatchListsEveryStoryAndADryRunWritesNothing)
+TEST(BinaryEditableDocument, BatchListsEveryStoryAndADryRunWritesNothing)
 {
     TemporaryFolder folder;
     const std::string path = copyOfFixture(folder, "notes.doc");
@@ -77,7 +77,7 @@ TEST(BinaryDocument, BatchListsEveryStoryAndADryRunWritesNothing)
     EXPECT_NE(readFile(path), original);
 }
 
-TEST(BinaryDocument, StylesOptionIsRefusedAndTheFileStays)
+TEST(BinaryEditableDocument, StylesOptionIsRefusedAndTheFileStays)
 {
     TemporaryFolder folder;
     const std::string path = copyOfFixture(folder, "lists.doc");

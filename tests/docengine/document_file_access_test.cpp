@@ -1,7 +1,7 @@
 #include "docengine/files/DocumentFileAccess.h"
 
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 

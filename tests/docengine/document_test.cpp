@@ -1,6 +1,6 @@
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/ooxml/WordprocessingDocument.h"
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/FontPass.h"
 
 #include "InMemoryDocument.h"
@@ -43,14 +43,14 @@ std::string refusal(const std::vector<PackageEntry>& entries)
 {
     const InMemoryParts parts(entries);
     try {
-        WordDocument document(parts);
+        WordprocessingDocument document(parts);
     } catch (const EngineError& error) {
         return error.what();
     }
     return "";
 }
 
-TEST(WordDocument, MainPartUnderAnyName_IsFoundThroughTheRelationships)
+TEST(WordprocessingDocument, MainPartUnderAnyName_IsFoundThroughTheRelationships)
 {
     const std::vector<PackageEntry> entries = {
         {"[Content_Types].xml",
@@ -60,14 +60,14 @@ TEST(WordDocument, MainPartUnderAnyName_IsFoundThroughTheRelationships)
         {"Text/Main.xml", testing::documentXml("<w:p/>", "http://purl.oclc.org/ooxml/wordprocessingml/main")},
     };
     const InMemoryParts parts(entries);
-    WordDocument document(parts);
+    WordprocessingDocument document(parts);
     EXPECT_EQ(document.mainEntry(), "Text/Main.xml");
     applyFontToStory(document.mainPart(), FontChange{"Arial", std::nullopt}, nullptr);
     ASSERT_EQ(document.changedParts().size(), 1u);
     EXPECT_NE(document.changedParts().at("Text/Main.xml").find(R"(<w:rFonts w:ascii="Arial")"), std::string::npos);
 }
 
-TEST(WordDocument, ContentTypes_OnlyWordMainPartsAreAccepted)
+TEST(WordprocessingDocument, ContentTypes_OnlyWordMainPartsAreAccepted)
 {
     const std::string types[] = {
         "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml",
@@ -86,7 +86,7 @@ TEST(WordDocument, ContentTypes_OnlyWordMainPartsAreAccepted)
     EXPECT_EQ(refusal(sheet), "not a Word document (its main part has the content type \"application/x-sheet\")");
 }
 
-TEST(WordDocument, RefusedPackages_NameTheReason)
+TEST(WordprocessingDocument, RefusedPackages_NameTheReason)
 {
     auto signedDocx = minimalDocx("<w:p/>", {{"_xmlsignatures/sig1.xml", "<Signature/>"}});
     EXPECT_EQ(refusal(signedDocx), "the document is digitally signed, and changing it would break its signatures");
@@ -103,7 +103,7 @@ TEST(WordDocument, RefusedPackages_NameTheReason)
     EXPECT_EQ(refusal(notWordml), "not a Word document (its main part holds no WordprocessingML document)");
 }
 
-TEST(WordDocument, EditingProtection_RefusedOnlyWhenEnforcedAgainstEditing)
+TEST(WordprocessingDocument, EditingProtection_RefusedOnlyWhenEnforcedAgainstEditing)
 {
     const struct {
         const char* protection;
@@ -122,7 +122,7 @@ TEST(WordDocument, EditingProtection_RefusedOnlyWhenEnforcedAgainstEditing)
     }
 }
 
-TEST(WordDocument, TrackedFormatting_FollowsTheSettings)
+TEST(WordprocessingDocument, TrackedFormatting_FollowsTheSettings)
 {
     const struct {
         const char* settings;
@@ -136,28 +136,28 @@ TEST(WordDocument, TrackedFormatting_FollowsTheSettings)
     };
     for (const auto& row : rows) {
         const InMemoryParts parts(docxWithSettings("<w:p/>", row.settings));
-        WordDocument document(parts);
+        WordprocessingDocument document(parts);
         EXPECT_EQ(document.tracksFormatting(), row.tracked) << row.settings;
     }
 }
 
-TEST(WordDocument, RevisionIds_AreUniqueAcrossThePackage)
+TEST(WordprocessingDocument, RevisionIds_AreUniqueAcrossThePackage)
 {
     const std::string footnotes =
         R"(<w:footnotes xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
         R"(<w:footnote w:id="41"/></w:footnotes>)";
     const InMemoryParts parts(docxWithSettings(R"(<w:p><w:ins w:id="7"/></w:p>)", "<w:trackRevisions/>",
                                                {{"word/footnotes.xml", footnotes}}));
-    WordDocument document(parts);
+    WordprocessingDocument document(parts);
     EXPECT_EQ(document.newRevisionId(), 42);
     EXPECT_EQ(document.newRevisionId(), 43);
 }
 
-TEST(WordDocument, NothingChanged_NoPartIsHandedBack)
+TEST(WordprocessingDocument, NothingChanged_NoPartIsHandedBack)
 {
     const InMemoryParts parts(docxWithSettings(
         R"(<w:p><w:pPr><w:rPr><w:rFonts w:ascii="Arial" w:hAnsi="Arial"/></w:rPr></w:pPr></w:p>)", ""));
-    WordDocument document(parts);
+    WordprocessingDocument document(parts);
     document.settings();
     applyFontToStory(document.mainPart(), FontChange{"Arial", std::nullopt}, nullptr);
     EXPECT_TRUE(document.changedParts().empty());

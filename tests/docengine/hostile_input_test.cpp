@@ -2,9 +2,9 @@
 #include "round_trip_support.h"
 #include "support/TestDocuments.h"
 
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/session/EngineAutomation.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineMessages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "word/RestyleDocument.h"
 

@@ -1,9 +1,9 @@
-#include "docengine/ooxml/PackageArchive.h"
+#include "docengine/ooxml/ZipArchiveReader.h"
 
 #include "common/UniqueFd.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/PackageWriter.h"
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/ooxml/LibzipArchive.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
@@ -45,14 +45,14 @@ std::string storedNamesOrRefusal(const Source& source)
 std::string archiveOpenRefusal(int fd, std::uint64_t largestHeld)
 {
     try {
-        PackageArchive::open(fd, largestHeld);
+        ZipArchiveReader::open(fd, largestHeld);
     } catch (const EngineError& error) {
         return error.what();
     }
     return "";
 }
 
-std::vector<std::string> inflatedEntries(const PackageArchive& archive)
+std::vector<std::string> inflatedEntries(const ZipArchiveReader& archive)
 {
     std::vector<std::string> entries;
     ReadBudget budget;
@@ -64,7 +64,7 @@ std::vector<std::string> inflatedEntries(const PackageArchive& archive)
 
 // The directory reader must take the same bytes the same way whether they come from the file or from
 // memory: the same names, or the same refusal, also when records point past the end.
-TEST(PackageArchive, StoredNamesReadAlikeFromFileAndFromMemory)
+TEST(ZipArchiveReader, StoredNamesReadAlikeFromFileAndFromMemory)
 {
     TemporaryFolder folder;
     const std::string basePath = folder.file("base.docx");
@@ -103,7 +103,7 @@ TEST(PackageArchive, StoredNamesReadAlikeFromFileAndFromMemory)
 
 // A held archive and one over the file read the same entries, copy them to the same bytes, and the held
 // one keeps reading the package as it was opened, whatever later happens to the file or its descriptor.
-TEST(PackageArchive, HeldAndFileArchivesReadAndCopyAlike)
+TEST(ZipArchiveReader, HeldAndFileArchivesReadAndCopyAlike)
 {
     TemporaryFolder folder;
     const std::string path = folder.file("d.docx");
@@ -116,8 +116,8 @@ TEST(PackageArchive, HeldAndFileArchivesReadAndCopyAlike)
     }();
 
     common::UniqueFd fd = openForReading(path);
-    PackageArchive fromFile = PackageArchive::open(fd.get(), 0);
-    PackageArchive held = PackageArchive::open(fd.get());
+    ZipArchiveReader fromFile = ZipArchiveReader::open(fd.get(), 0);
+    ZipArchiveReader held = ZipArchiveReader::open(fd.get());
     EXPECT_TRUE(fromFile.heldBytes().empty());
     EXPECT_EQ(held.heldBytes(), readFile(path));
     EXPECT_EQ(fromFile.storedEntryNames().size(), expected.size());
@@ -136,11 +136,11 @@ TEST(PackageArchive, HeldAndFileArchivesReadAndCopyAlike)
 
     // Taking another archive's place leaves the taken one reading its own bytes.
     const common::UniqueFd otherFd = openForReading(folder.file("held.docx"));
-    held = PackageArchive::open(otherFd.get());
+    held = ZipArchiveReader::open(otherFd.get());
     EXPECT_EQ(inflatedEntries(held), expected);
 }
 
-TEST(PackageArchive, DamagedPackageIsRefusedAlikeHeldOrNot)
+TEST(ZipArchiveReader, DamagedPackageIsRefusedAlikeHeldOrNot)
 {
     TemporaryFolder folder;
     const std::string path = folder.file("d.docx");

@@ -1,6 +1,6 @@
-#include "docengine/files/EngineError.h"
-#include "docengine/ooxml/Package.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/ooxml/ZipPackage.h"
+#include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 

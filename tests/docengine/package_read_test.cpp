@@ -1,7 +1,7 @@
-#include "docengine/files/EngineError.h"
-#include "docengine/ooxml/Package.h"
-#include "docengine/files/PackageMessages.h"
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/EngineError.h"
+#include "docengine/ooxml/ZipPackage.h"
+#include "docengine/EngineMessages.h"
+#include "docengine/ooxml/LibzipArchive.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
@@ -24,7 +24,7 @@ using namespace glyphmere::docengine::package_testing;
 
 const std::string kDamaged = "the document's package is damaged (";
 
-std::string readRefusal(const Package& package, const std::string& name)
+std::string readRefusal(const ZipPackage& package, const std::string& name)
 {
     try {
         package.read(name);
@@ -39,7 +39,7 @@ TEST(PackageRead, EntriesComeInflatedInArchiveOrderAndNamesMatchLikeParts)
     TemporaryFolder folder;
     const auto entries = minimalDocx("<w:p/>", {{"word/Header1.xml", "<w:hdr/>"}});
     writePackage(folder.file("d.docx"), entries);
-    const auto package = Package::open(folder.file("d.docx"));
+    const auto package = ZipPackage::open(folder.file("d.docx"));
     std::vector<std::string> names;
     for (const auto& entry : entries)
         names.push_back(entry.first);
@@ -55,7 +55,7 @@ TEST(PackageRead, RealZipBombIsRefusedFromItsSizeWithoutInflating)
 {
     TemporaryFolder folder;
     writeBombPackage(folder.file("bomb.docx"), std::uint64_t{300} << 20);
-    const auto package = Package::open(folder.file("bomb.docx"));
+    const auto package = ZipPackage::open(folder.file("bomb.docx"));
     EXPECT_EQ(readRefusal(*package, "word/media/bomb.bin"), messages::kTooLarge);
     EXPECT_EQ(readRefusal(*package, "word/document.xml"), "");
 }
@@ -67,7 +67,7 @@ TEST(PackageRead, EntryWhoseDataOutgrowsItsHeaderStopsThere)
     const std::uint64_t realSize = (std::uint64_t{8} << 20) + 7;
     writePackage(path, minimalDocx("<w:p/>", {{"word/media/big.bin", std::string(realSize, 'a')}}));
     patchFile(path, littleEndian(realSize, 4), littleEndian(1000, 4));
-    const auto package = Package::open(path);
+    const auto package = ZipPackage::open(path);
     EXPECT_THAT(readRefusal(*package, "word/media/big.bin"), StartsWith(kDamaged));
 }
 
@@ -83,7 +83,7 @@ TEST(PackageRead, CorruptDataIsReportedAsDamage)
     patchFile(path, littleEndian(stat.crc, 4), littleEndian(stat.crc ^ 0x5A5A, 4));
     const std::string before = readFile(path);
 
-    const auto package = Package::open(path);
+    const auto package = ZipPackage::open(path);
     EXPECT_THAT(readRefusal(*package, "word/document.xml"), AllOf(StartsWith(kDamaged), HasSubstr("CRC")));
     EXPECT_EQ(readRefusal(*package, "_rels/.rels"), "");
     EXPECT_EQ(readFile(path), before);

@@ -1,6 +1,6 @@
 #include "package_test_support.h"
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "support/TestDocuments.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ namespace glyphmere::docengine::package_testing {
 std::string openRefusal(const std::string& path)
 {
     try {
-        Package::open(path);
+        ZipPackage::open(path);
     } catch (const EngineError& error) {
         return error.what();
     }
@@ -84,13 +84,20 @@ void put(std::string& bytes, std::size_t at, std::uint64_t value, std::size_t wi
     bytes.replace(at, width, littleEndian(value, width));
 }
 
-void putDirectoryEntry(std::string& sector, std::size_t slot, const std::u16string& name, int type)
+constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+
+// An entry with no siblings; `child` is the first entry of a storage's tree.
+void putDirectoryEntry(std::string& sector, std::size_t slot, const std::u16string& name, int type,
+                       std::uint32_t child = kNoEntry)
 {
     const std::size_t at = slot * 128;
     for (std::size_t i = 0; i < name.size(); ++i)
         put(sector, at + i * 2, name[i], 2);
     put(sector, at + 0x40, (name.size() + 1) * 2, 2);
     sector[at + 0x42] = static_cast<char>(type);
+    put(sector, at + 0x44, kNoEntry, 4);
+    put(sector, at + 0x48, kNoEntry, 4);
+    put(sector, at + 0x4C, child, 4);
 }
 
 } // namespace
@@ -121,8 +128,10 @@ std::string compoundFile(const CompoundLayout& layout)
     std::string directory;
     for (std::uint32_t sector = 1; sector <= layout.directorySectors; ++sector) {
         std::string bytes(512, '\0');
+        // Without a stream the root's tree leads back to the root: a malformed compound file.
+        const std::uint32_t firstChild = layout.streamName.empty() ? 0 : (layout.directorySectors - 1) * 4 + 1;
         if (sector == 1)
-            putDirectoryEntry(bytes, 0, u"Root Entry", 5);
+            putDirectoryEntry(bytes, 0, u"Root Entry", 5, firstChild);
         if (sector == layout.directorySectors && !layout.streamName.empty())
             putDirectoryEntry(bytes, 1, layout.streamName, 2);
         directory += bytes;

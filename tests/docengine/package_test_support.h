@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/ooxml/Package.h"
+#include "docengine/ooxml/ZipPackage.h"
 
 #include <cstdint>
 #include <string>
@@ -8,7 +8,7 @@
 
 namespace glyphmere::docengine::package_testing {
 
-// The reason Package::open gives for the file, or "" when it opens.
+// The reason ZipPackage::open gives for the file, or "" when it opens.
 std::string openRefusal(const std::string& path);
 
 // Replaces every occurrence of `from` in the file's bytes with `to` (same length), so a package written

@@ -1,8 +1,8 @@
 #include "docengine/files/DeferredSaves.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/ooxml/DeflateCodec.h"
-#include "docengine/ooxml/Package.h"
+#include "docengine/ooxml/ZipPackage.h"
 #include "docengine/ooxml/PackageWriter.h"
 #include "docengine/ooxml/ZipEntryInflate.h"
 #include "package_test_support.h"
@@ -149,7 +149,7 @@ void writeSourcePackage(const std::string& path)
     storeUncompressed(path, "word/media/image1.png");
 }
 
-std::string saveRefusal(const Package& package, const std::map<std::string, std::string>& replaced)
+std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced)
 {
     try {
         package.saveReplacing(replaced);
@@ -166,7 +166,7 @@ TEST(PackageWrite, ReplacedPartsAreStoredAsLibdeflateMadeThemAndEveryReaderTakes
     TemporaryFolder folder;
     const std::string path = folder.file("d.docx");
     writeSourcePackage(path);
-    const auto package = Package::open(path);
+    const auto package = ZipPackage::open(path);
     const std::string body = wordprocessingMl(60000, 7);
     const std::string header = wordprocessingMl(0, 8, "w:hdr");
     ASSERT_EQ(saveRefusal(*package, {{"word/document.xml", body}, {"word/header1.xml", header}}), "");
@@ -220,7 +220,7 @@ TEST(PackageWrite, CopiedEntriesAreCheckedBeforeTheSaveWhateverTheirSizeAndMetho
         const std::string sound = readFile(path);
         const std::uint32_t crc = crc32Of(data);
 
-        ASSERT_EQ(saveRefusal(*Package::open(path), {{"word/document.xml", "<w:document/>"}}), "");
+        ASSERT_EQ(saveRefusal(*ZipPackage::open(path), {{"word/document.xml", "<w:document/>"}}), "");
         EXPECT_TRUE(entryBytes(path, "word/media/data.bin") == data);
 
         const struct {
@@ -237,7 +237,7 @@ TEST(PackageWrite, CopiedEntriesAreCheckedBeforeTheSaveWhateverTheirSizeAndMetho
             writeFile(path, sound);
             patchFile(path, damage.from, damage.to);
             const std::string damaged = readFile(path);
-            EXPECT_THAT(saveRefusal(*Package::open(path), {{"word/document.xml", "<w:document/>"}}),
+            EXPECT_THAT(saveRefusal(*ZipPackage::open(path), {{"word/document.xml", "<w:document/>"}}),
                         AllOf(StartsWith("the document's package is damaged ("), HasSubstr(damage.reason)));
             EXPECT_EQ(readFile(path), damaged);
             EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
@@ -259,7 +259,7 @@ TEST(PackageWrite, DeferredSaveChecksItsCopiedEntriesWhenCommitted)
     std::vector<PendingSave> saves;
     {
         DeferredSaves deferred;
-        ASSERT_EQ(saveRefusal(*Package::open(path), {{"word/document.xml", "<w:document/>"}}), "");
+        ASSERT_EQ(saveRefusal(*ZipPackage::open(path), {{"word/document.xml", "<w:document/>"}}), "");
         saves = deferred.take();
     }
     ASSERT_EQ(saves.size(), 1u);

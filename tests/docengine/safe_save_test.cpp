@@ -1,9 +1,9 @@
 #include "common/SafeReplace.h"
 #include "docengine/files/DeferredSaves.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/ooxml/Package.h"
+#include "docengine/EngineError.h"
+#include "docengine/ooxml/ZipPackage.h"
 #include "docengine/session/RestyleRequest.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
 
@@ -58,7 +58,7 @@ std::string refusalOf(const std::function<void()>& action)
     return "";
 }
 
-std::string saveRefusal(const Package& package, const std::map<std::string, std::string>& replaced)
+std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced)
 {
     return refusalOf([&] { package.saveReplacing(replaced); });
 }
@@ -69,7 +69,7 @@ TEST(SafeSave, UnchangedEntriesKeepTheirStoredBytesAndOrder)
     const std::string path = folder.file("d.docx");
     writeMixedPackage(path);
     const auto before = storedEntries(path);
-    const auto package = Package::open(path);
+    const auto package = ZipPackage::open(path);
 
     ASSERT_EQ(saveRefusal(*package, {{"word/document.xml", kNewDocument}}), "");
 
@@ -97,7 +97,7 @@ TEST(SafeSave, SavingTwiceBuildsOnTheFirstSave)
     TemporaryFolder folder;
     const std::string path = folder.file("d.docx");
     writeMixedPackage(path);
-    const auto package = Package::open(path);
+    const auto package = ZipPackage::open(path);
     ASSERT_EQ(saveRefusal(*package, {{"word/document.xml", kNewDocument}}), "");
     ASSERT_EQ(saveRefusal(*package, {{"docProps/app.xml", "<Properties>2</Properties>"}}), "");
     const auto entries = readPackage(path);
@@ -113,7 +113,7 @@ TEST(SafeSave, PermissionBitsAreKept)
         const std::string path = folder.file("d.docx");
         writeMixedPackage(path);
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        ASSERT_EQ(saveRefusal(*Package::open(path), {{"word/document.xml", kNewDocument}}), "");
+        ASSERT_EQ(saveRefusal(*ZipPackage::open(path), {{"word/document.xml", kNewDocument}}), "");
         struct stat status {};
         ASSERT_EQ(::stat(path.c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 07777, mode);
@@ -127,7 +127,7 @@ TEST(SafeSave, LinkStaysALinkAndItsTargetIsReplaced)
     writeMixedPackage(folder.file("real/d.docx"));
     ASSERT_EQ(::symlink("real/d.docx", folder.file("link.docx").c_str()), 0);
 
-    const auto package = Package::open(folder.file("link.docx"));
+    const auto package = ZipPackage::open(folder.file("link.docx"));
     ASSERT_EQ(saveRefusal(*package, {{"word/document.xml", kNewDocument}}), "");
 
     struct stat status {};
@@ -169,7 +169,7 @@ TEST(SafeSave, ChangeOnDiskSinceOpenIsRefused)
         TemporaryFolder folder;
         const std::string path = folder.file("d.docx");
         writeMixedPackage(path);
-        const auto package = Package::open(path);
+        const auto package = ZipPackage::open(path);
         change(path);
         const std::string changed = readFile(path);
         EXPECT_EQ(saveRefusal(*package, {{"word/document.xml", kNewDocument}}), messages::kChangedOnDisk);
@@ -184,7 +184,7 @@ TEST(SafeSave, RefusalsBeforeWritingLeaveNoTrace)
     const std::string path = folder.file("d.docx");
     writeMixedPackage(path);
     const std::string original = readFile(path);
-    const auto package = Package::open(path);
+    const auto package = ZipPackage::open(path);
 
     EXPECT_EQ(saveRefusal(*package, {{"word/footer9.xml", "<w:ftr/>"}}),
               "the document's package has no part named \"word/footer9.xml\"");
@@ -230,7 +230,7 @@ TEST(SafeSave, FailedFlushOrRenameLeavesTheOriginalAndNoTemporaryFile)
         const std::string path = folder.file("d.docx");
         writeMixedPackage(path);
         const std::string original = readFile(path);
-        const auto package = Package::open(path, operations);
+        const auto package = ZipPackage::open(path, operations);
         EXPECT_EQ(saveRefusal(*package, {{"word/document.xml", kNewDocument}}), reason);
         EXPECT_EQ(readFile(path), original);
         EXPECT_EQ(folderListing(folder.path()), std::vector<std::string>{"d.docx"});
@@ -253,7 +253,7 @@ int saveUnderFileSizeLimit(const std::string& path, rlim_t limit, const std::str
         byte = static_cast<char>(state >> 24);
     }
     try {
-        Package::open(path)->saveReplacing({{"word/document.xml", incompressible}});
+        ZipPackage::open(path)->saveReplacing({{"word/document.xml", incompressible}});
     } catch (const EngineError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return error.what() == expectedReason ? 0 : 2;
@@ -315,7 +315,7 @@ TEST(SafeSave, SaveKilledMidWay_LeavesHiddenFilesThatTheNextRestyleRemoves)
     ASSERT_GE(child, 0);
     if (child == 0) {
         const StoppingOperations operations(written[1]);
-        Package::open(killedPath, operations)->saveReplacing({{"word/document.xml", kNewDocument}});
+        ZipPackage::open(killedPath, operations)->saveReplacing({{"word/document.xml", kNewDocument}});
         ::_exit(2);
     }
     ::close(written[1]);
@@ -351,7 +351,7 @@ TEST(DeferredSave, DocumentStaysAsItWasUntilTheCommitInBothFormats)
     const std::string originalDocx = readFile(docx);
     const std::string originalDoc = readFile(doc);
 
-    const auto package = Package::open(docx);
+    const auto package = ZipPackage::open(docx);
     std::vector<PendingSave> saves = deferredSaves([&] {
         package->saveReplacing({{"word/document.xml", kNewDocument}});
     });
@@ -396,7 +396,7 @@ TEST(DeferredSave, FailedOrDroppedCommitLeavesTheDocumentAsItWasAndNoTemporaryFi
         TemporaryFolder folder;
         const std::string path = folder.file("d.docx");
         writeMixedPackage(path);
-        const auto package = Package::open(path, operations);
+        const auto package = ZipPackage::open(path, operations);
         std::vector<PendingSave> saves = deferredSaves([&] {
             package->saveReplacing({{"word/document.xml", kNewDocument}});
         });

@@ -1,5 +1,5 @@
 #include "docengine/ooxml/HeaderFooter.h"
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/ooxml/WordprocessingDocument.h"
 
 #include "InMemoryDocument.h"
 
@@ -15,7 +15,7 @@ using testing_support::PackageEntry;
 std::string currentHeader(const std::vector<PackageEntry>& entries, PageRegion region = PageRegion::Header)
 {
     const InMemoryParts parts(entries);
-    WordDocument document(parts);
+    WordprocessingDocument document(parts);
     return currentPageEntry(document, region).value_or("(none)");
 }
 

@@ -1,6 +1,6 @@
 #include "docengine/ooxml/XmlPart.h"
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <gtest/gtest.h>
 

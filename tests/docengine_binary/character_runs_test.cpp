@@ -1,5 +1,5 @@
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

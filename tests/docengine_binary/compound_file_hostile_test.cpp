@@ -1,8 +1,8 @@
 #include "CompoundFileBuilder.h"
 
-#include "docengine/binary/CompoundFile.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/container/CompoundFile.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,15 @@
 #include "CompoundFileBuilder.h"
 #include "OleFileReader.h"
 
-#include "docengine/binary/CompoundFile.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/container/CompoundFile.h"
+#include "common/UniqueFd.h"
+#include "docengine/EngineError.h"
+#include "docengine/files/ContentSniff.h"
+#include "support/TestDocuments.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
 
 #include <functional>
 #include <set>
@@ -300,6 +305,29 @@ TEST(CompoundFile, RefusesToGrowAVersion3FilePast2GB)
         EXPECT_STREQ(error.what(),
                      "the document would grow past 2 GB, the most its compound file (version 3) can hold");
     }
+}
+
+// The sniffer reads a compound file with this same reader, so an encrypted package whose allocation table
+// goes on past the header's 109 sectors is recognised through the DIFAT; with the DIFAT cut off, the
+// table cannot be read and the file is left to the Word 97-2003 layer, which names the damage.
+TEST(CompoundFile, EncryptedPackageWithItsTableListedInTheDifat_IsSniffedAsEncrypted)
+{
+    testing_support::TemporaryFolder folder;
+    const std::string path = folder.file("encrypted.docx");
+    BuiltCompoundFile built = CompoundFileBuilder()
+                                  .stream("EncryptionInfo", patterned(200, 1))
+                                  .stream("EncryptedPackage", patterned(9000, 2))
+                                  .fatSectors(120)
+                                  .build();
+    ASSERT_FALSE(built.difatSectors.empty());
+    const auto sniff = [&path](const std::string& bytes) {
+        testing_support::writeFile(path, bytes);
+        const common::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        return sniffContent(fd.get(), bytes.size());
+    };
+    EXPECT_EQ(sniff(built.bytes), FileContent::EncryptedPackage);
+    built.set32(0x44, 0xFFFFFFFE); // the header's first DIFAT sector
+    EXPECT_EQ(sniff(built.bytes), FileContent::WordBinaryDocument);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "docengine/binary/FontTable.h"
-#include "docengine/binary/Utf16Text.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -154,15 +153,6 @@ TEST(FontTable, DamagedTables_AreRefusedWithTheReason)
             EXPECT_THAT(error.what(), HasSubstr(row.reason));
         }
     }
-}
-
-TEST(Utf16Text, ConvertsBothWaysAndRefusesInvalidUtf8)
-{
-    EXPECT_EQ(utf16FromUtf8("A\u00E9\u4E2D\U0001F600"), std::u16string(u"A\u00E9\u4E2D\U0001F600"));
-    EXPECT_EQ(utf8FromUtf16(u"A\u00E9\u4E2D\U0001F600"), "A\u00E9\u4E2D\U0001F600");
-    EXPECT_EQ(utf8FromUtf16(std::u16string{u'a', char16_t(0xD800), u'b'}), "a\uFFFDb");
-    for (std::string_view invalid : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC3"})
-        EXPECT_EQ(utf16FromUtf8(invalid), std::nullopt) << ::testing::PrintToString(invalid);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "docengine/binary/CharacterFormatEdit.h"
 #include "docengine/binary/Sprm.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

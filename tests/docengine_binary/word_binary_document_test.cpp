@@ -4,8 +4,8 @@
 #include "support/SavedProperties.h"
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/InstalledFonts.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "support/WordStreamBuilder.h"
 
 #include <gmock/gmock.h>
@@ -280,6 +280,42 @@ TEST(WordBinaryDocument, UpdatesOnlyTheMovedFibFieldsAndKeepsOtherStreams)
     EXPECT_EQ(fieldU32(wordDocument, 0x70, "test"), (streams.wordDocument.size() + 511) / 512);
 }
 
+WordTestStreams streamsOf(const std::string& fileBytes)
+{
+    const CompoundFile file = CompoundFile::parse(fileBytes);
+    return {*file.readStream("WordDocument"), *file.readStream("1Table")};
+}
+
+std::string mainTextRestyledAt(const std::string& fileBytes, std::uint16_t halfPoints)
+{
+    WordBinaryDocument document(fileBytes, kFonts);
+    FontChange change;
+    change.name = "Glyph Test Sans";
+    change.halfPoints = halfPoints;
+    document.restyle(document.story(BinaryStory::MainText), change);
+    return document.savedBytes();
+}
+
+std::uint32_t pairFc(const WordTestStreams& streams, std::size_t pair)
+{
+    return fieldU32(streams.wordDocument, fibPairOffset(pair), "test");
+}
+
+// A paragraph bin table naming the last page, put in front of the character bin table.
+void nameLastPageAsParagraphPage(WordTestStreams& streams)
+{
+    const std::uint32_t binTable = pairFc(streams, 12);
+    std::string plc(12, '\0');
+    patchU32(plc, 4, 2);
+    patchU32(plc, 8, static_cast<std::uint32_t>(streams.wordDocument.size() / 512 - 1));
+    streams.table.insert(binTable, plc);
+    patchU32(streams.wordDocument, fibPairOffset(12), binTable + 12);
+    patchU32(streams.wordDocument, fibPairOffset(15), pairFc(streams, 15) + 12);
+    patchU32(streams.wordDocument, fibPairOffset(13), binTable);
+    patchU32(streams.wordDocument, fibPairOffset(13) + 4, 12);
+}
+
+// Nothing to change, or properties that already are the new ones: the original bytes.
 TEST(WordBinaryDocument, UnchangedDocumentSavesItsOriginalBytes)
 {
     const std::string original = docFile(storiesDocument());
@@ -287,6 +323,54 @@ TEST(WordBinaryDocument, UnchangedDocumentSavesItsOriginalBytes)
     EXPECT_EQ(document.restyle(document.story(BinaryStory::CurrentPageHeader), {}).runs, 0);
     EXPECT_FALSE(document.isChanged());
     EXPECT_EQ(document.savedBytes(), original);
+
+    const std::string restyled = mainTextRestyledAt(original, 24);
+    EXPECT_EQ(mainTextRestyledAt(restyled, 24), restyled);
+}
+
+// A restyled document restyled again: its own pages and tables at the streams' ends are written over, so
+// neither stream grows; anything else there, or anything else pointing at them, keeps them and the new
+// ones are appended.
+TEST(WordBinaryDocument, RestyledAgain_WritesOverOnlyWhatTheLastRestyleAppended)
+{
+    const struct {
+        const char* name;
+        bool autoText;
+        std::function<void(WordTestStreams&)> change;
+        bool writesOver;
+    } cases[] = {
+        {"as the restyle left it", false, {}, true},
+        {"a template with AutoText", true, {}, true},
+        {"other data after the tables", false, [](auto& s) { s.table += "data"; }, false},
+        {"other data after the pages", false, [](auto& s) { s.wordDocument += std::string(512, 'd'); }, false},
+        {"another pair names the font table", false,
+         [](auto& s) {
+             patchU32(s.wordDocument, fibPairOffset(1), pairFc(s, 15));
+             patchU32(s.wordDocument, fibPairOffset(1) + 4, 8);
+         },
+         false},
+        {"a paragraph bin table names the last page", false, nameLastPageAsParagraphPage, false},
+    };
+    for (const auto& row : cases) {
+        WordTestDocument described = storiesDocument();
+        described.autoTextDocument = row.autoText;
+        WordTestStreams before = streamsOf(mainTextRestyledAt(docFile(described), 24));
+        if (row.change)
+            row.change(before);
+        const std::string again = mainTextRestyledAt(compoundFile(before), 30);
+        const WordTestStreams after = streamsOf(again);
+        if (row.writesOver) {
+            EXPECT_EQ(after.wordDocument.size(), before.wordDocument.size()) << row.name;
+            EXPECT_EQ(after.table.size(), before.table.size()) << row.name;
+        } else {
+            EXPECT_GT(after.wordDocument.size(), before.wordDocument.size()) << row.name;
+            EXPECT_TRUE(after.table.starts_with(before.table)) << row.name;
+            EXPECT_TRUE(after.wordDocument.substr(0x400).starts_with(before.wordDocument.substr(0x400))) << row.name;
+        }
+        const std::vector<std::string> properties = propertiesByCp(again);
+        EXPECT_TRUE(binary_testing::endsWithSizeSprms(properties.at(0), 30)) << row.name;
+        EXPECT_NO_THROW(WordBinaryDocument(again, kFonts)) << row.name;
+    }
 }
 
 // Damage anywhere in the two Word streams ends in a restyle or in a reason, never in another failure.

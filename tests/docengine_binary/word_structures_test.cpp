@@ -5,8 +5,8 @@
 #include "docengine/binary/HeaderStories.h"
 #include "docengine/binary/PieceTable.h"
 
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "support/WordStreamBuilder.h"
 
 #include <gmock/gmock.h>

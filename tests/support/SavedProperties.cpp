@@ -2,9 +2,9 @@
 
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/binary/Fib.h"
-#include "docengine/binary/LittleEndian.h"
+#include "common/LittleEndian.h"
 #include "docengine/binary/PieceTable.h"
 #include "docengine/binary/Sprm.h"
 
@@ -47,8 +47,8 @@ std::string sizeSprms(std::uint16_t halfPoints)
 {
     std::string bytes;
     for (const std::uint16_t sprm : {sprm::kCHps, sprm::kCHpsBi}) {
-        appendU16(bytes, sprm);
-        appendU16(bytes, halfPoints);
+        common::appendLe16(bytes, sprm);
+        common::appendLe16(bytes, halfPoints);
     }
     return bytes;
 }

@@ -1,5 +1,7 @@
 #include "support/WordStreamBuilder.h"
 
+#include "common/LittleEndian.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,17 +18,8 @@ constexpr std::size_t kPairCount = 0x5D;
 
 enum Pair : std::size_t { Sed = 6, Hdd = 11, BteChpx = 12, Ffn = 15, Dop = 31, Clx = 33 };
 
-void appendU16(std::string& bytes, std::uint16_t value)
-{
-    bytes.push_back(static_cast<char>(value & 0xFF));
-    bytes.push_back(static_cast<char>(value >> 8));
-}
-
-void appendU32(std::string& bytes, std::uint32_t value)
-{
-    appendU16(bytes, static_cast<std::uint16_t>(value & 0xFFFF));
-    appendU16(bytes, static_cast<std::uint16_t>(value >> 16));
-}
+using common::appendLe16;
+using common::appendLe32;
 
 void padTo(std::string& bytes, std::size_t multiple)
 {
@@ -77,7 +70,7 @@ std::vector<StoredPiece> storeText(const WordTestDocument& d, const std::u16stri
             if (piece.spec.compressed)
                 stream.push_back(static_cast<char>(text[at]));
             else
-                appendU16(stream, text[at]);
+                appendLe16(stream, text[at]);
         }
     }
     return pieces;
@@ -117,7 +110,7 @@ std::string characterPage(const std::vector<FcRun>& runs)
     std::size_t propertiesAt = kPageSize - 1;
     for (std::size_t i = 0; i < count; ++i) {
         std::string fc;
-        appendU32(fc, runs[i].fcStart);
+        appendLe32(fc, runs[i].fcStart);
         page.replace(i * 4, 4, fc);
         if (runs[i].grpprl.empty())
             continue;
@@ -127,7 +120,7 @@ std::string characterPage(const std::vector<FcRun>& runs)
         page[(count + 1) * 4 + i] = static_cast<char>(propertiesAt / 2);
     }
     std::string last;
-    appendU32(last, runs.back().fcEnd);
+    appendLe32(last, runs.back().fcEnd);
     page.replace(count * 4, 4, last);
     page[kPageSize - 1] = static_cast<char>(count);
     return page;
@@ -146,27 +139,27 @@ std::string storeCharacterPages(const std::vector<FcRun>& runs, std::string& str
     padTo(stream, kPageSize);
     std::string fcs, pns;
     for (const auto& page : pages) {
-        appendU32(fcs, page.front().fcStart);
-        appendU32(pns, static_cast<std::uint32_t>(stream.size() / kPageSize));
+        appendLe32(fcs, page.front().fcStart);
+        appendLe32(pns, static_cast<std::uint32_t>(stream.size() / kPageSize));
         stream += characterPage(page);
     }
-    appendU32(fcs, pages.back().back().fcEnd);
+    appendLe32(fcs, pages.back().back().fcEnd);
     return fcs + pns;
 }
 
 std::string fontTable(const std::vector<std::string>& names)
 {
     std::string table;
-    appendU16(table, static_cast<std::uint16_t>(names.size()));
-    appendU16(table, 0);
+    appendLe16(table, static_cast<std::uint16_t>(names.size()));
+    appendLe16(table, 0);
     for (const std::string& name : names) {
         std::string ffn(39, '\0');
         ffn[0] = 0x16; // variable pitch, TrueType, Roman
         ffn[1] = static_cast<char>(400 & 0xFF);
         ffn[2] = static_cast<char>(400 >> 8);
         for (char c : name)
-            appendU16(ffn, static_cast<unsigned char>(c));
-        appendU16(ffn, 0);
+            appendLe16(ffn, static_cast<unsigned char>(c));
+        appendLe16(ffn, 0);
         table.push_back(static_cast<char>(ffn.size()));
         table += ffn;
     }
@@ -178,20 +171,20 @@ std::string clx(const WordTestDocument& d, const std::vector<StoredPiece>& piece
     std::string result;
     for (const std::string& list : d.pieceProperties) {
         result.push_back(0x01);
-        appendU16(result, static_cast<std::uint16_t>(list.size()));
+        appendLe16(result, static_cast<std::uint16_t>(list.size()));
         result += list;
     }
     std::string plc;
     for (const StoredPiece& piece : pieces)
-        appendU32(plc, piece.cpStart);
-    appendU32(plc, pieces.back().cpEnd);
+        appendLe32(plc, piece.cpStart);
+    appendLe32(plc, pieces.back().cpEnd);
     for (const StoredPiece& piece : pieces) {
-        appendU16(plc, 0);
-        appendU32(plc, piece.spec.compressed ? (piece.fc * 2) | 0x40000000 : piece.fc);
-        appendU16(plc, piece.spec.prm);
+        appendLe16(plc, 0);
+        appendLe32(plc, piece.spec.compressed ? (piece.fc * 2) | 0x40000000 : piece.fc);
+        appendLe16(plc, piece.spec.prm);
     }
     result.push_back(0x02);
-    appendU32(result, static_cast<std::uint32_t>(plc.size()));
+    appendLe32(result, static_cast<std::uint32_t>(plc.size()));
     return result + plc;
 }
 
@@ -236,15 +229,15 @@ std::string sectionTable(const WordTestDocument& d, std::string& stream)
 {
     padTo(stream, 2);
     const auto sepxAt = static_cast<std::uint32_t>(stream.size());
-    appendU16(stream, static_cast<std::uint16_t>(d.firstSectionProperties.size()));
+    appendLe16(stream, static_cast<std::uint16_t>(d.firstSectionProperties.size()));
     stream += d.firstSectionProperties;
     std::string plc;
-    appendU32(plc, 0);
-    appendU32(plc, static_cast<std::uint32_t>(d.mainText.size()));
-    appendU16(plc, 0);
-    appendU32(plc, sepxAt);
-    appendU16(plc, 0);
-    appendU32(plc, 0xFFFFFFFF);
+    appendLe32(plc, 0);
+    appendLe32(plc, static_cast<std::uint32_t>(d.mainText.size()));
+    appendLe16(plc, 0);
+    appendLe32(plc, sepxAt);
+    appendLe16(plc, 0);
+    appendLe32(plc, 0xFFFFFFFF);
     return plc;
 }
 
@@ -272,8 +265,8 @@ WordTestStreams buildWordStreams(const WordTestDocument& d)
     if (!d.headers.empty()) {
         std::string plc;
         for (std::uint32_t position : d.headerStoryStarts)
-            appendU32(plc, position);
-        appendU32(plc, d.headerStoryStarts.empty() ? 0 : d.headerStoryStarts.back() + 1);
+            appendLe32(plc, position);
+        appendLe32(plc, d.headerStoryStarts.empty() ? 0 : d.headerStoryStarts.back() + 1);
         fib.table(table, Hdd, plc);
     }
     std::optional<std::size_t> glossaryAt;
@@ -308,14 +301,14 @@ void patchU32(std::string& bytes, std::size_t offset, std::uint32_t value)
 std::string prl(std::uint16_t sprm, const std::string& operand)
 {
     std::string bytes;
-    appendU16(bytes, sprm);
+    appendLe16(bytes, sprm);
     return bytes + operand;
 }
 
 std::string prl16(std::uint16_t sprm, std::uint16_t value)
 {
     std::string operand;
-    appendU16(operand, value);
+    appendLe16(operand, value);
     return prl(sprm, operand);
 }
 

@@ -1,7 +1,11 @@
 #include "docengine/binary/BinaryFields.h"
 
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "common/LittleEndian.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
+
+#include <optional>
+#include <stdexcept>
 
 namespace glyphmere::docengine {
 
@@ -13,40 +17,44 @@ void requireRange(std::string_view bytes, std::uint64_t offset, std::uint64_t si
         refuseDamaged(std::string(what) + " runs past the end of its stream");
 }
 
+template <typename Number>
+Number fieldOf(std::optional<Number> field, const char* what)
+{
+    if (!field)
+        refuseDamaged(std::string(what) + " runs past the end of its stream");
+    return *field;
+}
+
 } // namespace
 
 void refuseDamaged(const std::string& detail) { throw EngineError(messages::damagedStructure(detail)); }
 
 std::uint8_t fieldU8(std::string_view bytes, std::size_t offset, const char* what)
 {
-    requireRange(bytes, offset, 1, what);
-    return static_cast<std::uint8_t>(bytes[offset]);
+    return fieldOf(common::readLittleEndian<std::uint8_t>(bytes, offset), what);
 }
 
 std::uint16_t fieldU16(std::string_view bytes, std::size_t offset, const char* what)
 {
-    requireRange(bytes, offset, 2, what);
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[offset]) |
-                                      static_cast<std::uint8_t>(bytes[offset + 1]) << 8);
+    return fieldOf(common::readLe16(bytes, offset), what);
 }
 
 std::uint32_t fieldU32(std::string_view bytes, std::size_t offset, const char* what)
 {
-    requireRange(bytes, offset, 4, what);
-    return fieldU16(bytes, offset, what) | static_cast<std::uint32_t>(fieldU16(bytes, offset + 2, what)) << 16;
+    return fieldOf(common::readLe32(bytes, offset), what);
 }
 
 void putFieldU16(std::string& bytes, std::size_t offset, std::uint16_t value)
 {
-    bytes.at(offset + 1); // bounds: the caller writes only inside what it read
-    bytes[offset] = static_cast<char>(value & 0xFF);
-    bytes[offset + 1] = static_cast<char>(value >> 8);
+    // The caller writes only inside what it read; anything else is the engine's own fault.
+    if (!common::writeLittleEndian(bytes, offset, value))
+        throw std::out_of_range("a Word field is written outside its stream");
 }
 
 void putFieldU32(std::string& bytes, std::size_t offset, std::uint32_t value)
 {
-    putFieldU16(bytes, offset, static_cast<std::uint16_t>(value & 0xFFFF));
-    putFieldU16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
+    if (!common::writeLittleEndian(bytes, offset, value))
+        throw std::out_of_range("a Word field is written outside its stream");
 }
 
 std::string_view fieldSlice(std::string_view bytes, std::uint64_t offset, std::uint64_t size, const char* what)

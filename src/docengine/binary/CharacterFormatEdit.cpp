@@ -1,8 +1,8 @@
 #include "docengine/binary/CharacterFormatEdit.h"
 
-#include "docengine/binary/LittleEndian.h"
+#include "common/LittleEndian.h"
 #include "docengine/binary/Sprm.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 
 #include <algorithm>
 #include <array>
@@ -70,8 +70,8 @@ std::string editedGrpprl(std::string_view grpprl, const CharacterFormatEdit& edi
             edited.append(prl.bytes);
     }
     for (const NewSprm& replacement : replacements) {
-        appendU16(edited, replacement.opcode);
-        appendU16(edited, replacement.operand);
+        common::appendLe16(edited, replacement.opcode);
+        common::appendLe16(edited, replacement.operand);
     }
     if (edited.size() > kMaxChpxGrpprlSize)
         throw EngineError("a run's character properties would pass Word's limit of 255 bytes with the new "

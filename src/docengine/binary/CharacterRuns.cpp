@@ -1,9 +1,10 @@
 #include "docengine/binary/CharacterRuns.h"
 
+#include "common/LittleEndian.h"
+#include "docengine/binary/BinaryFields.h"
 #include "docengine/binary/CharacterFormatEdit.h"
-#include "docengine/binary/LittleEndian.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <algorithm>
 #include <functional>
@@ -25,31 +26,12 @@ bool strictlyAscending(const std::vector<std::uint32_t>& fcs)
     return std::adjacent_find(fcs.begin(), fcs.end(), std::greater_equal<>()) == fcs.end();
 }
 
-std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, std::size_t count)
+std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, std::size_t count, const char* what)
 {
     std::vector<std::uint32_t> values(count);
     for (std::size_t i = 0; i < count; ++i)
-        values[i] = loadU32(bytes, offset + 4 * i);
+        values[i] = fieldU32(bytes, offset + 4 * i, what);
     return values;
-}
-
-struct BinTable {
-    std::vector<std::uint32_t> fcs; // one more than pageNumbers
-    std::vector<std::uint32_t> pageNumbers;
-};
-
-BinTable parseBinTable(std::string_view plc)
-{
-    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
-        refuse("the character property bin table has " + std::to_string(plc.size()) +
-               " bytes, which is no whole number of entries");
-    const std::size_t count = (plc.size() - 4) / 8;
-    BinTable table{loadU32s(plc, 0, count + 1), loadU32s(plc, 4 * (count + 1), count)};
-    if (!strictlyAscending(table.fcs))
-        refuse("the character property bin table's text offsets are not in ascending order");
-    for (std::uint32_t& pageNumber : table.pageNumbers)
-        pageNumber &= kPageNumberMask;
-    return table;
 }
 
 std::string_view pageAt(std::string_view wordDocument, std::uint32_t pageNumber)
@@ -81,7 +63,7 @@ void appendPageRuns(std::string_view page, std::uint32_t pageNumber, std::uint32
     const std::size_t crun = static_cast<unsigned char>(page[kCrunOffset]);
     if (crun == 0 || crun > kMaxRunsPerFkp)
         refuse(pageName(pageNumber) + " gives its number of runs as " + std::to_string(crun) + ", not 1 to 101");
-    const std::vector<std::uint32_t> fcs = loadU32s(page, 0, crun + 1);
+    const std::vector<std::uint32_t> fcs = loadU32s(page, 0, crun + 1, "a character property page");
     if (!strictlyAscending(fcs))
         refuse(pageName(pageNumber) + " has text offsets that are not in ascending order");
     const std::size_t rgbOffset = 4 * (crun + 1);
@@ -105,22 +87,18 @@ void appendMerged(std::vector<CharacterRun>& runs, CharacterRun run)
         runs.push_back(std::move(run));
 }
 
-// The runs without gaps (a gap becomes a run without properties) and with equal neighbours merged.
+// The runs without gaps and with equal neighbours merged, after checking that they can be written.
 std::vector<CharacterRun> contiguousRuns(const std::vector<CharacterRun>& runs)
 {
     if (runs.empty())
         throw EngineError("there are no character runs to write");
-    std::vector<CharacterRun> contiguous;
-    for (const CharacterRun& run : runs) {
-        if (run.fcStart >= run.fcEnd || (!contiguous.empty() && run.fcStart < contiguous.back().fcEnd))
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].fcStart >= runs[i].fcEnd || (i > 0 && runs[i].fcStart < runs[i - 1].fcEnd))
             throw EngineError("the character runs to write are empty, out of order or overlapping");
-        if (run.grpprl && run.grpprl->size() > kMaxChpxGrpprlSize)
+        if (runs[i].grpprl && runs[i].grpprl->size() > kMaxChpxGrpprlSize)
             throw EngineError("a run's character properties pass Word's limit of 255 bytes");
-        if (!contiguous.empty() && contiguous.back().fcEnd < run.fcStart)
-            appendMerged(contiguous, {contiguous.back().fcEnd, run.fcStart, std::nullopt});
-        appendMerged(contiguous, run);
     }
-    return contiguous;
+    return normalizedRuns(runs);
 }
 
 // One property page being filled: run offsets and property offsets from the start, each distinct property
@@ -146,8 +124,8 @@ public:
     {
         std::string page;
         for (const CharacterRun* run : m_runs)
-            appendU32(page, run->fcStart);
-        appendU32(page, m_runs.back()->fcEnd);
+            common::appendLe32(page, run->fcStart);
+        common::appendLe32(page, m_runs.back()->fcEnd);
         const std::vector<std::size_t> offsets = chpxOffsets();
         for (const CharacterRun* run : m_runs)
             page.push_back(static_cast<char>(run->grpprl ? offsets[*chpxIndex(*run->grpprl)] / 2 : 0));
@@ -190,13 +168,28 @@ std::string binTable(const std::vector<std::uint32_t>& fcs, std::uint32_t firstP
 {
     std::string plc;
     for (std::uint32_t fc : fcs)
-        appendU32(plc, fc);
+        common::appendLe32(plc, fc);
     for (std::uint32_t pageNumber = firstPage; pageNumber + 1 - firstPage < fcs.size(); ++pageNumber)
-        appendU32(plc, pageNumber);
+        common::appendLe32(plc, pageNumber);
     return plc;
 }
 
 } // namespace
+
+BinTable parseBinTable(std::string_view plc)
+{
+    if (plc.size() < 12 || (plc.size() - 4) % 8 != 0)
+        refuse("the character property bin table has " + std::to_string(plc.size()) +
+               " bytes, which is no whole number of entries");
+    const std::size_t count = (plc.size() - 4) / 8;
+    constexpr const char* kBinTable = "the character property bin table";
+    BinTable table{loadU32s(plc, 0, count + 1, kBinTable), loadU32s(plc, 4 * (count + 1), count, kBinTable)};
+    if (!strictlyAscending(table.fcs))
+        refuse("the character property bin table's text offsets are not in ascending order");
+    for (std::uint32_t& pageNumber : table.pageNumbers)
+        pageNumber &= kPageNumberMask;
+    return table;
+}
 
 std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx)
 {
@@ -207,6 +200,17 @@ std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::
         appendPageRuns(pageAt(wordDocument, pageNumber), pageNumber, table.fcs[i], table.fcs[i + 1], runs);
     }
     return runs;
+}
+
+std::vector<CharacterRun> normalizedRuns(const std::vector<CharacterRun>& runs)
+{
+    std::vector<CharacterRun> normalized;
+    for (const CharacterRun& run : runs) {
+        if (!normalized.empty() && normalized.back().fcEnd < run.fcStart)
+            appendMerged(normalized, {normalized.back().fcEnd, run.fcStart, std::nullopt});
+        appendMerged(normalized, run);
+    }
+    return normalized;
 }
 
 PackedCharacterRuns packCharacterRuns(const std::vector<CharacterRun>& runs, std::uint32_t firstPage)

@@ -20,11 +20,26 @@ struct CharacterRun {
 inline constexpr std::size_t kFkpPageSize = 512;
 inline constexpr std::size_t kMaxRunsPerFkp = 101;
 
+// A bin table of property pages (PlcBteChpx, or PlcBtePapx, which has the same layout).
+struct BinTable {
+    std::vector<std::uint32_t> fcs; // ascending, one more than pageNumbers
+    std::vector<std::uint32_t> pageNumbers;
+};
+
+// EngineError naming the character property bin table when its size does not fit whole entries or its text
+// offsets do not ascend.
+BinTable parseBinTable(std::string_view plc);
+
 // The runs in FC order from a bin table (PlcBteChpx) and the property pages (ChpxFkp) it points at in the
 // WordDocument stream. Each page's runs are clipped to its bin table entry, as Word's lookup does; text
 // covered by no run is left out. EngineError naming the structure when a count, an offset or the order of
 // the FCs is damaged.
 std::vector<CharacterRun> readCharacterRuns(std::string_view wordDocument, std::string_view plcBteChpx);
+
+// Sorted, non-overlapping runs as their pages give them back: a gap between two runs becomes a run without
+// properties and equal neighbours are joined. Two lists whose normalized forms are equal give every byte the
+// same properties.
+std::vector<CharacterRun> normalizedRuns(const std::vector<CharacterRun>& runs);
 
 struct PackedCharacterRuns {
     std::vector<std::string> pages; // 512 bytes each, for pn = firstPage, firstPage + 1, ...

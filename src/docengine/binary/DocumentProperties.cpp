@@ -1,8 +1,8 @@
 #include "docengine/binary/DocumentProperties.h"
 
 #include "docengine/binary/BinaryFields.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 namespace glyphmere::docengine {
 

@@ -1,8 +1,8 @@
 #include "docengine/binary/Fib.h"
 
 #include "docengine/binary/BinaryFields.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 namespace glyphmere::docengine {
 
@@ -107,13 +107,23 @@ Fib Fib::parse(std::string_view wordDocument, std::size_t offset)
     const std::size_t newCountsOffset = kPairsOffset + std::size_t{pairCount} * 8;
     const std::uint16_t newCounts = fieldU16(fib, newCountsOffset, kWhat);
     fieldSlice(fib, newCountsOffset + 2, std::size_t{newCounts} * 2, kWhat);
-    result.size = newCountsOffset + 2 + std::size_t{newCounts} * 2;
+    result.byteLength = newCountsOffset + 2 + std::size_t{newCounts} * 2;
 
     result.cbMac = fieldU32(fib, kCbMacOffset, kWhat);
     result.parts = readPartLengths(fib);
     if (result.parts.total() >= 0x7FFFFFFF)
         refuseDamaged("the file information block gives more text than a document can hold");
     return result;
+}
+
+std::uint64_t PartLengths::cpCount() const { return total() > text ? total() + 1 : total(); }
+
+std::vector<FcLcb> Fib::pairs() const
+{
+    std::vector<FcLcb> all;
+    for (std::size_t offset = 0; offset + 8 <= m_pairs.size(); offset += 8)
+        all.push_back({fieldU32(m_pairs, offset, kWhat), fieldU32(m_pairs, offset + 4, kWhat)});
+    return all;
 }
 
 FcLcb Fib::pair(FibPair which) const

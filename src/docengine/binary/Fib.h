@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glyphmere::docengine {
 
@@ -30,6 +31,9 @@ struct PartLengths {
                   headerTextBoxes = 0;
 
     std::uint64_t total() const;
+    // The CPs the piece table covers: the parts, and one more paragraph mark after them when any part
+    // besides the main text has text.
+    std::uint64_t cpCount() const;
 };
 
 // The file information block at the start of the WordDocument stream (or of a template's AutoText
@@ -47,10 +51,12 @@ public:
     bool usesTable1 = false;
     std::uint16_t glossaryPage = 0; // pnNext
     std::uint32_t cbMac = 0;
-    std::size_t size = 0; // bytes from the FIB's start to its end
     PartLengths parts;
+    std::size_t byteLength = 0; // from its start to the end of its last count
 
     FcLcb pair(FibPair which) const;
+    // Every fc/lcb pair, in the FIB's order (FibPair values index it).
+    std::vector<FcLcb> pairs() const;
     std::string_view tableStreamName() const { return usesTable1 ? "1Table" : "0Table"; }
 
     // Writes the fields a restyle moves into the FIB that starts at `offset` of `wordDocument`.

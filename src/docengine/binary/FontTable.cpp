@@ -1,9 +1,10 @@
 #include "docengine/binary/FontTable.h"
 
-#include "docengine/binary/LittleEndian.h"
-#include "docengine/binary/Utf16Text.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "common/LittleEndian.h"
+#include "common/Utf16.h"
+#include "docengine/binary/BinaryFields.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -24,9 +25,9 @@ std::optional<std::string> terminatedName(std::string_view utf16le)
 {
     std::u16string name;
     for (std::size_t offset = 0; offset + 1 < utf16le.size(); offset += 2) {
-        const char16_t unit = loadU16(utf16le, offset);
+        const char16_t unit = fieldU16(utf16le, offset, "the font table");
         if (unit == 0)
-            return utf8FromUtf16(name);
+            return common::utf8FromUtf16(name);
         name.push_back(unit);
     }
     return std::nullopt;
@@ -36,15 +37,15 @@ std::string ffnBytes(const FontDescription& font, const std::u16string& name)
 {
     std::string ffn;
     ffn.push_back(static_cast<char>(font.ffid));
-    appendU16(ffn, font.weight);
+    common::appendLe16(ffn, font.weight);
     ffn.push_back(static_cast<char>(font.charset));
     ffn.push_back('\0'); // ixchSzAlt: no alternative name
     ffn.append(font.panose.begin(), font.panose.end());
     for (std::uint32_t value : font.signature)
-        appendU32(ffn, value);
+        common::appendLe32(ffn, value);
     for (char16_t unit : name)
-        appendU16(ffn, unit);
-    appendU16(ffn, 0);
+        common::appendLe16(ffn, unit);
+    common::appendLe16(ffn, 0);
     return ffn;
 }
 
@@ -54,10 +55,10 @@ FontTable FontTable::parse(std::string_view sttbfFfn)
 {
     if (sttbfFfn.size() < 4)
         refuse("ends inside its header");
-    const std::size_t count = loadU16(sttbfFfn, 0);
+    const std::size_t count = fieldU16(sttbfFfn, 0, "the font table");
     if (count > kMaxFonts)
         refuse("gives its number of fonts as " + std::to_string(count) + ", more than 32752");
-    if (loadU16(sttbfFfn, 2) != 0)
+    if (fieldU16(sttbfFfn, 2, "the font table") != 0)
         refuse("has extra data for each font, which it never has");
     FontTable table;
     std::size_t offset = 4;
@@ -90,7 +91,7 @@ std::optional<std::size_t> FontTable::find(std::string_view utf8Name) const
 
 std::size_t FontTable::append(const FontDescription& font)
 {
-    const std::optional<std::u16string> name = utf16FromUtf8(font.name);
+    const std::optional<std::u16string> name = common::utf16FromUtf8(font.name);
     if (!name || name->empty() || name->find(u'\0') != std::u16string::npos)
         throw EngineError("the font name cannot be stored in the document's font table");
     if (m_entries.size() >= kMaxFonts)
@@ -105,8 +106,8 @@ std::size_t FontTable::append(const FontDescription& font)
 std::string FontTable::serialize() const
 {
     std::string bytes;
-    appendU16(bytes, static_cast<std::uint16_t>(m_entries.size()));
-    appendU16(bytes, 0);
+    common::appendLe16(bytes, static_cast<std::uint16_t>(m_entries.size()));
+    common::appendLe16(bytes, 0);
     for (const Entry& entry : m_entries)
         bytes += entry.bytes;
     return bytes;

@@ -1,5 +1,6 @@
 #include "docengine/binary/InstalledFonts.h"
 
+#include "common/FileRange.h"
 #include "common/UniqueFd.h"
 
 #include <fcntl.h>
@@ -85,8 +86,7 @@ FontFileReader fileReader(const std::shared_ptr<UniqueFd>& file, std::uint64_t f
         if (offset > fileSize || length > fileSize - offset)
             return std::nullopt;
         std::string bytes(length, '\0');
-        const ssize_t count = ::pread(file->get(), bytes.data(), length, static_cast<off_t>(offset));
-        if (count < 0 || static_cast<std::size_t>(count) != length)
+        if (common::readFileRange(file->get(), offset, bytes.data(), length).count != length)
             return std::nullopt;
         return bytes;
     };

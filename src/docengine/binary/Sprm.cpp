@@ -1,8 +1,8 @@
 #include "docengine/binary/Sprm.h"
 
-#include "docengine/binary/LittleEndian.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/binary/BinaryFields.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <array>
 
@@ -63,7 +63,7 @@ std::vector<Prl> splitGrpprl(std::string_view grpprl)
     for (std::size_t offset = 0; offset < grpprl.size();) {
         if (grpprl.size() - offset < 2)
             refuseTruncated();
-        const std::uint16_t opcode = loadU16(grpprl, offset);
+        const std::uint16_t opcode = fieldU16(grpprl, offset, "a property list");
         const std::size_t size = 2 + operandSize(opcode, grpprl.substr(offset + 2));
         if (size > grpprl.size() - offset)
             refuseTruncated();

@@ -4,8 +4,9 @@
 #include "docengine/binary/CharacterFormatEdit.h"
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/binary/RestylePlan.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/binary/RestyleTails.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <algorithm>
 #include <limits>
@@ -97,6 +98,19 @@ void refuseTextInFibs(const PieceTable& pieces, const std::vector<std::pair<std:
     }
 }
 
+// The stream's bytes before `at` (padded with zeros up to it), then the parts. A stream keeps its length
+// at least, with zeros where the parts leave off, because a compound file's streams are updated in place and
+// never shrink.
+std::string withTail(std::string_view stream, std::size_t at, const std::vector<std::string>& parts)
+{
+    std::string bytes(stream.substr(0, at));
+    bytes.resize(at, '\0');
+    for (const std::string& part : parts)
+        bytes += part;
+    bytes.resize(std::max(bytes.size(), stream.size()), '\0');
+    return bytes;
+}
+
 void append(std::vector<FcInterval>& to, const std::vector<FcInterval>& intervals)
 {
     to.insert(to.end(), intervals.begin(), intervals.end());
@@ -124,14 +138,15 @@ WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescribe
     m_originalFontCount = m_fontTable.size();
     m_runs = readCharacterRuns(
         m_wordDocument, tableStructure(m_table, m_fib, FibPair::PlcfBteChpx, "the character property bin table"));
-    std::vector<std::pair<std::size_t, std::size_t>> fibs{{0, m_fib.size}};
+    m_originalRuns = normalizedRuns(m_runs);
+    std::vector<std::pair<std::size_t, std::size_t>> fibs{{0, m_fib.byteLength}};
     if (const auto offset = autoTextFibOffset()) {
         const Fib autoText = Fib::parse(m_wordDocument, *offset);
         const FcLcb own = m_fib.pair(FibPair::PlcfBteChpx);
         const FcLcb shared = autoText.pair(FibPair::PlcfBteChpx);
         if (own.fc != shared.fc || own.lcb != shared.lcb)
             refuseDamaged("the AutoText document's character properties are not the document's");
-        fibs.emplace_back(*offset, autoText.size);
+        fibs.emplace_back(*offset, autoText.byteLength);
     }
     refuseTextInFibs(m_pieces, fibs);
 }
@@ -151,10 +166,8 @@ WordBinaryDocument::PartStarts WordBinaryDocument::partStarts() const
 
 std::uint32_t WordBinaryDocument::textLength() const
 {
-    // Beyond the last non-empty part lies one more paragraph mark when any part besides the main text has
-    // text; Fib::parse keeps the total below 2^31.
-    const auto total = static_cast<std::uint32_t>(m_fib.parts.total());
-    return total > m_fib.parts.text ? total + 1 : total;
+    // Fib::parse keeps the total below 2^31.
+    return static_cast<std::uint32_t>(m_fib.parts.cpCount());
 }
 
 std::optional<std::size_t> WordBinaryDocument::autoTextFibOffset() const
@@ -257,46 +270,49 @@ BinaryStoryCounts WordBinaryDocument::restyle(const std::vector<CpRange>& ranges
     const BinaryStoryCounts counts{plan.editedRuns, paragraphMarks(sorted)};
     m_runs = std::move(plan.runs);
     m_fontTable = std::move(fonts);
-    m_changed = m_changed || counts.runs > 0;
+    // Runs whose properties already were the new ones change nothing, so a repeated restyle saves the
+    // file as it was.
+    m_changed = normalizedRuns(m_runs) != m_originalRuns;
     return counts;
+}
+
+WordStreams WordBinaryDocument::streams() const
+{
+    WordStreams streams{m_wordDocument, m_table, {{0, m_fib}}};
+    if (const auto offset = autoTextFibOffset())
+        streams.fibs.emplace_back(*offset, Fib::parse(m_wordDocument, *offset));
+    return streams;
 }
 
 std::string WordBinaryDocument::savedBytes() const
 {
     if (!m_changed)
         return m_originalBytes;
-    std::string wordDocument = m_wordDocument;
-    wordDocument.resize((wordDocument.size() + kPageSize - 1) / kPageSize * kPageSize, '\0');
-    const auto firstPage = static_cast<std::uint32_t>(wordDocument.size() / kPageSize);
-    const PackedCharacterRuns packed = packCharacterRuns(m_runs, firstPage);
-    for (const std::string& page : packed.pages)
-        wordDocument += page;
+    const WordStreams original = streams();
+    const RestyleTails tails = findRestyleTails(original);
+    const PackedCharacterRuns packed = packCharacterRuns(m_runs, tails.firstPage);
+    std::string wordDocument = withTail(m_wordDocument, std::size_t{tails.firstPage} * kPageSize, packed.pages);
 
-    std::string table = m_table;
-    const FcLcb binTable{static_cast<std::uint32_t>(table.size()),
-                         static_cast<std::uint32_t>(packed.plcBteChpx.size())};
-    table += packed.plcBteChpx;
-    std::optional<FcLcb> fontTable;
-    if (m_fontTable.size() != m_originalFontCount) {
-        const std::string serialized = m_fontTable.serialize();
-        fontTable = FcLcb{static_cast<std::uint32_t>(table.size()), static_cast<std::uint32_t>(serialized.size())};
-        table += serialized;
-    }
+    std::vector<std::string> tables = {packed.plcBteChpx};
+    const bool writesFontTable = m_fontTable.size() != m_originalFontCount || tails.rewritesFontTable;
+    if (writesFontTable)
+        tables.push_back(m_fontTable.serialize());
+    std::string table = withTail(m_table, tails.tableOffset, tables);
     if (wordDocument.size() > kLargestStream || table.size() > kLargestStream)
         throw EngineError(messages::kTooLarge);
 
     const auto cbMac = static_cast<std::uint32_t>(wordDocument.size());
     const auto pageCount = static_cast<std::uint32_t>(packed.pages.size());
-    std::vector<std::size_t> fibs = {0};
-    if (const auto offset = autoTextFibOffset())
-        fibs.push_back(*offset);
-    for (const std::size_t fib : fibs) {
-        Fib::writePair(wordDocument, fib, FibPair::PlcfBteChpx, binTable);
-        Fib::writeCbMac(wordDocument, fib, cbMac);
-        Fib::writeCharacterPages(wordDocument, fib, firstPage, pageCount);
+    const FcLcb binTable{tails.tableOffset, static_cast<std::uint32_t>(packed.plcBteChpx.size())};
+    for (const auto& fib : original.fibs) {
+        Fib::writePair(wordDocument, fib.first, FibPair::PlcfBteChpx, binTable);
+        Fib::writeCbMac(wordDocument, fib.first, cbMac);
+        Fib::writeCharacterPages(wordDocument, fib.first, tails.firstPage, pageCount);
     }
-    if (fontTable)
-        Fib::writePair(wordDocument, 0, FibPair::SttbfFfn, *fontTable);
+    if (writesFontTable) {
+        const auto fontTable = static_cast<std::uint32_t>(tables.back().size());
+        Fib::writePair(wordDocument, 0, FibPair::SttbfFfn, {binTable.fc + binTable.lcb, fontTable});
+    }
     return m_file.withStreams(
         {{kWordDocumentStream, std::move(wordDocument)}, {std::string(m_fib.tableStreamName()), std::move(table)}});
 }

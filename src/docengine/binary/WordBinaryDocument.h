@@ -1,7 +1,7 @@
 #pragma once
 
 #include "docengine/binary/CharacterRuns.h"
-#include "docengine/binary/CompoundFile.h"
+#include "docengine/container/CompoundFile.h"
 #include "docengine/binary/CpRange.h"
 #include "docengine/binary/DocumentProperties.h"
 #include "docengine/binary/Fib.h"
@@ -9,7 +9,7 @@
 #include "docengine/binary/FontTable.h"
 #include "docengine/binary/HeaderStories.h"
 #include "docengine/binary/PieceTable.h"
-#include "docengine/files/FontChange.h"
+#include "docengine/document/FontChange.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +20,7 @@ namespace glyphmere::docengine {
 
 class FontDescriber;
 struct CharacterFormatEdit;
+struct WordStreams;
 
 enum class BinaryStory { MainText, CurrentPageHeader, CurrentPageFooter };
 
@@ -46,6 +47,7 @@ public:
 
     // Sets the change on the characters of `ranges`; the document is unchanged when it throws.
     BinaryStoryCounts restyle(const std::vector<CpRange>& ranges, const FontChange& change);
+    // Whether some character's properties differ from the file's: a restyle may set what they already were.
     bool isChanged() const { return m_changed; }
     // The whole file with the restyle written into it (the original bytes while nothing changed).
     std::string savedBytes() const;
@@ -57,6 +59,7 @@ private:
     CharacterFormatEdit formatEdit(const FontChange& change, FontTable& fonts) const;
     int paragraphMarks(const std::vector<CpRange>& ranges) const;
     std::optional<std::size_t> autoTextFibOffset() const;
+    WordStreams streams() const;
 
     std::string m_originalBytes;
     CompoundFile m_file;
@@ -71,6 +74,7 @@ private:
     FontTable m_fontTable;
     std::size_t m_originalFontCount = 0;
     std::vector<CharacterRun> m_runs;
+    std::vector<CharacterRun> m_originalRuns; // normalized
     bool m_changed = false;
 };
 

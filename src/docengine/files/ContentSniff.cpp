@@ -1,14 +1,13 @@
 #include "docengine/files/ContentSniff.h"
 
+#include "common/FileRange.h"
 #include "common/SystemErrorText.h"
-#include "docengine/files/CompoundFile.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
-
-#include <unistd.h>
+#include "docengine/container/CompoundFile.h"
+#include "docengine/files/DocumentFileAccess.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 
 namespace glyphmere::docengine {
@@ -25,24 +24,37 @@ bool startsWith(const std::array<unsigned char, 8>& head, std::size_t headSize,
     return headSize >= N && std::memcmp(head.data(), signature.data(), N) == 0;
 }
 
+// Whether the compound file holds an encrypted package, by the same reader the Word 97-2003 layer uses. A
+// compound file too large to read whole, or too damaged to read, is left to that layer, which refuses it
+// with its reason.
+bool holdsEncryptedPackage(int fd, std::uint64_t fileSize)
+{
+    if (fileSize > DocumentFileAccess::kLargestWholeRead)
+        return false;
+    std::string bytes(static_cast<std::size_t>(fileSize), '\0');
+    if (common::readFileRange(fd, 0, bytes.data(), bytes.size()).count != bytes.size())
+        return false;
+    try {
+        return CompoundFile::parse(std::move(bytes)).hasStream("EncryptedPackage");
+    } catch (const EngineError&) {
+        return false; // damaged: the Word 97-2003 layer names the damage when it opens the file
+    }
+}
+
 } // namespace
 
 FileContent sniffContent(int fd, std::uint64_t fileSize)
 {
     std::array<unsigned char, 8> head{};
-    ssize_t got = 0;
-    do {
-        got = ::pread(fd, head.data(), head.size(), 0);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
-    const auto headSize = static_cast<std::size_t>(got);
+    const common::RangeRead read = common::readFileRange(fd, 0, reinterpret_cast<char*>(head.data()), head.size());
+    if (read.error != 0)
+        throw EngineError(messages::cannotOpen(common::systemErrorText(read.error)));
+    const std::size_t headSize = read.count;
 
     if (startsWith(head, headSize, kZipLocalHeader))
         return FileContent::ZipPackage;
     if (startsWith(head, headSize, kCompoundFileSignature)) {
-        return compoundFileHasStream(fd, fileSize, "EncryptedPackage") ? FileContent::EncryptedPackage
-                                                                       : FileContent::WordBinaryDocument;
+        return holdsEncryptedPackage(fd, fileSize) ? FileContent::EncryptedPackage : FileContent::WordBinaryDocument;
     }
     return FileContent::Other;
 }

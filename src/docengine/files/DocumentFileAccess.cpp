@@ -3,9 +3,9 @@
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
 #include "docengine/files/DeferredSaves.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/files/LockFiles.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/files/PendingSave.h"
 #include "docengine/files/WriteAccess.h"
 

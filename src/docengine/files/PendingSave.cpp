@@ -1,8 +1,8 @@
 #include "docengine/files/PendingSave.h"
 
 #include "common/SystemErrorText.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <cerrno>
 

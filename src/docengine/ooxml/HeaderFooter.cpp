@@ -1,7 +1,7 @@
 #include "docengine/ooxml/HeaderFooter.h"
 
 #include "docengine/ooxml/DocumentSettings.h"
-#include "docengine/ooxml/WordDocument.h"
+#include "docengine/ooxml/WordprocessingDocument.h"
 #include "docengine/ooxml/XmlNames.h"
 
 #include <charconv>
@@ -38,8 +38,8 @@ std::string_view referenceTypeFor(const Element& section, const XmlPart* setting
     return "default";
 }
 
-std::optional<std::string> referencedEntry(WordDocument& document, const Element& section, std::string_view wanted,
-                                           PageRegion region)
+std::optional<std::string> referencedEntry(WordprocessingDocument& document, const Element& section,
+                                           std::string_view wanted, PageRegion region)
 {
     const std::string_view referenceName = region == PageRegion::Header ? "headerReference" : "footerReference";
     for (pugi::xml_node child : section.node.children()) {
@@ -58,13 +58,13 @@ std::optional<std::string> referencedEntry(WordDocument& document, const Element
 
 } // namespace
 
-std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion region)
+std::optional<std::string> currentPageEntry(WordprocessingDocument& document, PageRegion region)
 {
     const CurrentPageEntries entries = currentPageEntries(document);
     return region == PageRegion::Header ? entries.header : entries.footer;
 }
 
-CurrentPageEntries currentPageEntries(WordDocument& document)
+CurrentPageEntries currentPageEntries(WordprocessingDocument& document)
 {
     const Element section = firstSectionProperties(document.mainPart().rootElement());
     if (!section.node)

@@ -5,7 +5,7 @@
 
 namespace glyphmere::docengine {
 
-class WordDocument;
+class WordprocessingDocument;
 
 enum class PageRegion { Header, Footer };
 
@@ -13,7 +13,7 @@ enum class PageRegion { Header, Footer };
 // or nullopt when that page has none. The first section's reference of type "first" applies when its
 // w:titlePg is on; else "even" when the settings turn on even and odd headers and the section's page
 // numbering starts on an even number; else "default".
-std::optional<std::string> currentPageEntry(WordDocument& document, PageRegion region);
+std::optional<std::string> currentPageEntry(WordprocessingDocument& document, PageRegion region);
 
 // The header and footer of the current page, as currentPageEntry gives them, with one search of the main
 // part for its first section.
@@ -21,6 +21,6 @@ struct CurrentPageEntries {
     std::optional<std::string> header;
     std::optional<std::string> footer;
 };
-CurrentPageEntries currentPageEntries(WordDocument& document);
+CurrentPageEntries currentPageEntries(WordprocessingDocument& document);
 
 } // namespace glyphmere::docengine

@@ -2,12 +2,12 @@
 
 #include "common/SystemErrorText.h"
 #include "common/UniqueFd.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 #include "docengine/ooxml/CompressedEntrySource.h"
 #include "docengine/ooxml/DeflateCodec.h"
 #include "docengine/ooxml/DescriptorTarget.h"
-#include "docengine/ooxml/ZipArchive.h"
+#include "docengine/ooxml/LibzipArchive.h"
 
 #include <fcntl.h>
 

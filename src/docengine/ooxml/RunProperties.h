@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/files/FontChange.h"
+#include "docengine/document/FontChange.h"
 #include "docengine/ooxml/XmlNames.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "docengine/ooxml/StylePass.h"
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/XmlPart.h"
 
 namespace glyphmere::docengine {

@@ -1,7 +1,7 @@
 #include "docengine/ooxml/XmlPart.h"
 
 #include "common/AsciiCase.h"
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/ooxml/WellFormedXml.h"
 
 #include <cstdint>

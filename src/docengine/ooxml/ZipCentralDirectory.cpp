@@ -1,14 +1,17 @@
 #include "docengine/ooxml/ZipCentralDirectory.h"
 
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
+#include "common/FileRange.h"
+#include "common/LittleEndian.h"
 #include "common/SystemErrorText.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <string_view>
 
 namespace glyphmere::docengine {
@@ -36,12 +39,10 @@ constexpr std::string_view kDescriptorSignature{"PK\x07\x08", 4};
 
 std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size)
 {
-    if (at + size > bytes.size())
+    const std::optional<std::uint64_t> value = common::readLittleEndian(bytes, at, size);
+    if (!value)
         damaged("the zip directory is inconsistent");
-    std::uint64_t value = 0;
-    for (std::size_t i = size; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
+    return *value;
 }
 
 // Reads the directory's pieces from the file at fd.
@@ -82,17 +83,11 @@ std::uint64_t FileBytes::size() const
 std::string FileBytes::at(std::uint64_t offset, std::uint64_t size) const
 {
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
-        if (got == 0)
-            damaged("the zip directory is inconsistent");
-        done += static_cast<std::size_t>(got);
-    }
+    const common::RangeRead read = common::readFileRange(m_fd, offset, bytes.data(), bytes.size());
+    if (read.error != 0)
+        throw EngineError(messages::cannotOpen(common::systemErrorText(read.error)));
+    if (read.count < bytes.size())
+        damaged("the zip directory is inconsistent");
     return bytes;
 }
 

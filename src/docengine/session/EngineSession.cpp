@@ -1,6 +1,6 @@
 #include "docengine/session/EngineSession.h"
 
-#include "docengine/files/EngineError.h"
+#include "docengine/EngineError.h"
 #include "docengine/session/FontValues.h"
 
 #include "platform/AutomationError.h"

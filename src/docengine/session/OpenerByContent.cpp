@@ -2,10 +2,10 @@
 
 #include "docengine/binary/InstalledFonts.h"
 #include "docengine/files/DocumentFileAccess.h"
-#include "docengine/files/EngineError.h"
-#include "docengine/files/PackageMessages.h"
-#include "docengine/session/BinaryDocument.h"
-#include "docengine/session/OoxmlDocument.h"
+#include "docengine/EngineError.h"
+#include "docengine/EngineMessages.h"
+#include "docengine/binary/BinaryEditableDocument.h"
+#include "docengine/ooxml/OoxmlEditableDocument.h"
 
 namespace glyphmere::docengine {
 namespace {
@@ -15,9 +15,9 @@ std::unique_ptr<EditableDocument> openByContent(const std::string& path, const U
     DocumentFileAccess access = DocumentFileAccess::open(path);
     switch (access.content()) {
     case FileContent::ZipPackage:
-        return std::make_unique<OoxmlDocument>(packageFile(std::move(access)), utcNow);
+        return std::make_unique<OoxmlEditableDocument>(packageFile(std::move(access)), utcNow);
     case FileContent::WordBinaryDocument:
-        return std::make_unique<BinaryDocument>(std::move(access), installedFonts());
+        return std::make_unique<BinaryEditableDocument>(std::move(access), installedFonts());
     case FileContent::EncryptedPackage:
     case FileContent::Other:
         break;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docengine/session/EditableDocument.h"
+#include "docengine/document/EditableDocument.h"
 
 namespace glyphmere::docengine {
 

@@ -3,6 +3,7 @@
 #include "platform/posix/WildcardMatch.h"
 
 #include "common/AsciiCase.h"
+#include "common/FileRange.h"
 #include "common/UniqueDirectory.h"
 #include "common/UniqueFd.h"
 
@@ -201,18 +202,10 @@ std::optional<std::string> PosixFileSystem::firstBytes(const std::string& path, 
     if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     std::string bytes(count, '\0');
-    std::size_t filled = 0;
-    while (filled < count) {
-        const ssize_t got = read(file.get(), bytes.data() + filled, count - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
+    const common::RangeRead read = common::readFileRange(file.get(), 0, bytes.data(), count);
+    if (read.error != 0)
+        return std::nullopt;
+    bytes.resize(read.count);
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/qt/PointerImage.h"
 
+#include "common/LittleEndian.h"
+
 #include <QFile>
 #include <QPixmap>
 
@@ -11,9 +13,11 @@ namespace {
 constexpr qsizetype kHeaderSize = 6 + 16;
 constexpr int kCursorType = 2;
 
-int littleEndian16(const QByteArray& bytes, qsizetype at)
+// The file's size is checked against kHeaderSize first, so every field read here is inside it.
+int littleEndian16(const QByteArray& bytes, std::uint64_t at)
 {
-    return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+    return common::readLe16(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), at)
+        .value_or(0);
 }
 
 } // namespace
