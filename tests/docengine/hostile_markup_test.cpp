@@ -151,6 +151,20 @@ std::vector<SavedCase> savedCases(const std::string& hugeValue)
              EXPECT_EQ(partOf(path, "customXml/item1.xml"), R"(<a b="1" b="2">&nbsp;</a>)");
              EXPECT_THAT(partOf(path, "word/document.xml"), HasSubstr("<w:r><w:rPr>" + kNewFont));
          }},
+        {"damaged markup in a header that is not the current page's",
+         [] {
+             const std::string evenPages = R"(<Relationship Id="rH2" Target="header2.xml" )"
+                                           R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/)"
+                                           R"(relationships/header"/>)";
+             return minimalDocx("<w:p><w:r><w:t>s</w:t></w:r></w:p>" + kHeaderReference,
+                                {{"word/header1.xml", headerPart("<w:p/>")},
+                                 {"word/header2.xml", headerPart(R"(<w:p w:rsidR="1" w:rsidR="2"/>)")}},
+                                kHeaderRelationship + evenPages);
+         },
+         [](const std::string& path) {
+             EXPECT_EQ(partOf(path, "word/header2.xml"), headerPart(R"(<w:p w:rsidR="1" w:rsidR="2"/>)"));
+             EXPECT_THAT(partOf(path, "word/header1.xml"), HasSubstr(kNewFont));
+         }},
         {"strict namespaces",
          [] {
              auto entries = documentWithHeader("<w:p><w:r><w:t>s</w:t></w:r></w:p>", "<w:p/>");
