@@ -3,6 +3,8 @@
 #include "common/Utf8.h"
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 #include <vector>
 
 namespace glyphmere::docengine {
@@ -36,8 +38,39 @@ bool isNameCharacter(char32_t c)
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// What an ASCII byte may be without a closer look, so that the common bytes cost one table lookup each.
+enum ByteClass : unsigned char {
+    kNameStartByte = 1,  // starts a name
+    kNameByte = 2,       // continues a name
+    kPlainTextByte = 4,  // stands for itself in text
+    kPlainValueByte = 8, // stands for itself in an attribute value
+};
+
+constexpr std::array<unsigned char, 256> byteClasses()
+{
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0x20; c < 0x80; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+        const bool digitOrMark = (c >= '0' && c <= '9') || c == '-' || c == '.';
+        classes[c] =
+            static_cast<unsigned char>((letter ? kNameStartByte | kNameByte : 0) | (digitOrMark ? kNameByte : 0) |
+                                       (c != '<' && c != '&' && c != ']' ? kPlainTextByte : 0) |
+                                       (c != '<' && c != '&' && c != '"' && c != '\'' ? kPlainValueByte : 0));
+    }
+    for (const int c : {'\t', '\n', '\r'})
+        classes[c] = kPlainTextByte | kPlainValueByte;
+    return classes;
+}
+
+constexpr std::array<unsigned char, 256> kByteClasses = byteClasses();
+
+bool hasClass(char c, ByteClass byteClass) { return kByteClasses[static_cast<unsigned char>(c)] & byteClass; }
+
 struct Attribute {
     std::string_view name, value;
+    std::string_view prefix; // "" for none
+    bool qualified = true;   // the name is a valid qualified name
+    std::string_view local() const { return prefix.empty() ? name : name.substr(prefix.size() + 1); }
 };
 
 struct Binding {
@@ -51,9 +84,12 @@ std::pair<std::string_view, bool> prefixOf(std::string_view name)
     const std::size_t colon = name.find(':');
     if (colon == std::string_view::npos)
         return {{}, true};
-    const auto local = common::decodeUtf8(name.substr(colon + 1));
-    const bool valid = colon > 0 && local && isNameStart(local->codePoint) && local->codePoint != ':' &&
-                       name.find(':', colon + 1) == std::string_view::npos;
+    const std::string_view rest = name.substr(colon + 1);
+    const bool startsLikeName =
+        !rest.empty() && rest[0] != ':' &&
+        (hasClass(rest[0], kNameStartByte) ||
+         (static_cast<unsigned char>(rest[0]) >= 0x80 && isNameStart(common::decodeUtf8(rest)->codePoint)));
+    const bool valid = colon > 0 && startsLikeName && rest.find(':') == std::string_view::npos;
     return {name.substr(0, colon), valid};
 }
 
@@ -90,6 +126,7 @@ private:
     bool bindNamespaces(const std::vector<Attribute>& attributes);
     bool checkNames(std::string_view element, const std::vector<Attribute>& attributes);
     std::optional<std::string_view> uriOf(std::string_view prefix) const;
+    void closeElement();
 
     std::string_view m_text;
     std::size_t m_at = 0;
@@ -97,6 +134,9 @@ private:
     std::vector<std::string_view> m_open;          // names of the open elements
     std::vector<Binding> m_bindings;               // namespace declarations in scope
     std::vector<std::size_t> m_bindingsPerElement; // how many each open element added
+    std::vector<Attribute> m_attributes;           // the current tag's, kept to spare an allocation per tag
+    // The last prefix looked up and its namespace: nearly every attribute of a part has the same prefix.
+    mutable std::optional<std::pair<std::string_view, std::optional<std::string_view>>> m_lastLookup;
 };
 
 std::optional<std::string> Scan::run()
@@ -118,7 +158,7 @@ std::optional<std::string> Scan::run()
 
 bool Scan::expect(std::string_view token, const char* what)
 {
-    if (!startsWith(token))
+    if (token.size() == 1 ? !more() || m_text[m_at] != token[0] : !startsWith(token))
         return fail(what);
     m_at += token.size();
     return true;
@@ -155,6 +195,16 @@ std::optional<char32_t> Scan::character()
 bool Scan::name(std::string_view& out)
 {
     const std::size_t start = m_at;
+    if (more() && hasClass(m_text[m_at], kNameStartByte)) {
+        ++m_at;
+        while (more() && hasClass(m_text[m_at], kNameByte))
+            ++m_at;
+        if (!more() || static_cast<unsigned char>(m_text[m_at]) < 0x80) {
+            out = m_text.substr(start, m_at - start);
+            return true;
+        }
+        m_at = start; // a name with other characters takes the slow way
+    }
     const auto first = more() ? character() : std::nullopt;
     if (!first || !isNameStart(*first)) {
         m_at = start;
@@ -275,6 +325,10 @@ bool Scan::content()
 bool Scan::text()
 {
     while (more() && m_text[m_at] != '<') {
+        if (hasClass(m_text[m_at], kPlainTextByte)) {
+            ++m_at;
+            continue;
+        }
         if (startsWith("]]>"))
             return fail("\"]]>\" in text");
         if (m_text[m_at] == '&' ? !reference() : !character())
@@ -319,6 +373,10 @@ bool Scan::attributeValue(std::string_view& out)
     const char quote = m_text[m_at++];
     const std::size_t start = m_at;
     while (more() && m_text[m_at] != quote) {
+        if (hasClass(m_text[m_at], kPlainValueByte)) {
+            ++m_at;
+            continue;
+        }
         if (m_text[m_at] == '<')
             return fail("a \"<\" in an attribute value");
         if (m_text[m_at] == '&' ? !reference() : !character())
@@ -344,6 +402,7 @@ bool Scan::attributes(std::vector<Attribute>& out)
         Attribute attribute;
         if (!name(attribute.name))
             return false;
+        std::tie(attribute.prefix, attribute.qualified) = prefixOf(attribute.name);
         skipSpace();
         if (!expect("=", "an attribute without a value"))
             return false;
@@ -361,13 +420,13 @@ bool Scan::startTag()
 {
     ++m_at;
     std::string_view element;
-    std::vector<Attribute> found;
-    if (!name(element) || !attributes(found) || !bindNamespaces(found) || !checkNames(element, found))
+    m_attributes.clear();
+    if (!name(element) || !attributes(m_attributes) || !bindNamespaces(m_attributes) ||
+        !checkNames(element, m_attributes))
         return false;
     if (startsWith("/>")) {
         m_at += 2;
-        m_bindings.resize(m_bindings.size() - m_bindingsPerElement.back());
-        m_bindingsPerElement.pop_back();
+        closeElement();
         return true;
     }
     if (!expect(">", "a tag that does not end"))
@@ -388,8 +447,7 @@ bool Scan::endTag()
     if (element != m_open.back())
         return fail("the end tag \"" + std::string(element) + "\" closes \"" + std::string(m_open.back()) + "\"");
     m_open.pop_back();
-    m_bindings.resize(m_bindings.size() - m_bindingsPerElement.back());
-    m_bindingsPerElement.pop_back();
+    closeElement();
     return true;
 }
 
@@ -397,7 +455,7 @@ bool Scan::bindNamespaces(const std::vector<Attribute>& attributes)
 {
     std::size_t added = 0;
     for (const Attribute& attribute : attributes) {
-        const auto [prefix, valid] = prefixOf(attribute.name);
+        const std::string_view prefix = attribute.prefix;
         if (attribute.name != "xmlns" && prefix != "xmlns")
             continue;
         const std::string_view declared = prefix.empty() ? std::string_view() : attribute.name.substr(6);
@@ -410,18 +468,32 @@ bool Scan::bindNamespaces(const std::vector<Attribute>& attributes)
         ++added;
     }
     m_bindingsPerElement.push_back(added);
+    if (added > 0)
+        m_lastLookup.reset();
     return true;
+}
+
+void Scan::closeElement()
+{
+    if (m_bindingsPerElement.back() > 0)
+        m_lastLookup.reset();
+    m_bindings.resize(m_bindings.size() - m_bindingsPerElement.back());
+    m_bindingsPerElement.pop_back();
 }
 
 std::optional<std::string_view> Scan::uriOf(std::string_view prefix) const
 {
     if (prefix == "xml")
         return kXmlNamespace;
-    for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
+    if (m_lastLookup && m_lastLookup->first == prefix)
+        return m_lastLookup->second;
+    std::optional<std::string_view> uri;
+    for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend() && !uri; ++binding) {
         if (binding->prefix == prefix)
-            return binding->uri;
+            uri = binding->uri;
     }
-    return std::nullopt;
+    m_lastLookup.emplace(prefix, uri);
+    return uri;
 }
 
 // Every name is a qualified name with a declared prefix, and no two attributes share a namespace and local
@@ -434,20 +506,19 @@ bool Scan::checkNames(std::string_view element, const std::vector<Attribute>& at
     if (!elementPrefix.empty() && !uriOf(elementPrefix))
         return fail("the prefix \"" + std::string(elementPrefix) + "\" is not declared");
     for (std::size_t i = 0; i < attributes.size(); ++i) {
-        const auto [prefix, valid] = prefixOf(attributes[i].name);
-        if (!valid)
-            return fail("the attribute name \"" + std::string(attributes[i].name) + "\" is no qualified name");
-        if (prefix.empty() || prefix == "xmlns")
+        const Attribute& attribute = attributes[i];
+        if (!attribute.qualified)
+            return fail("the attribute name \"" + std::string(attribute.name) + "\" is no qualified name");
+        if (attribute.prefix.empty() || attribute.prefix == "xmlns")
             continue;
-        const auto uri = uriOf(prefix);
+        const auto uri = uriOf(attribute.prefix);
         if (!uri)
-            return fail("the prefix \"" + std::string(prefix) + "\" is not declared");
+            return fail("the prefix \"" + std::string(attribute.prefix) + "\" is not declared");
         for (std::size_t j = 0; j < i; ++j) {
-            const auto [otherPrefix, otherValid] = prefixOf(attributes[j].name);
-            const std::string_view local = attributes[i].name.substr(prefix.size() + 1);
-            if (!otherPrefix.empty() && otherPrefix != "xmlns" &&
-                attributes[j].name.substr(otherPrefix.size() + 1) == local && uriOf(otherPrefix) == uri)
-                return fail("the attribute \"" + std::string(local) + "\" given twice in one namespace");
+            const Attribute& other = attributes[j];
+            if (!other.prefix.empty() && other.prefix != attribute.prefix && other.prefix != "xmlns" &&
+                other.local() == attribute.local() && uriOf(other.prefix) == uri)
+                return fail("the attribute \"" + std::string(attribute.local()) + "\" given twice in one namespace");
         }
     }
     return true;
