@@ -1,7 +1,6 @@
 #include "CompoundFileBuilder.h"
 
 #include "docengine/container/CompoundFile.h"
-#include "docengine/container/SectorChain.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 
@@ -136,7 +135,8 @@ struct LengthCase {
 // it is (growing the file would turn them into zeros), and harmless when no chain does.
 TEST(CompoundFileLength, AChainIntoLostSectorsIsRefusedWhereverItIs)
 {
-    const std::string cutShort = messages::damagedStructure(cfb::kCutShort);
+    const std::string cutShort =
+        "the document's structure is damaged (the file ends before its last sector; it may have been cut short)";
     const LengthCase cases[] = {
         {"last sectors cut off", [](BuiltCompoundFile& f) { f.bytes.resize(f.bytes.size() - 2 * f.sectorSize); },
          cutShort},
