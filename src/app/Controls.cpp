@@ -1,6 +1,8 @@
 #include "app/Controls.h"
 
+#include <QAccessibleWidget>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -14,6 +16,40 @@ namespace {
 constexpr int kPictureSize = 32;
 constexpr int kMargin = 3;
 constexpr int kProgressSteps = 10000; // hundredths of a percent
+
+// The progress bar as a screen reader sees it: its value in percent, where Qt's own interface would
+// give the hundredths that the bar counts in.
+class AccessibleProgressBar final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit AccessibleProgressBar(ProgressBar* bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return QStringLiteral("%1%").arg(std::lround(bar().progress()));
+        return QAccessibleWidget::text(kind);
+    }
+    QVariant currentValue() const override { return static_cast<double>(bar().progress()); }
+    void setCurrentValue(const QVariant&) override {} // only the run moves the bar
+    QVariant maximumValue() const override { return 100.0; }
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return 0.01; }
+
+private:
+    const ProgressBar& bar() const { return *static_cast<const ProgressBar*>(widget()); }
+};
+
+QAccessibleInterface* accessibleProgressBar(const QString&, QObject* object)
+{
+    auto* bar = qobject_cast<ProgressBar*>(object);
+    return bar ? new AccessibleProgressBar(bar) : nullptr;
+}
 
 } // namespace
 
@@ -56,6 +92,17 @@ void GraphicalCheckBox::mouseMoveEvent(QMouseEvent* event)
     emit mouseMoved();
 }
 
+void GraphicalCheckBox::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the button as Space does, as every push button on Windows does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 void FocusReportingComboBox::focusOutEvent(QFocusEvent* event)
 {
     QComboBox::focusOutEvent(event);
@@ -66,6 +113,11 @@ void FocusReportingComboBox::focusOutEvent(QFocusEvent* event)
 
 ProgressBar::ProgressBar(QWidget* parent) : QProgressBar(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&accessibleProgressBar);
+        return true;
+    }();
+    (void)factoryInstalled;
     setRange(0, kProgressSteps);
     setValue(0);
     setTextVisible(false);

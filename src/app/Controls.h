@@ -25,6 +25,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPixmap m_picture;
@@ -45,7 +46,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
 
-// The run's progress bar, 0 to 100 percent, keeping two decimals of the value.
+// The run's progress bar, 0 to 100 percent, keeping two decimals of the value. A screen reader reads
+// its value in percent and hears each change as the run writes it.
 class ProgressBar final : public QProgressBar {
     Q_OBJECT
 

@@ -3,6 +3,7 @@
 
 #include "app/ButtonPictures.h"
 #include "app/Controls.h"
+#include "app/FocusRing.h"
 #include "app/PointerImageFolder.h"
 #include "doclist/DocumentListView.h"
 #include "doclist/FolderScan.h"
@@ -28,6 +29,16 @@ constexpr double kWindowDefaultFont = 0;
 const char* const kListTip =
     "Drag and drop files here. Double-click item to remove it. Move bar to right and out of window to reveal "
     "full names.";
+
+// What a screen reader says of a control besides its name, which is its caption or its label.
+const char* const kAddFilesHelp = "Opens a file dialog and adds the chosen files at the bottom of the list.";
+const char* const kAddFolderHelp =
+    "Asks for a file extension and a folder, then adds every matching file of that folder and its subfolders.";
+const char* const kChangeFontHelp = "Gives every listed file the chosen font name and size, from the top row down.";
+const char* const kHeadersAndFootersHelp = "When set, the header and footer get the new font too.";
+const char* const kFontSizeHelp = "In points: pick a size or type one.";
+const char* const kProgressName = "Progress";
+const char* const kProgressHelp = "How much of the run is done.";
 
 struct Placement {
     double left, top, width, height;
@@ -78,6 +89,9 @@ void Form1::createControls()
     createOptionControls();
     ProgressBar1 = new ProgressBar(this);
     place(*ProgressBar1, "ProgressBar1", {120, 3800, 6375, 375}, kWindowDefaultFont);
+    ProgressBar1->setAccessibleName(QString::fromLatin1(kProgressName));
+    ProgressBar1->setAccessibleDescription(QString::fromLatin1(kProgressHelp));
+    new FocusRing(*this);
     setTabOrder();
 }
 
@@ -100,16 +114,21 @@ void Form1::createButtons()
     place(*Check7, "Check7", {4440, 1800, 2055, 1095}, kButtonPoints);
     for (GraphicalCheckBox* button : {Check3, Check6, Check7})
         paintWhite(*button, QPalette::Button);
+    Check3->setAccessibleDescription(QString::fromLatin1(kAddFilesHelp));
+    Check6->setAccessibleDescription(QString::fromLatin1(kAddFolderHelp));
+    Check7->setAccessibleDescription(QString::fromLatin1(kChangeFontHelp));
 
-    // Lies wholly outside the client area and does nothing.
+    // Lies wholly outside the client area and does nothing; Enter presses it as Space does.
     Command1 = new QPushButton(QStringLiteral("Command1"), this);
     place(*Command1, "Command1", {-720, 2640, 615, 495}, kWindowDefaultFont);
+    Command1->setAutoDefault(true);
 }
 
 void Form1::createOptionControls()
 {
     Check1 = new QCheckBox(QStringLiteral("Change font of headers and footers also"), this);
     place(*Check1, "Check1", {120, 3000, 6135, 255}, kSmallPoints);
+    Check1->setAccessibleDescription(QString::fromLatin1(kHeadersAndFootersHelp));
     Label1 = new QLabel(QStringLiteral("Font Name:"), this);
     place(*Label1, "Label1", {135, 3420, 945, 225}, kSmallPoints);
     Combo1 = new QComboBox(this);
@@ -129,6 +148,10 @@ void Form1::createOptionControls()
     // A size stays exactly as typed: Qt's inline completion would make a typed "3" the list's "36".
     Combo2->setCompleter(nullptr);
     Combo2->setEditText(QStringLiteral("Combo2"));
+    Combo2->setAccessibleDescription(QString::fromLatin1(kFontSizeHelp));
+    // Each box is named by its label, for a screen reader.
+    Label1->setBuddy(Combo1);
+    Label2->setBuddy(Combo2);
 }
 
 void Form1::setTabOrder()

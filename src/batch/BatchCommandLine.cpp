@@ -19,8 +19,6 @@
 namespace glyphmere::batch {
 namespace {
 
-using platform::Variant;
-
 constexpr const char* kProgramName = "glyphmere-batch";
 constexpr mode_t kReportMode = 0644;
 
@@ -191,32 +189,16 @@ int restyleFiles(const BatchArguments& parsed, std::optional<Shard> shard, const
     return runItems(parsed, list.items, environment, lines ? &*lines : nullptr);
 }
 
-std::vector<std::string> readFontNames(const Variant& app)
-{
-    std::vector<std::string> names;
-    for (const Variant& font : app.get("FontNames").enumerate())
-        names.push_back(font.toText());
-    app.call("Quit");
-    return names;
-}
-
-// Reads Word's font list from an instance of its own, which is ended on every path.
+// Word's font list, from an instance of its own that the window's font list procedure ends as it ends
+// its own.
 std::vector<std::string> installedFontNames(platform::Automation& automation)
 {
-    std::optional<Variant> app;
-    try {
-        app = Variant(automation.create(word::kWordClass));
-        return readFontNames(*app);
-    } catch (const std::exception&) {
-        if (app) {
-            try {
-                app->call("Quit");
-            } catch (const std::exception&) {
-                // The caller reports the failure that matters.
-            }
-        }
-        throw;
-    }
+    struct CollectedNames final : word::ItemList {
+        void addItem(const std::string& text) override { names.push_back(text); }
+        std::vector<std::string> names;
+    } collected;
+    word::LoadFontNames(automation, collected);
+    return collected.names;
 }
 
 int listFonts(platform::Automation& automation, std::ostream& out, std::ostream& err)

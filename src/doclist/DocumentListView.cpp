@@ -6,9 +6,12 @@
 
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -19,6 +22,18 @@ namespace MousePointer = platform::MousePointer;
 namespace {
 
 constexpr const char* kDragImageName = "drag.ico";
+constexpr const char* kAccessibleName = "Word files to change";
+constexpr const char* kAccessibleHelp =
+    " The run changes them from the top row down. Delete or a double-click removes the selected file; dragging a "
+    "file moves it.";
+
+// What a screen reader says of the list besides its name: how many rows it has, and what can be done.
+QString rowsDescription(int rowCount)
+{
+    const QString count =
+        rowCount == 1 ? QStringLiteral("1 file listed.") : QStringLiteral("%1 files listed.").arg(rowCount);
+    return count + QString::fromLatin1(kAccessibleHelp);
+}
 
 // The pointer's position in the list's row area, as the handlers take it.
 float pointerX(const QMouseEvent& event) { return static_cast<float>(event.position().x()); }
@@ -47,7 +62,15 @@ DocumentListView::DocumentListView(platform::PointerSetting& windowPointer, plat
     setOLEDropMode(1);
     // On the press, so a gesture's item click comes before its moves over other rows.
     connect(this, &QAbstractItemView::pressed, this, &DocumentListView::ListView1_ItemClick);
+    setAccessibleName(QString::fromLatin1(kAccessibleName));
+    describeRows();
+    connect(model(), &QAbstractItemModel::rowsInserted, this, &DocumentListView::describeRows);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, &DocumentListView::describeRows);
+    connect(model(), &QAbstractItemModel::modelReset, this, &DocumentListView::describeRows);
 }
+
+// The base class empties the model after this part is gone; the row count must not be described then.
+DocumentListView::~DocumentListView() { model()->disconnect(this); }
 
 void DocumentListView::setColumn(const QString& title, int widthPixels)
 {
@@ -140,6 +163,33 @@ void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
         ListView1_DblClick();
 }
 
+void DocumentListView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        ListView1_KeyDown(event->key(), event->modifiers());
+        return;
+    }
+    const QPersistentModelIndex before = currentIndex();
+    QTreeWidget::keyPressEvent(event);
+    // Qt brings a new current row into view only with its own auto-scroll, which reordering keeps off.
+    if (currentIndex() != before && currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void DocumentListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QTreeWidget::drawRow(painter, option, index);
+    if (!hasFocus() || index != currentIndex())
+        return;
+    // The row that has the focus is outlined however the focus came, over a selected row too; the style
+    // alone shows it only after a key press, and in the selection's own colour.
+    const bool selected = selectionModel()->isSelected(index);
+    painter->save();
+    painter->setPen(QPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text), 1, Qt::DotLine));
+    painter->drawRect(visualRect(index).adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
 void DocumentListView::dragEnterEvent(QDragEnterEvent* event) { answerDragOver(*event); }
 
 void DocumentListView::dragMoveEvent(QDragMoveEvent* event) { answerDragOver(*event); }
@@ -211,12 +261,27 @@ void DocumentListView::ListView1_MouseUp(Qt::MouseButton /*button*/, Qt::Keyboar
     setMousePointer(MousePointer::Arrow);
 }
 
-void DocumentListView::ListView1_DblClick()
+void DocumentListView::ListView1_DblClick() { removeSelectedRows(); }
+
+void DocumentListView::ListView1_KeyDown(int keyCode, Qt::KeyboardModifiers /*shift*/)
 {
-    // With no selected row there is nothing to remove, and nothing is said.
-    if (const std::optional<ListItem> selected = SelectedItem())
-        ListItems.Remove(selected->Index());
+    if (keyCode == Qt::Key_Delete)
+        removeSelectedRows();
 }
+
+void DocumentListView::removeSelectedRows()
+{
+    // With no selected row there is nothing to remove, and nothing is said. The bottom row goes first, so
+    // the positions of the others still hold.
+    std::vector<int> positions;
+    for (const QModelIndex& row : selectionModel()->selectedRows())
+        positions.push_back(row.row() + 1);
+    std::sort(positions.rbegin(), positions.rend());
+    for (const int position : positions)
+        ListItems.Remove(position);
+}
+
+void DocumentListView::describeRows() { setAccessibleDescription(rowsDescription(ListItems.Count())); }
 
 void DocumentListView::ListView1_OLEDragOver(const QMimeData& data, Qt::DropAction& effect)
 {

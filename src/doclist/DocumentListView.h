@@ -26,6 +26,7 @@ public:
     // looked for through fileSystem.
     DocumentListView(platform::PointerSetting& windowPointer, platform::FileSystem& fileSystem,
                      std::string programFolder, QWidget* parent = nullptr);
+    ~DocumentListView() override;
 
     ListItemCollection ListItems;
 
@@ -54,6 +55,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -64,6 +67,7 @@ private:
     void ListView1_MouseMove(Qt::MouseButtons button, Qt::KeyboardModifiers shift, float x, float y);
     void ListView1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
     void ListView1_DblClick();
+    void ListView1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     void ListView1_OLEDragOver(const QMimeData& data, Qt::DropAction& effect);
     void ListView1_OLEDragDrop(const QMimeData& data);
 
@@ -71,6 +75,8 @@ private:
     void loadDragImage();
     void scrollNearEdge(const ListItem& underPointer, float y);
     void answerDragOver(QDragMoveEvent& event);
+    void removeSelectedRows();
+    void describeRows();
 
     platform::PointerSetting& m_windowPointer;
     platform::FileSystem& m_fileSystem;

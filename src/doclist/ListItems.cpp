@@ -3,6 +3,20 @@
 #include <QTreeWidget>
 
 namespace glyphmere::doclist {
+namespace {
+
+// A row whose tooltip is its whole path, whatever text it holds now: a long path is cut off by the column.
+class DocumentRow final : public QTreeWidgetItem {
+public:
+    DocumentRow(QTreeWidget& list, const QString& path) : QTreeWidgetItem(&list, QStringList{path}) {}
+
+    QVariant data(int column, int role) const override
+    {
+        return QTreeWidgetItem::data(column, role == Qt::ToolTipRole ? Qt::DisplayRole : role);
+    }
+};
+
+} // namespace
 
 ListItem::ListItem(QTreeWidget& list, const QPersistentModelIndex& row) : m_list(&list), m_row(row) {}
 
@@ -18,10 +32,7 @@ void ListItem::EnsureVisible() { m_list->scrollTo(m_row, QAbstractItemView::Ensu
 
 ListItemCollection::ListItemCollection(QTreeWidget& list) : m_list(list) {}
 
-void ListItemCollection::Add(const std::string& text)
-{
-    new QTreeWidgetItem(&m_list, QStringList{QString::fromStdString(text)});
-}
+void ListItemCollection::Add(const std::string& text) { new DocumentRow(m_list, QString::fromStdString(text)); }
 
 int ListItemCollection::Count() const { return m_list.topLevelItemCount(); }
 

@@ -15,6 +15,8 @@ public:
 
     // With YesNo, Yes is the default button; closing the box otherwise counts as No.
     virtual MessageAnswer messageBox(const std::string& text, MessageButtons buttons) = 0;
+    // An OK box that also offers details: text the user can read whole, select and copy, however long.
+    virtual void messageBoxWithDetails(const std::string& text, const std::string& details) = 0;
     // The typed answer, or "" when cancelled.
     virtual std::string inputBox(const std::string& prompt, const std::string& defaultAnswer) = 0;
     // A multi-select open-file dialog. filter has the form "Label|pattern|Label|pattern", the first

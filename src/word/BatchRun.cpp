@@ -33,7 +33,11 @@ void runUnderHourglass(const BatchRunServices& services)
         return;
     const int documentCount = services.rows.count();
     const std::vector<DocumentFailure> failures = restyleEveryRow(services, documentCount);
-    services.dialogs.messageBox(closingMessage(documentCount, failures), platform::MessageButtons::Ok);
+    const std::string message = closingMessage(documentCount, failures);
+    if (failures.empty())
+        services.dialogs.messageBox(message, platform::MessageButtons::Ok);
+    else
+        services.dialogs.messageBoxWithDetails(message, failureDetails(failures));
 }
 
 // Gives the pointer back and empties the bar when the run ends, whichever way it ends.
@@ -73,6 +77,17 @@ std::string closingMessage(int documentCount, const std::vector<DocumentFailure>
     if (failures.size() > listed)
         message += kLineBreak + std::string("... and ") + std::to_string(failures.size() - listed) + " more.";
     return message;
+}
+
+std::string failureDetails(const std::vector<DocumentFailure>& failures)
+{
+    std::string details;
+    for (const DocumentFailure& failure : failures) {
+        if (!details.empty())
+            details += '\n';
+        details += failure.path + ": " + failure.reason;
+    }
+    return details;
 }
 
 void runBatch(const BatchRunServices& services)

@@ -53,6 +53,10 @@ float progressBefore(int index, int count);
 // "Done." followed by how many failed and one "PATH: REASON" line for each of the first 20.
 std::string closingMessage(int documentCount, const std::vector<DocumentFailure>& failures);
 
+// Every failed document, "PATH: REASON", one a line: the details that the closing message offers, so none
+// is lost past the twentieth.
+std::string failureDetails(const std::vector<DocumentFailure>& failures);
+
 // Restyles every listed document from the first row to the last under the hourglass, after the
 // open-Word warning, going on past a document that fails, and ends with one message naming the failures.
 // The pointer goes back to the default and the bar to 0 however the run ends.

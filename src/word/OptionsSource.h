@@ -12,7 +12,7 @@ public:
     virtual ~OptionsSource() = default;
 
     virtual std::string fontName() const = 0;
-    // The size in points, as text; Word is handed the text itself.
+    // The size in points, as text; Word is handed the number that the platform's number rule reads in it.
     virtual std::string fontSize() const = 0;
     // The headers-and-footers check box's value: only 1 means set (0 clear, 2 grayed).
     virtual int headersAndFootersValue() const = 0;

@@ -23,8 +23,12 @@ std::optional<std::string> refusalBeforeOpening(platform::FileSystem& fileSystem
 
 // Gives the whole main text of the document at path (and, with the headers-and-footers value 1, the
 // current page's header and footer) the font name and size read from options, and saves it over its
-// own file, in a Word instance of its own that is ended on every path. A failing Word call ends the
-// instance without saving and is returned as the result; nothing is thrown.
+// own file in its own format, in a Word instance of its own. Every call addresses the document that Word
+// opened for us, never the instance's active one. Refused before anything changes: a size that is not a
+// number (before Word is started), a document that Word opened read-only or converted from another format.
+// The document is closed without saving what was not saved, and the instance is ended only when no other
+// document is open in it (otherwise it is made visible and left running). A failing Word call is returned as
+// the result, with the first failure's reason; nothing is thrown.
 RestyleResult RestyleDocument(platform::Automation& automation, platform::FileSystem& fileSystem,
                               const OptionsSource& options, const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include "platform/AutomationError.h"
 #include "platform/Variant.h"
+#include "word/WordInstance.h"
 
 #include <vector>
 
@@ -32,14 +33,14 @@ void LoadFontNames(platform::Automation& automation, ItemList& comboBox)
         names = fontNamesOf(word);
     } catch (const AutomationError&) {
         // The instance is ours: end it before the read's failure goes on to the caller, so no
-        // invisible Word is left running. A failing Quit here would only hide the first error.
+        // invisible Word is left running. A failure to end it here would only hide the first error.
         try {
-            word.call("Quit");
+            endOurWord(word);
         } catch (const AutomationError&) {
         }
         throw;
     }
-    word.call("Quit");
+    endOurWord(word);
     // Appended only once every name was read, so a failed read leaves the list as it was.
     for (const std::string& name : names)
         comboBox.addItem(name);

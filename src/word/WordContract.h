@@ -18,7 +18,8 @@ public:
 };
 
 // Appends Word's font names to comboBox in Word's order, from an instance of its own that it ends
-// before returning. Throws AutomationError when Word cannot be started or asked.
+// before returning (or leaves visible, when a document of the user's landed in it). Throws
+// AutomationError when Word cannot be started or asked.
 void LoadFontNames(platform::Automation& automation, ItemList& comboBox);
 
 // True when a running Word answers with its name; every failure counts as not running.

@@ -4,6 +4,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestDocuments.h"
 
+#include <QAccessible>
 #include <QTest>
 
 #include <gmock/gmock.h>
@@ -38,10 +39,12 @@ private:
     fakes::RecordingAutomation& m_recording;
 };
 
-// What the window showed when one document's Word instance was created.
+// What the window showed when one document's Word instance was created, and what a screen reader then
+// read from the progress bar.
 struct SeenAtRestyle {
     float progress;
     int pointer;
+    QString heardProgress;
 };
 
 class ChangeFontTest : public Form1Test {
@@ -49,7 +52,10 @@ protected:
     ChangeFontTest()
     {
         m_form = std::make_unique<Form1>(watchedServices, "");
-        watched.onCreate = [this] { seen.push_back({m_form->progressBar().progress(), m_form->mousePointer()}); };
+        watched.onCreate = [this] {
+            QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(&m_form->progressBar());
+            seen.push_back({m_form->progressBar().progress(), m_form->mousePointer(), bar->text(QAccessible::Value)});
+        };
     }
 
     // A file that passes the restyle's content check; the recording automation does the rest.
@@ -109,10 +115,12 @@ TEST_F(ChangeFontTest, ProgressIsWrittenBeforeEachDocument_UnderTheHourglass)
     clickChangeFont();
 
     const float expected[] = {50.0f, 75.0f, 100.0f};
+    const char* const heard[] = {"50%", "75%", "100%"};
     ASSERT_EQ(seen.size(), std::size(expected));
     for (std::size_t i = 0; i < seen.size(); ++i) {
         EXPECT_NEAR(seen[i].progress, expected[i], 0.005f) << "document " << i + 1;
         EXPECT_EQ(seen[i].pointer, Hourglass) << "document " << i + 1;
+        EXPECT_EQ(seen[i].heardProgress, heard[i]) << "document " << i + 1;
     }
 }
 
@@ -176,6 +184,23 @@ TEST_F(ChangeFontTest, EmptyList_NeitherStartsNorAsksWord)
     clickChangeFont();
 
     EXPECT_THAT(automation.transcript, ::testing::IsEmpty());
+}
+
+TEST_F(ChangeFontTest, FiftyFailures_TheMessageNamesTwenty_AndItsDetailsAllFifty)
+{
+    std::vector<std::string> missing;
+    std::string everyFailure;
+    for (int i = 1; i <= 50; ++i) {
+        missing.push_back(m_folder.file("missing" + std::to_string(i) + ".docx"));
+        everyFailure += (i > 1 ? "\n" : "") + missing.back() + ": the file does not exist";
+    }
+    listRows(missing);
+
+    clickChangeFont();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].ends_with(missing[19] + ": the file does not exist\r\n... and 30 more."));
+    EXPECT_THAT(dialogs.messageDetails, ElementsAre(everyFailure));
 }
 
 // A run started from the window while a folder walk yields to it: the walk still owns the hourglass.

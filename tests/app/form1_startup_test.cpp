@@ -31,7 +31,8 @@ TEST_F(Form1Test, FirstRun_ShowsDefaultsAndStoresNothing)
     EXPECT_EQ(form->fontSize(), "12");
     EXPECT_EQ(form->headersAndFootersValue(), 1);
     EXPECT_THAT(settings.writes, IsEmpty());
-    EXPECT_THAT(automation.transcript, ElementsAre("create Word.Application", "enumerate FontNames", "call Quit()"));
+    EXPECT_THAT(automation.transcript,
+                ElementsAre("create Word.Application", "enumerate FontNames", "get Documents.Count", "call Quit(0)"));
     EXPECT_EQ(automation.liveInstances(), 0);
 }
 

@@ -125,8 +125,8 @@ TEST_F(BatchCommandLineTest, EveryFileChanged_PrintsOneLineEachInOrderAndExitsWi
 
     EXPECT_EQ(out.str(), "changed: " + b + "\nchanged: " + a + "\nchanged: " + b + "\n");
     EXPECT_THAT(openedPaths(), ElementsAre(b, a, b));
-    EXPECT_THAT(word.transcript, Contains("put Selection.Font.name = \"Arial\""));
-    EXPECT_THAT(word.transcript, Contains("put Selection.Font.Size = \"12\""));
+    EXPECT_THAT(word.transcript, Contains("put Document.ActiveWindow.Selection.Font.name = \"Arial\""));
+    EXPECT_THAT(word.transcript, Contains("put Document.ActiveWindow.Selection.Font.Size = 12"));
     EXPECT_THAT(word.transcript, Not(Contains(HasSubstr("SeekView"))));
     EXPECT_EQ(word.liveInstances(), 0);
     EXPECT_TRUE(err.str().empty());
@@ -143,7 +143,7 @@ TEST_F(BatchCommandLineTest, OneFileFailing_IsNamedWithItsReasonAndTheOthersAreS
 
     EXPECT_EQ(out.str(), "changed: " + a + "\nfailed: " + notes + ": not a Word document\nchanged: " + c + "\n");
     EXPECT_THAT(openedPaths(), ElementsAre(a, c));
-    EXPECT_THAT(word.transcript, Contains("put ActiveWindow.ActivePane.View.SeekView = 10"));
+    EXPECT_THAT(word.transcript, Contains("put Document.ActiveWindow.ActivePane.View.SeekView = 10"));
 }
 
 TEST_F(BatchCommandLineTest, RelativePath_IsHandedToWordInFullAndPrintedAsGiven)
@@ -167,7 +167,8 @@ TEST_F(BatchCommandLineTest, ListFonts_PrintsWordsFontNamesAndEndsWord)
     EXPECT_EQ(run({"--list-fonts"}), kExitAllChanged);
 
     EXPECT_EQ(out.str(), "Arial\nDejaVu Sans\nArial\n");
-    EXPECT_THAT(word.transcript, ElementsAre("create Word.Application", "enumerate FontNames", "call Quit()"));
+    EXPECT_THAT(word.transcript,
+                ElementsAre("create Word.Application", "enumerate FontNames", "get Documents.Count", "call Quit(0)"));
 }
 
 TEST_F(BatchCommandLineTest, FontListUnreadable_SaysWhyAndExitsWithOne)
@@ -191,7 +192,7 @@ TEST_F(BatchCommandLineTest, FontNamesNotInstalled_AreNotedOnceBeforeTheRunThatS
 
     EXPECT_EQ(err.str(), "glyphmere-batch: note: --font \"Calbri\" is not an installed font family (closest "
                          "installed: \"Calibri\", \"Cambria\"); it is applied as given.\n");
-    EXPECT_THAT(word.transcript, Contains("put Selection.Font.name = \"Calbri\""));
+    EXPECT_THAT(word.transcript, Contains("put Document.ActiveWindow.Selection.Font.name = \"Calbri\""));
     EXPECT_EQ(out.str(), "changed: " + a + "\nchanged: " + b + "\n");
     EXPECT_EQ(word.liveInstances(), 0);
 

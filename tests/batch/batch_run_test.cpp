@@ -258,7 +258,7 @@ TEST_F(BatchRunTest, EngineOptions_GoToTheEngineAndPlainOnesThroughWord)
     EXPECT_THAT(testing_support::readPackage("a.docx")[2].second, HasSubstr(R"(w:eastAsia="Noto Sans CJK")"));
 
     EXPECT_EQ(runWith({"--headers-footers", "a.docx"}), kExitAllChanged);
-    EXPECT_THAT(word.transcript, ::testing::Contains("put ActiveWindow.ActivePane.View.SeekView = 9"));
+    EXPECT_THAT(word.transcript, ::testing::Contains("put Document.ActiveWindow.ActivePane.View.SeekView = 9"));
 }
 
 // Looks, as each line is printed, whether the document it names as changed is restyled on disk already.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace glyphmere::docengine {
@@ -62,22 +63,46 @@ std::string errorOf(const std::function<void()>& action)
     return "(no error)";
 }
 
-TEST(Automation, RestyleConversation_ChangesMainTextHeaderAndFooterAndSaves)
+// Documents.Open's 15 arguments as RestyleDocument gives them, with readOnly in the third place.
+std::vector<Variant> openArguments(const std::string& path, bool readOnly = false)
+{
+    const Variant missing = Variant::missing();
+    return {path, false, readOnly, false, "x", "x", false, "x", "x", missing, missing, false, false, missing, true};
+}
+
+std::vector<Variant> saveAs2Arguments(const std::string& path, std::int32_t format)
+{
+    return {path, format, Variant::missing(), Variant::missing(), false};
+}
+
+TEST(Automation, RestyleConversation_ThroughTheOpenedDocumentChangesMainTextHeaderAndFooterAndSaves)
 {
     EngineFixture engine(headedDocument("", ""));
     engine.app.get("Application").put("AutomationSecurity", std::int32_t{3});
-    engine.app.get("Documents").call("Open", {kPath, Variant::missing(), Variant::missing(), Variant::missing(), "x"});
-    engine.fontPass("DejaVu Sans", "11");
-    const std::string savedType = engine.view().get("Type").toText();
-    engine.view().put("Type", std::int32_t{3});
-    engine.view().put("SeekView", std::int32_t{9});
-    engine.fontPass("DejaVu Sans", "11");
-    engine.view().put("SeekView", std::int32_t{10});
-    engine.fontPass("DejaVu Sans", "11");
-    engine.view().put("Type", savedType);
+    const Variant document = engine.app.get("Documents").call("Open", openArguments(kPath));
+    EXPECT_FALSE(document.get("ReadOnly").toBool());
+    EXPECT_EQ(document.get("SaveFormat").toInt32(), 12);
+    const auto view = [&] { return document.get("ActiveWindow").get("ActivePane").get("View"); };
+    const auto fontPass = [&] {
+        document.get("ActiveWindow").get("Selection").call("WholeStory");
+        document.get("ActiveWindow").get("Selection").get("Font").put("name", "DejaVu Sans");
+        document.get("ActiveWindow").get("Selection").get("Font").put("Size", 11.0);
+    };
+    fontPass();
+    const std::string savedType = view().get("Type").toText();
+    view().put("Type", std::int32_t{3});
+    view().put("SeekView", std::int32_t{9});
+    fontPass();
+    view().put("SeekView", std::int32_t{10});
+    fontPass();
+    view().put("Type", savedType);
     engine.app.get("Application").put("DisplayAlerts", false);
-    engine.app.get("ActiveDocument").call("SaveAs", {kPath});
-    engine.app.call("Quit");
+    document.call("SaveAs2", saveAs2Arguments(kPath, 12));
+    EXPECT_EQ(engine.app.get("BackgroundSavingStatus").toInt32(), 0);
+    document.call("Close", {std::int32_t{0}});
+    EXPECT_EQ(engine.app.get("Documents").get("Count").toInt32(), 0);
+    EXPECT_EQ(errorOf([&] { document.get("ReadOnly"); }), "no document is open");
+    engine.app.call("Quit", {std::int32_t{0}});
 
     EXPECT_EQ(savedType, "3");
     ASSERT_EQ(engine.log->saves.size(), 1u);
@@ -89,6 +114,64 @@ TEST(Automation, RestyleConversation_ChangesMainTextHeaderAndFooterAndSaves)
         EXPECT_THAT(saved.at(entry), HasSubstr(R"(<w:sz w:val="22"/><w:szCs w:val="22"/>)"));
     }
     EXPECT_EQ(engine.tableLeaves, 1);
+}
+
+// What Word would do differently from the engine is refused, with the reason, and nothing is saved.
+TEST(Automation, DocumentCallsTheEngineCannotHonour_AreRefusedAndSaveNothing)
+{
+    using Action = std::function<void(const Variant& app)>;
+    const auto opened = [](const Variant& app, bool readOnly = false) {
+        return app.get("Documents").call("Open", openArguments(kPath, readOnly));
+    };
+    const std::vector<std::pair<Action, std::string>> rows = {
+        {[](const Variant& app) {
+             std::vector<Variant> args = openArguments(kPath);
+             args[9] = std::int32_t{4}; // wdOpenFormatRTF
+             app.get("Documents").call("Open", args);
+         },
+         "the built-in engine opens a document in the format its content shows, so Open's Format must be left out "
+         "or 0 (wdOpenFormatAuto)"},
+        {[&](const Variant& app) { opened(app).call("SaveAs2", saveAs2Arguments(kPath, 16)); },
+         "the built-in engine never converts a document: FileFormat 16 is not the document's own format, 12"},
+        {[&](const Variant& app) { opened(app).call("SaveAs2", saveAs2Arguments("/docs/other.docx", 12)); },
+         "the built-in engine saves a document only over the file it was opened from"},
+        {[&](const Variant& app) {
+             opened(app).call("SaveAs2", {kPath, 12, false, "", false, "write password"});
+         },
+         "the built-in engine's SaveAs2 takes only the file name, its own format and AddToRecentFiles"},
+        {[&](const Variant& app) { opened(app, true).call("SaveAs2", saveAs2Arguments(kPath, 12)); },
+         "the document was opened read-only, so it cannot be saved"},
+        {[&](const Variant& app) { opened(app).call("Close", {std::int32_t{-1}}); },
+         "the built-in engine closes a document without saving: SaveChanges must be 0 (wdDoNotSaveChanges)"},
+    };
+    for (const auto& [action, reason] : rows) {
+        EngineFixture engine(headedDocument("", ""));
+        EXPECT_EQ(errorOf([&] { action(engine.app); }), reason);
+        EXPECT_TRUE(engine.log->saves.empty()) << reason;
+    }
+}
+
+TEST(Automation, SaveFormat_IsTheMainPartsContentTypeAndSaveAs2KeepsIt)
+{
+    const std::string documentType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+    const std::vector<std::pair<std::string, std::int32_t>> rows = {
+        {documentType, 12},
+        {"application/vnd.ms-word.document.macroEnabled.main+xml", 13},
+        {"application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml", 14},
+        {"application/vnd.ms-word.template.macroEnabledTemplate.main+xml", 15},
+    };
+    for (const auto& [contentType, format] : rows) {
+        std::vector<PackageEntry> entries = headedDocument("", "");
+        std::string& types = entries.front().second; // [Content_Types].xml
+        types.replace(types.find(documentType), documentType.size(), contentType);
+        EngineFixture engine(entries);
+
+        const Variant document = engine.app.get("Documents").call("Open", openArguments(kPath));
+
+        EXPECT_EQ(document.get("SaveFormat").toInt32(), format) << contentType;
+        document.call("SaveAs2", saveAs2Arguments(kPath, format));
+        EXPECT_EQ(engine.log->saves.size(), 1u) << contentType;
+    }
 }
 
 TEST(Automation, CurrentPageWithoutHeader_ChangesNothingAndCreatesNoPart)

@@ -24,9 +24,9 @@ std::string copyOfFixture(const TemporaryFolder& folder, const std::string& name
     return path;
 }
 
-// The window's sequence of Word calls (Open, WholeStory, Font.Name, Font.Size, View.Type, SeekView 9 and 10,
-// SaveAs, Quit) restyles a .doc in place: the main text and page 1's header and footer take the size, and
-// the text outside them keeps its properties.
+// The window's sequence of Word calls (Open, ReadOnly, SaveFormat, WholeStory, Font.Name, Font.Size, View.Type,
+// SeekView 9 and 10, SaveAs2, Close, Quit) restyles a .doc in place: the main text and page 1's header and
+// footer take the size, and the text outside them keeps its properties.
 TEST(BinaryEditableDocument, WordCallsRestyleADocInPlace)
 {
     TemporaryFolder folder;
@@ -50,6 +50,18 @@ TEST(BinaryEditableDocument, WordCallsRestyleADocInPlace)
         kept += after[cp] == before[cp];
     EXPECT_EQ(restyled + kept, static_cast<int>(after.size())) << "a character changed another way";
     EXPECT_GT(kept, 0) << "the footnote-free fixture still has its header guard marks and the final mark";
+}
+
+TEST(BinaryEditableDocument, SaveFormat_IsWordsForADocumentOrATemplate)
+{
+    TemporaryFolder folder;
+    for (const auto& [name, format] : {std::pair{"headers.doc", 0}, std::pair{"template.dot", 1}}) {
+        EngineAutomation automation;
+        const platform::Variant app(automation.create("Word.Application"));
+        const platform::Variant document = app.get("Documents").call("Open", {copyOfFixture(folder, name)});
+        EXPECT_EQ(document.get("SaveFormat").toInt32(), format) << name;
+        app.call("Quit", {std::int32_t{0}});
+    }
 }
 
 TEST(BinaryEditableDocument, BatchListsEveryStoryAndADryRunWritesNothing)

@@ -29,6 +29,12 @@ platform::MessageAnswer FakeDialogs::messageBox(const std::string& text, platfor
     return takeScripted(messageAnswers, log.back(), platform::MessageAnswer::No);
 }
 
+void FakeDialogs::messageBoxWithDetails(const std::string& text, const std::string& details)
+{
+    messageBox(text, platform::MessageButtons::Ok);
+    messageDetails.push_back(details);
+}
+
 std::string FakeDialogs::inputBox(const std::string& prompt, const std::string& defaultAnswer)
 {
     log.push_back("input: " + prompt + " [" + defaultAnswer + "]");

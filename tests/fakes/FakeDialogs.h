@@ -13,6 +13,8 @@ namespace glyphmere::fakes {
 class FakeDialogs final : public platform::Dialogs {
 public:
     platform::MessageAnswer messageBox(const std::string& text, platform::MessageButtons buttons) override;
+    // Logged and answered as an OK message box; the details are kept apart.
+    void messageBoxWithDetails(const std::string& text, const std::string& details) override;
     std::string inputBox(const std::string& prompt, const std::string& defaultAnswer) override;
     std::vector<std::string> openFiles(const std::string& title, const std::string& filter) override;
     std::string browseForFolder(const std::string& title) override;
@@ -25,7 +27,8 @@ public:
     // What was shown, in order: "message[Ok]: TEXT", "message[YesNo]: TEXT", "input: PROMPT [DEFAULT]",
     // "openFiles: TITLE | FILTER", "browseForFolder: TITLE".
     std::vector<std::string> log;
-    std::vector<std::string> messages; // the texts of the message boxes alone
+    std::vector<std::string> messages;       // the texts of the message boxes alone
+    std::vector<std::string> messageDetails; // the details of the boxes that offered them
 };
 
 } // namespace glyphmere::fakes

@@ -2,11 +2,32 @@
 
 #include "common/AsciiCase.h"
 
+#include <gtest/gtest.h>
+
 namespace glyphmere::fakes {
 namespace {
 
 using platform::AutomationError;
 using platform::Variant;
+
+constexpr const char* kDocumentPath = "Document";
+
+// Every Word object's Application member leads back to the application itself.
+bool isApplicationPath(const std::string& path)
+{
+    const auto dot = path.rfind('.');
+    return path.empty() ||
+           common::equalsIgnoringCase(dot == std::string::npos ? path : path.substr(dot + 1), "Application");
+}
+
+bool namesActiveDocumentState(std::string_view member)
+{
+    for (const char* name : {"ActiveDocument", "Selection", "ActiveWindow"}) {
+        if (common::equalsIgnoringCase(member, name))
+            return true;
+    }
+    return false;
+}
 
 class RecordedObject final : public platform::AutomationObject {
 public:
@@ -18,10 +39,14 @@ public:
     Variant get(std::string_view member) override
     {
         const std::string path = childPath(member);
-        const auto scripted = m_owner.values.find(path);
-        if (scripted != m_owner.values.end()) {
+        refuseForeignActiveDocument(member, path);
+        if (common::equalsIgnoringCase(path, "Documents.Count")) {
             m_owner.record("get " + path, "get " + path);
-            return scripted->second;
+            return std::int32_t{m_owner.documentCount()};
+        }
+        if (const std::optional<Variant> scripted = m_owner.scriptedValue(path)) {
+            m_owner.record("get " + path, "get " + path);
+            return *scripted;
         }
         if (m_owner.failures.count("get " + path))
             m_owner.record("get " + path, "get " + path);
@@ -42,11 +67,7 @@ public:
             line += (i ? ", " : "") + transcriptText(args[i]);
         line += ")";
         m_owner.record(line, "call " + path);
-        if (m_isApplication && common::equalsIgnoringCase(member, "Quit") && !m_ended) {
-            m_ended = true;
-            m_owner.instanceEnded();
-        }
-        return Variant();
+        return afterCall(path);
     }
 
     Variant defaultValue() override
@@ -66,6 +87,34 @@ private:
     std::string childPath(std::string_view member) const
     {
         return m_path.empty() ? std::string(member) : m_path + "." + std::string(member);
+    }
+
+    // With a document of the user's active, these would restyle and save it instead of ours.
+    void refuseForeignActiveDocument(std::string_view member, const std::string& path) const
+    {
+        if (m_owner.foreignDocuments == 0 || !isApplicationPath(m_path) || !namesActiveDocumentState(member))
+            return;
+        ADD_FAILURE() << "the application's " << member << " was used while a foreign document was active";
+        m_owner.record("get " + path, "get " + path);
+        throw AutomationError("get " + path + " reached a foreign document");
+    }
+
+    // What a successful call changes: Open gives the document, Close closes it, Quit ends the instance.
+    Variant afterCall(const std::string& path)
+    {
+        if (common::equalsIgnoringCase(path, "Documents.Open")) {
+            m_owner.documentOpened();
+            return Variant(std::make_shared<RecordedObject>(m_owner, kDocumentPath, "", false));
+        }
+        if (m_path == kDocumentPath && common::equalsIgnoringCase(path, "Document.Close") && !m_ended) {
+            m_ended = true;
+            m_owner.documentClosed();
+        }
+        if (m_isApplication && common::equalsIgnoringCase(path, "Quit") && !m_ended) {
+            m_ended = true;
+            m_owner.instanceEnded();
+        }
+        return Variant();
     }
 
     RecordingAutomation& m_owner;
@@ -99,6 +148,18 @@ void RecordingAutomation::record(const std::string& line, const std::string& fai
     const auto failure = failures.find(failureKey);
     if (failure != failures.end())
         throw AutomationError(failure->second);
+}
+
+std::optional<Variant> RecordingAutomation::scriptedValue(const std::string& path)
+{
+    const auto pending = valuesBefore.find(path);
+    if (pending != valuesBefore.end() && !pending->second.empty()) {
+        const Variant next = pending->second.front();
+        pending->second.erase(pending->second.begin());
+        return next;
+    }
+    const auto scripted = values.find(path);
+    return scripted == values.end() ? std::nullopt : std::optional<Variant>(scripted->second);
 }
 
 platform::ObjectRef RecordingAutomation::create(std::string_view className)

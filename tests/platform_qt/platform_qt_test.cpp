@@ -66,9 +66,11 @@ TEST(QtSettingsStore, UnwritableStoreReportsTheFileAndGivesDefaults)
 TEST(QtFileFilter, PairsBecomeQtFilters)
 {
     EXPECT_EQ(qtFileFilter("Word Documents|*.do*").toStdString(), "Word Documents (*.do*)");
-    EXPECT_EQ(qtFileFilter("Word Documents (*.do*)|*.do*").toStdString(), "Word Documents (*.do*)");
+    EXPECT_EQ(qtFileFilter("Word Documents (*.do*)|*.do*").toStdString(), "Word Documents (*.do*) (*.do*)");
     EXPECT_EQ(qtFileFilter("Word (*.doc;*.docx)|*.doc;*.docx|All Files|*.*").toStdString(),
-              "Word (*.doc *.docx);;All Files (*.*)");
+              "Word (*.doc;*.docx) (*.doc *.docx);;All Files (*)");
+    EXPECT_EQ(qtFileFilter("Word Documents (*.do*)|*.do*|All Files (*.*)|*.*").toStdString(),
+              "Word Documents (*.do*) (*.do*);;All Files (*.*) (*)");
 }
 
 TEST(PointerImage, HandCursorKeepsItsHotspot)

@@ -79,6 +79,7 @@ public:
         messages.push_back(text);
         return answer;
     }
+    void messageBoxWithDetails(const std::string& text, const std::string&) override { messages.push_back(text); }
     std::string inputBox(const std::string&, const std::string&) override { return {}; }
     std::vector<std::string> openFiles(const std::string&, const std::string&) override { return {}; }
     std::string browseForFolder(const std::string&) override { return {}; }

@@ -15,7 +15,8 @@ namespace glyphmere::word::restyle_transcript {
 using Transcript = std::vector<std::string>;
 
 // Options whose font name changes at every read ("Font1", "Font2", ...) and whose size is 10 more than
-// the read's number, so a transcript shows when each one was read.
+// the read's number, so a transcript shows when each one was read. The size is read once more than the
+// name: first to check it before Word is started.
 class CountingOptions final : public OptionsSource {
 public:
     explicit CountingOptions(int headersAndFooters) : m_headersAndFooters(headersAndFooters) {}
@@ -39,22 +40,40 @@ inline Transcript joined(std::initializer_list<Transcript> pieces)
     return all;
 }
 
+inline const std::string kDummyPassword = "\"glyphmere-no-password\"";
+
+// Up to the checks that Word opened the document writable and in its own format.
 inline Transcript opening(const std::string& path)
 {
-    return {"create Word.Application", "put DisplayAlerts = False", "put AutomationSecurity = 3",
-            "call Documents.Open(\"" + path + "\", missing, missing, missing, \"glyphmere-no-password\")"};
+    const std::string& password = kDummyPassword;
+    return {"create Word.Application",
+            "put DisplayAlerts = False",
+            "put AutomationSecurity = 3",
+            "call Documents.Open(\"" + path + "\", False, False, False, " + password + ", " + password + ", False, " +
+                password + ", " + password + ", missing, missing, False, False, missing, True)",
+            "get Document.ReadOnly",
+            "get Document.SaveFormat"};
 }
 
-// The font pass with the options' read number read.
+// The font pass with the options' name read number read (the size's read is one more); the size goes to
+// Word as a number.
 inline Transcript fontPass(int read)
 {
-    return {"call Selection.WholeStory()", "put Selection.Font.name = \"Font" + std::to_string(read) + "\"",
-            "put Selection.Font.Size = \"" + std::to_string(10 + read) + "\""};
+    return {"call Document.ActiveWindow.Selection.WholeStory()",
+            "put Document.ActiveWindow.Selection.Font.name = \"Font" + std::to_string(read) + "\"",
+            "put Document.ActiveWindow.Selection.Font.Size = " + std::to_string(10 + read + 1)};
 }
 
-inline Transcript saving(const std::string& path)
+// Our document closed without saving, then the instance ended when no other document is open in it.
+inline Transcript ending() { return {"call Document.Close(0)", "get Documents.Count", "call Quit(0)"}; }
+
+// The save in the format Word reported (12 is .docx), and the end.
+inline Transcript saving(const std::string& path, int format = 12)
 {
-    return {"put Application.DisplayAlerts = False", "call ActiveDocument.SaveAs(\"" + path + "\")", "call Quit()"};
+    return joined({{"put Application.DisplayAlerts = False",
+                    "call Document.SaveAs2(\"" + path + "\", " + std::to_string(format) + ", missing, missing, False)",
+                    "get BackgroundSavingStatus"},
+                   ending()});
 }
 
 // The whole conversation for one document; savedViewType is what Word reports as the view's type.
@@ -62,24 +81,27 @@ inline Transcript restyleTranscript(const std::string& path, int headersAndFoote
 {
     if (headersAndFooters != 1)
         return joined({opening(path), fontPass(1), saving(path)});
-    const Transcript views = {"get ActiveWindow.ActivePane.View.Type", "put ActiveWindow.ActivePane.View.Type = 3",
-                              "put ActiveWindow.ActivePane.View.SeekView = 9"};
+    const std::string view = "Document.ActiveWindow.ActivePane.View.";
     return joined({opening(path),
                    fontPass(1),
-                   views,
+                   {"get " + view + "Type", "put " + view + "Type = 3", "put " + view + "SeekView = 9"},
                    fontPass(2),
-                   {"put ActiveWindow.ActivePane.View.SeekView = 10"},
+                   {"put " + view + "SeekView = 10"},
                    fontPass(3),
-                   {"put ActiveWindow.ActivePane.View.Type = \"" + std::to_string(savedViewType) + "\""},
+                   {"put " + view + "Type = \"" + std::to_string(savedViewType) + "\""},
                    saving(path)});
 }
 
 // The Word calls (transcript lines without their arguments) that the failure tests make fail, one at a time.
 inline const std::vector<std::string> kFailingSteps = {"put AutomationSecurity",
                                                        "call Documents.Open",
-                                                       "put Selection.Font.name",
-                                                       "put Selection.Font.Size",
-                                                       "put ActiveWindow.ActivePane.View.SeekView",
-                                                       "call ActiveDocument.SaveAs"};
+                                                       "get Document.ReadOnly",
+                                                       "get Document.SaveFormat",
+                                                       "call Document.ActiveWindow.Selection.WholeStory",
+                                                       "put Document.ActiveWindow.Selection.Font.name",
+                                                       "put Document.ActiveWindow.Selection.Font.Size",
+                                                       "put Document.ActiveWindow.ActivePane.View.SeekView",
+                                                       "call Document.SaveAs2",
+                                                       "get BackgroundSavingStatus"};
 
 } // namespace glyphmere::word::restyle_transcript

@@ -50,6 +50,11 @@ public:
         events.push_back("message " + text);
         return platform::MessageAnswer::Ok;
     }
+    void messageBoxWithDetails(const std::string& text, const std::string& offered) override
+    {
+        events.push_back("message " + text);
+        details = offered;
+    }
     std::string inputBox(const std::string&, const std::string&) override { return unexpected("input box"); }
     std::vector<std::string> openFiles(const std::string&, const std::string&) override
     {
@@ -62,6 +67,7 @@ public:
     float progress = 0;
     int pointer = platform::MousePointer::Default;
     Events events;
+    std::string details;
 
 private:
     static std::string unexpected(const char* what)
@@ -171,6 +177,7 @@ TEST_F(BatchRunTest, FailedDocuments_AreNamedAfterTheRunWhichGoesOn)
                             "message Done.\r\n\r\n1 of 3 documents could not be changed:\r\n"
                             "/d/b.docx: the document is read-only",
                             "pointer 0", "progress 0.00"));
+    EXPECT_EQ(window.details, "/d/b.docx: the document is read-only");
 }
 
 std::vector<DocumentFailure> numberedFailures(int count)

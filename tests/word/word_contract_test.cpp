@@ -35,8 +35,24 @@ TEST(LoadFontNames, AppendsWordsNamesAfterExistingEntriesAndEndsItsInstance)
     LoadFontNames(word, box);
 
     EXPECT_THAT(box.items, ElementsAre("Already there", "Calibri", "Arial", "Calibri"));
-    EXPECT_THAT(word.transcript, ElementsAre("create Word.Application", "enumerate FontNames", "call Quit()"));
+    EXPECT_THAT(word.transcript,
+                ElementsAre("create Word.Application", "enumerate FontNames", "get Documents.Count", "call Quit(0)"));
     EXPECT_EQ(word.liveInstances(), 0);
+}
+
+TEST(LoadFontNames, DocumentOfTheUsersInItsInstance_IsLeftRunningAndShown)
+{
+    RecordingAutomation word;
+    word.collections["FontNames"] = {"Arial"};
+    word.foreignDocuments = 1;
+    ListedItems box;
+
+    LoadFontNames(word, box);
+
+    EXPECT_THAT(box.items, ElementsAre("Arial"));
+    EXPECT_THAT(word.transcript, ElementsAre("create Word.Application", "enumerate FontNames", "get Documents.Count",
+                                             "put Visible = True"));
+    EXPECT_EQ(word.liveInstances(), 1);
 }
 
 TEST(LoadFontNames, NoFontsStillEndsTheInstance)

@@ -16,6 +16,10 @@ public:
     BinaryEditableDocument(DocumentFileAccess access, const FontDescriber& fonts);
 
     const std::string& path() const override { return m_access.path(); }
+    DocumentFormat format() const override
+    {
+        return m_document.isTemplate() ? DocumentFormat::Word97Template : DocumentFormat::Word97Document;
+    }
     int savedViewType() override { return m_document.savedViewType(); }
     std::unique_ptr<StorySelection> select(ViewedStory story) override;
     // Refuses the styles option: the style sheet of a Word 97-2003 document is not edited.

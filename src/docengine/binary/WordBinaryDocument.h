@@ -37,6 +37,7 @@ public:
     WordBinaryDocument(std::string fileBytes, const FontDescriber& fonts);
 
     int savedViewType() const { return m_properties.savedViewType(); }
+    bool isTemplate() const { return m_fib.isTemplate; }
     std::vector<CpRange> story(BinaryStory which) const; // empty: no such story
     struct NamedStory {
         std::string name; // "header", "footer", "footnotes", "endnotes", "comments", "text boxes"

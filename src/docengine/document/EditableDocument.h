@@ -22,6 +22,16 @@ enum class StoryReach {
     AllStories,              // every header and footer, footnotes, endnotes, comments and every text box
 };
 
+// The file format a document was read in, which its save keeps: the engine never converts.
+enum class DocumentFormat {
+    Word97Document,       // .doc
+    Word97Template,       // .dot
+    Document,             // .docx
+    MacroEnabledDocument, // .docm
+    Template,             // .dotx
+    MacroEnabledTemplate, // .dotm
+};
+
 // What a restyle changed (or, in a dry run, would change) in one story.
 struct StoryChanges {
     std::string entry; // where the story is stored: the part "word/header1.xml"
@@ -49,6 +59,8 @@ public:
     virtual ~EditableDocument() = default;
     // The path it was opened from, as given.
     virtual const std::string& path() const = 0;
+    // The format as the content shows it (the main part's content type, or the binary header's template flag).
+    virtual DocumentFormat format() const = 0;
     // Word's view type as the file records it (print layout, 3, when it records none).
     virtual int savedViewType() = 0;
     // The story that the view shows, read when this is called.

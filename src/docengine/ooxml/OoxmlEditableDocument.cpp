@@ -152,6 +152,13 @@ const CurrentPageEntries& OoxmlEditableDocument::currentPage()
     return *m_currentPage;
 }
 
+DocumentFormat OoxmlEditableDocument::format() const
+{
+    if (m_document.isTemplate())
+        return m_document.isMacroEnabled() ? DocumentFormat::MacroEnabledTemplate : DocumentFormat::Template;
+    return m_document.isMacroEnabled() ? DocumentFormat::MacroEnabledDocument : DocumentFormat::Document;
+}
+
 void OoxmlEditableDocument::save() { m_file->saveReplacing(m_document.changedParts()); }
 
 DocumentOpener ooxmlOpener(PackageFileOpener files)

@@ -19,6 +19,7 @@ public:
     OoxmlEditableDocument(std::unique_ptr<PackageFile> file, UtcClock utcNow);
 
     const std::string& path() const override { return m_file->path(); }
+    DocumentFormat format() const override;
     int savedViewType() override;
     std::unique_ptr<StorySelection> select(ViewedStory story) override;
     std::vector<StoryChanges> restyle(StoryReach reach, bool styles, const FontChange& change) override;

@@ -101,6 +101,7 @@ void WordprocessingDocument::checkMainContentType()
     const std::string type = contentTypeOf(part(*entry), m_mainEntry);
     if (std::find(kMainContentTypes.begin(), kMainContentTypes.end(), type) == kMainContentTypes.end())
         refuseAsNotWord("its main part has the content type \"" + type + "\"");
+    m_mainContentType = type;
 }
 
 void WordprocessingDocument::refuseProtected()

@@ -33,6 +33,10 @@ public:
     explicit WordprocessingDocument(const PartSource& source);
 
     const std::string& mainEntry() const { return m_mainEntry; }
+    // What the main part's content type says: a template (.dotx, .dotm) and one that may hold macros
+    // (.docm, .dotm).
+    bool isTemplate() const { return m_mainContentType.find(".template.") != std::string::npos; }
+    bool isMacroEnabled() const { return m_mainContentType.find(".macroEnabled") != std::string::npos; }
     XmlPart& mainPart() { return part(m_mainEntry); }
     // settings.xml, or nullptr when the document has none.
     XmlPart* settings();
@@ -68,6 +72,7 @@ private:
 
     const PartSource& m_source;
     std::string m_mainEntry;
+    std::string m_mainContentType; // one of the four accepted
     std::vector<Relationship> m_mainRelationships;
     std::map<std::string, std::unique_ptr<XmlPart>, std::less<>> m_parts;
     std::optional<std::int64_t> m_lastRevisionId;

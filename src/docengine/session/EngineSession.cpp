@@ -60,11 +60,12 @@ void EngineSession::requireDocument() const
         throw platform::AutomationError("no document is open");
 }
 
-void EngineSession::open(const std::string& path)
+void EngineSession::open(const std::string& path, bool readOnly)
 {
     if (m_document)
         throw platform::AutomationError("the built-in engine keeps one document open per instance");
     translatingEngineErrors([&] { m_document = m_opener(path, m_utcNow); });
+    m_readOnly = readOnly;
     m_viewType.reset();
     m_seekView = Seek::MainDocument;
     clearSelection();
@@ -74,6 +75,18 @@ const std::string& EngineSession::documentPath() const
 {
     requireDocument();
     return m_document->path();
+}
+
+bool EngineSession::isReadOnly() const
+{
+    requireDocument();
+    return m_readOnly;
+}
+
+DocumentFormat EngineSession::documentFormat() const
+{
+    requireDocument();
+    return m_document->format();
 }
 
 void EngineSession::selectWholeStory()
@@ -161,10 +174,19 @@ void EngineSession::setSeekView(const platform::Variant& value)
 void EngineSession::saveAs(const std::string& path)
 {
     requireDocument();
+    if (m_readOnly)
+        throw platform::AutomationError("the document was opened read-only, so it cannot be saved");
     std::error_code ignored;
     if (path != m_document->path() && !std::filesystem::equivalent(path, m_document->path(), ignored))
         throw platform::AutomationError("the built-in engine saves a document only over the file it was opened from");
     translatingEngineErrors([&] { m_document->save(); });
+}
+
+void EngineSession::close()
+{
+    requireDocument();
+    clearSelection();
+    m_document.reset();
 }
 
 void EngineSession::quit()

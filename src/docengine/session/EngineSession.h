@@ -20,9 +20,12 @@ public:
     explicit EngineSession(DocumentOpener opener, Clock utcNow = {});
     ~EngineSession();
 
-    void open(const std::string& path);
+    // Opened read-only, the document can be changed in memory but not saved.
+    void open(const std::string& path, bool readOnly = false);
     bool hasDocument() const { return m_document != nullptr; }
     const std::string& documentPath() const;
+    bool isReadOnly() const;
+    DocumentFormat documentFormat() const;
 
     void selectWholeStory();
     void setFontName(const platform::Variant& value);
@@ -34,6 +37,8 @@ public:
     void setSeekView(const platform::Variant& value);
 
     void saveAs(const std::string& path);
+    // Releases the document without saving; the instance goes on and may open another.
+    void close();
     // Releases the document without saving; later calls fail.
     void quit();
     bool hasQuit() const { return m_quit; }
@@ -41,6 +46,7 @@ public:
     void checkRunning() const;
 
     bool displayAlerts = true;
+    bool visible = false; // the engine shows nothing either way
     int automationSecurity = 1;
 
 private:
@@ -54,6 +60,7 @@ private:
     DocumentOpener m_opener;
     Clock m_utcNow;
     std::unique_ptr<EditableDocument> m_document;
+    bool m_readOnly = false;
     std::optional<int> m_viewType; // kept in memory once written
     Seek m_seekView = Seek::MainDocument;
     bool m_wholeStorySelected = false;

@@ -71,6 +71,7 @@ public:
         setMembers({
             {"ActivePane", [s] { return Variant(platform::ObjectRef(std::make_shared<PaneObject>(s))); }, {}, {}},
             {"View", [s] { return Variant(makeView(s)); }, {}, {}},
+            {"Selection", [s] { return Variant(makeSelection(s)); }, {}, {}},
         });
     }
 };

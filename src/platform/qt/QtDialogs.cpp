@@ -1,11 +1,14 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QStringList>
+#include <QTextEdit>
 
 namespace glyphmere::platform::qt {
 namespace {
@@ -35,6 +38,19 @@ private:
     bool m_overriding;
 };
 
+// Ctrl+C in a message box copies the selection in its details, or else its whole text with the details, as
+// a message box on Windows copies its text.
+void copyMessage(const QMessageBox& box)
+{
+    auto* area = box.findChild<QTextEdit*>();
+    if (area && area->hasFocus() && area->textCursor().hasSelection()) {
+        area->copy();
+        return;
+    }
+    const QString details = box.detailedText();
+    QGuiApplication::clipboard()->setText(details.isEmpty() ? box.text() : box.text() + '\n' + details);
+}
+
 } // namespace
 
 QString qtFileFilter(const std::string& filter)
@@ -42,30 +58,62 @@ QString qtFileFilter(const std::string& filter)
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString label = parts[i].trimmed();
-        // Qt reads the patterns from the label's last parentheses, blank-separated: a label that
-        // shows its own patterns gets them rewritten in that form.
-        if (label.endsWith(')') && label.contains('('))
-            label = label.left(label.lastIndexOf('(')).trimmed();
-        const QString patterns = parts[i + 1].split(';', Qt::SkipEmptyParts).join(' ');
-        entries << label + " (" + patterns + ')';
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        entries << parts[i].trimmed() + " (" + patterns.join(' ') + ')';
     }
     return entries.join(QStringLiteral(";;"));
+}
+
+std::unique_ptr<QMessageBox> buildMessageBox(QWidget* parent, const std::string& text, MessageButtons buttons,
+                                             const std::string& details)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, kTitle, QString::fromStdString(text),
+                                             QMessageBox::NoButton, parent);
+    if (buttons == MessageButtons::Ok) {
+        box->setStandardButtons(QMessageBox::Ok);
+    } else {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+    }
+    auto* copy = new QShortcut(QKeySequence::Copy, box.get());
+    QObject::connect(copy, &QShortcut::activated, box.get(), [shown = box.get()] { copyMessage(*shown); });
+    if (!details.empty()) {
+        box->setDetailedText(QString::fromStdString(details));
+        // Qt keeps the details out of the tab order; a keyboard or screen-reader user must reach them too.
+        if (auto* area = box->findChild<QTextEdit*>()) {
+            area->setFocusPolicy(Qt::StrongFocus);
+            area->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+            area->setAccessibleName(QStringLiteral("Details"));
+        }
+    }
+    return box;
+}
+
+std::unique_ptr<QFileDialog> buildOpenFilesDialog(QWidget* parent, const std::string& title, const std::string& filter)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, QString::fromStdString(title), QString(), qtFileFilter(filter));
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    return dialog;
 }
 
 MessageAnswer QtDialogs::messageBox(const std::string& text, MessageButtons buttons)
 {
     const OrdinaryPointerWhileShown pointer;
-    QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(text), QMessageBox::NoButton, m_parent);
-    if (buttons == MessageButtons::Ok) {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
+    const int answer = buildMessageBox(m_parent, text, buttons)->exec();
+    if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
-    }
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void QtDialogs::messageBoxWithDetails(const std::string& text, const std::string& details)
+{
+    const OrdinaryPointerWhileShown pointer;
+    buildMessageBox(m_parent, text, MessageButtons::Ok, details)->exec();
 }
 
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& defaultAnswer)
@@ -80,10 +128,11 @@ std::string QtDialogs::inputBox(const std::string& prompt, const std::string& de
 std::vector<std::string> QtDialogs::openFiles(const std::string& title, const std::string& filter)
 {
     const OrdinaryPointerWhileShown pointer;
-    const QStringList chosen =
-        QFileDialog::getOpenFileNames(m_parent, QString::fromStdString(title), QString(), qtFileFilter(filter));
+    const std::unique_ptr<QFileDialog> dialog = buildOpenFilesDialog(m_parent, title, filter);
+    if (dialog->exec() != QDialog::Accepted)
+        return {};
     std::vector<std::string> paths;
-    for (const QString& path : chosen)
+    for (const QString& path : dialog->selectedFiles())
         paths.push_back(nativePath(path));
     return paths;
 }

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace glyphmere::platform::qt {
@@ -17,6 +21,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     MessageAnswer messageBox(const std::string& text, MessageButtons buttons) override;
+    void messageBoxWithDetails(const std::string& text, const std::string& details) override;
     std::string inputBox(const std::string& prompt, const std::string& defaultAnswer) override;
     std::vector<std::string> openFiles(const std::string& title, const std::string& filter) override;
     std::string browseForFolder(const std::string& title) override;
@@ -25,8 +30,14 @@ private:
     QWidget* m_parent;
 };
 
-// "Label|pattern|Label|pattern" as Qt's "Label (pattern);;Label (pattern)"; patterns separated by ';'
-// become blank-separated, and a label that already shows patterns in parentheses shows them once.
+// The boxes and the file dialog as the dialogs above show them, built but not yet shown.
+std::unique_ptr<QMessageBox> buildMessageBox(QWidget* parent, const std::string& text, MessageButtons buttons,
+                                             const std::string& details = {});
+std::unique_ptr<QFileDialog> buildOpenFilesDialog(QWidget* parent, const std::string& title, const std::string& filter);
+
+// "Label|pattern|Label|pattern" as Qt's "Label (pattern);;Label (pattern)": each label stays as written
+// (the dialog hides the patterns that Qt reads from the last parentheses), patterns separated by ';'
+// become blank-separated, and "*.*" becomes "*", since it stands for every name, with a dot or without.
 QString qtFileFilter(const std::string& filter);
 
 } // namespace glyphmere::platform::qt
