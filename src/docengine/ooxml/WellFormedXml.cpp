@@ -1,6 +1,8 @@
 #include "docengine/ooxml/WellFormedXml.h"
 
 #include "common/Utf8.h"
+#include "docengine/ooxml/XmlCharacters.h"
+#include "docengine/ooxml/XmlNamespaceCheck.h"
 
 #include <algorithm>
 #include <array>
@@ -11,87 +13,7 @@ namespace glyphmere::docengine {
 
 namespace {
 
-constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
-constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
-
-bool isXmlCharacter(char32_t c)
-{
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-bool isNameStart(char32_t c)
-{
-    if (c < 0x80)
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
-    return (c >= 0xC0 && c <= 0x2FF && c != 0xD7 && c != 0xF7) || (c >= 0x370 && c <= 0x1FFF && c != 0x37E) ||
-           c == 0x200C || c == 0x200D || (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
-           (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool isNameCharacter(char32_t c)
-{
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 0xB7 ||
-           (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
-}
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// What an ASCII byte may be without a closer look, so that the common bytes cost one table lookup each.
-enum ByteClass : unsigned char {
-    kNameStartByte = 1,  // starts a name
-    kNameByte = 2,       // continues a name
-    kPlainTextByte = 4,  // stands for itself in text
-    kPlainValueByte = 8, // stands for itself in an attribute value
-};
-
-constexpr std::array<unsigned char, 256> byteClasses()
-{
-    std::array<unsigned char, 256> classes{};
-    for (int c = 0x20; c < 0x80; ++c) {
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
-        const bool digitOrMark = (c >= '0' && c <= '9') || c == '-' || c == '.';
-        classes[c] =
-            static_cast<unsigned char>((letter ? kNameStartByte | kNameByte : 0) | (digitOrMark ? kNameByte : 0) |
-                                       (c != '<' && c != '&' && c != ']' ? kPlainTextByte : 0) |
-                                       (c != '<' && c != '&' && c != '"' && c != '\'' ? kPlainValueByte : 0));
-    }
-    for (const int c : {'\t', '\n', '\r'})
-        classes[c] = kPlainTextByte | kPlainValueByte;
-    return classes;
-}
-
-constexpr std::array<unsigned char, 256> kByteClasses = byteClasses();
-
-bool hasClass(char c, ByteClass byteClass) { return kByteClasses[static_cast<unsigned char>(c)] & byteClass; }
-
-struct Attribute {
-    std::string_view name, value;
-    std::string_view prefix; // "" for none
-    bool qualified = true;   // the name is a valid qualified name
-    std::string_view local() const { return prefix.empty() ? name : name.substr(prefix.size() + 1); }
-};
-
-struct Binding {
-    std::string_view prefix, uri;
-};
-
-// The prefix of a qualified name ("" for none), and whether the name (a valid XML name) is a valid qualified
-// name: at most one colon, with a name on each side that starts as a name must (no digit after the colon).
-std::pair<std::string_view, bool> prefixOf(std::string_view name)
-{
-    const std::size_t colon = name.find(':');
-    if (colon == std::string_view::npos)
-        return {{}, true};
-    const std::string_view rest = name.substr(colon + 1);
-    const bool startsLikeName =
-        !rest.empty() && rest[0] != ':' &&
-        (hasClass(rest[0], kNameStartByte) ||
-         (static_cast<unsigned char>(rest[0]) >= 0x80 && isNameStart(common::decodeUtf8(rest)->codePoint)));
-    const bool valid = colon > 0 && startsLikeName && rest.find(':') == std::string_view::npos;
-    return {name.substr(0, colon), valid};
-}
+using namespace xml;
 
 // One pass over the markup; the first damage found stops it.
 class Scan {
@@ -118,25 +40,18 @@ private:
     bool content();
     bool startTag();
     bool endTag();
-    bool attributes(std::vector<Attribute>& out);
+    bool attributes(std::vector<ScannedAttribute>& out);
     bool attributeValue(std::string_view& out);
     bool reference();
     bool text();
     bool until(std::string_view end, const char* what, bool noDoubleHyphen = false);
-    bool bindNamespaces(const std::vector<Attribute>& attributes);
-    bool checkNames(std::string_view element, const std::vector<Attribute>& attributes);
-    std::optional<std::string_view> uriOf(std::string_view prefix) const;
-    void closeElement();
 
     std::string_view m_text;
     std::size_t m_at = 0;
     std::optional<std::string> m_problem;
-    std::vector<std::string_view> m_open;          // names of the open elements
-    std::vector<Binding> m_bindings;               // namespace declarations in scope
-    std::vector<std::size_t> m_bindingsPerElement; // how many each open element added
-    std::vector<Attribute> m_attributes;           // the current tag's, kept to spare an allocation per tag
-    // The last prefix looked up and its namespace: nearly every attribute of a part has the same prefix.
-    mutable std::optional<std::pair<std::string_view, std::optional<std::string_view>>> m_lastLookup;
+    std::vector<std::string_view> m_open; // names of the open elements
+    NamespaceCheck m_namespaces;
+    std::vector<ScannedAttribute> m_attributes; // the current tag's, kept to spare an allocation per tag
 };
 
 std::optional<std::string> Scan::run()
@@ -227,7 +142,7 @@ bool Scan::name(std::string_view& out)
 bool Scan::declaration()
 {
     m_at += 5;
-    std::vector<Attribute> pseudo;
+    std::vector<ScannedAttribute> pseudo;
     if (!attributes(pseudo))
         return false;
     skipSpace();
@@ -238,7 +153,7 @@ bool Scan::declaration()
     };
     static constexpr std::string_view kOrder[] = {"version", "encoding", "standalone"};
     std::size_t next = 0;
-    for (const Attribute& field : pseudo) {
+    for (const ScannedAttribute& field : pseudo) {
         while (next < 3 && field.name != kOrder[next])
             ++next;
         if (next == 3)
@@ -257,7 +172,7 @@ bool Scan::misc()
 {
     const std::size_t start = m_at;
     skipSpace();
-    if (startsWith("<!--") || startsWith("<?") || startsWith("<!"))
+    if (startsWith("<?") || startsWith("<!"))
         return markupOutsideText();
     return m_at > start;
 }
@@ -390,7 +305,7 @@ bool Scan::attributeValue(std::string_view& out)
 }
 
 // Attributes up to the tag's end, each after whitespace, none named twice.
-bool Scan::attributes(std::vector<Attribute>& out)
+bool Scan::attributes(std::vector<ScannedAttribute>& out)
 {
     for (;;) {
         const std::size_t before = m_at;
@@ -399,17 +314,17 @@ bool Scan::attributes(std::vector<Attribute>& out)
             return true;
         if (m_at == before)
             return fail("attributes without whitespace between them");
-        Attribute attribute;
+        ScannedAttribute attribute;
         if (!name(attribute.name))
             return false;
-        std::tie(attribute.prefix, attribute.qualified) = prefixOf(attribute.name);
+        std::tie(attribute.prefix, attribute.qualified) = qualifiedNamePrefix(attribute.name);
         skipSpace();
         if (!expect("=", "an attribute without a value"))
             return false;
         skipSpace();
         if (!attributeValue(attribute.value))
             return false;
-        const auto same = [&](const Attribute& other) { return other.name == attribute.name; };
+        const auto same = [&](const ScannedAttribute& other) { return other.name == attribute.name; };
         if (std::any_of(out.begin(), out.end(), same))
             return fail("the attribute \"" + std::string(attribute.name) + "\" given twice");
         out.push_back(attribute);
@@ -421,12 +336,13 @@ bool Scan::startTag()
     ++m_at;
     std::string_view element;
     m_attributes.clear();
-    if (!name(element) || !attributes(m_attributes) || !bindNamespaces(m_attributes) ||
-        !checkNames(element, m_attributes))
+    if (!name(element) || !attributes(m_attributes))
         return false;
+    if (const auto problem = m_namespaces.open(element, m_attributes))
+        return fail(*problem);
     if (startsWith("/>")) {
         m_at += 2;
-        closeElement();
+        m_namespaces.close();
         return true;
     }
     if (!expect(">", "a tag that does not end"))
@@ -447,80 +363,7 @@ bool Scan::endTag()
     if (element != m_open.back())
         return fail("the end tag \"" + std::string(element) + "\" closes \"" + std::string(m_open.back()) + "\"");
     m_open.pop_back();
-    closeElement();
-    return true;
-}
-
-bool Scan::bindNamespaces(const std::vector<Attribute>& attributes)
-{
-    std::size_t added = 0;
-    for (const Attribute& attribute : attributes) {
-        const std::string_view prefix = attribute.prefix;
-        if (attribute.name != "xmlns" && prefix != "xmlns")
-            continue;
-        const std::string_view declared = prefix.empty() ? std::string_view() : attribute.name.substr(6);
-        if (declared == "xmlns" || attribute.value == kXmlnsNamespace ||
-            (declared == "xml") != (attribute.value == kXmlNamespace))
-            return fail("a reserved namespace declared");
-        if (!prefix.empty() && attribute.value.empty())
-            return fail("the prefix \"" + std::string(declared) + "\" declared empty");
-        m_bindings.push_back({declared, attribute.value});
-        ++added;
-    }
-    m_bindingsPerElement.push_back(added);
-    if (added > 0)
-        m_lastLookup.reset();
-    return true;
-}
-
-void Scan::closeElement()
-{
-    if (m_bindingsPerElement.back() > 0)
-        m_lastLookup.reset();
-    m_bindings.resize(m_bindings.size() - m_bindingsPerElement.back());
-    m_bindingsPerElement.pop_back();
-}
-
-std::optional<std::string_view> Scan::uriOf(std::string_view prefix) const
-{
-    if (prefix == "xml")
-        return kXmlNamespace;
-    if (m_lastLookup && m_lastLookup->first == prefix)
-        return m_lastLookup->second;
-    std::optional<std::string_view> uri;
-    for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend() && !uri; ++binding) {
-        if (binding->prefix == prefix)
-            uri = binding->uri;
-    }
-    m_lastLookup.emplace(prefix, uri);
-    return uri;
-}
-
-// Every name is a qualified name with a declared prefix, and no two attributes share a namespace and local
-// name.
-bool Scan::checkNames(std::string_view element, const std::vector<Attribute>& attributes)
-{
-    const auto [elementPrefix, elementValid] = prefixOf(element);
-    if (!elementValid || elementPrefix == "xmlns")
-        return fail("the element name \"" + std::string(element) + "\" is no qualified name");
-    if (!elementPrefix.empty() && !uriOf(elementPrefix))
-        return fail("the prefix \"" + std::string(elementPrefix) + "\" is not declared");
-    for (std::size_t i = 0; i < attributes.size(); ++i) {
-        const Attribute& attribute = attributes[i];
-        if (!attribute.qualified)
-            return fail("the attribute name \"" + std::string(attribute.name) + "\" is no qualified name");
-        if (attribute.prefix.empty() || attribute.prefix == "xmlns")
-            continue;
-        const auto uri = uriOf(attribute.prefix);
-        if (!uri)
-            return fail("the prefix \"" + std::string(attribute.prefix) + "\" is not declared");
-        for (std::size_t j = 0; j < i; ++j) {
-            const Attribute& other = attributes[j];
-            if (!other.prefix.empty() && other.prefix != attribute.prefix && other.prefix != "xmlns" &&
-                other.local() == attribute.local() && uriOf(other.prefix) == uri)
-                return fail("the attribute \"" + std::string(attribute.local()) + "\" given twice in one namespace");
-        }
-    }
+    m_namespaces.close();
     return true;
 }
 
