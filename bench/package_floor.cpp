@@ -5,7 +5,8 @@
 // engine's own work.
 
 #include "batch/ParallelRun.h"
-#include "docengine/files/DeferredSaves.h"
+#include "docengine/files/DocumentFileAccess.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/ooxml/ZipPackage.h"
 
 #include <atomic>
@@ -20,10 +21,12 @@ namespace {
 
 using namespace glyphmere;
 
-void rewriteChangedParts(const std::string& path)
+void rewriteChangedParts(const std::string& path, docengine::SaveDeferral& deferral)
 {
     const char* const changedParts[] = {"word/document.xml", "word/header1.xml", "word/footer1.xml"};
-    const auto package = docengine::ZipPackage::open(path);
+    docengine::DocumentFileAccess access = docengine::DocumentFileAccess::open(path);
+    access.deferSavesTo(deferral);
+    const auto package = docengine::ZipPackage::open(std::move(access));
     std::map<std::string, std::string> replaced;
     for (const char* part : changedParts) {
         if (package->hasEntry(part))
@@ -34,13 +37,13 @@ void rewriteChangedParts(const std::string& path)
 
 batch::DocumentResult floorWork(const std::string& path)
 {
-    docengine::DeferredSaves deferred;
+    docengine::SaveDeferral deferral;
     try {
-        rewriteChangedParts(path);
+        rewriteChangedParts(path, deferral);
     } catch (const std::exception& error) {
         return batch::Outcome{batch::OutcomeStatus::Failed, error.what(), 0, {}};
     }
-    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(deferred.take());
+    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(deferral.take(path));
     return {batch::Outcome{batch::OutcomeStatus::Changed, "", 0, {}}, [saves] {
                 for (docengine::PendingSave& save : *saves)
                     save.commit();

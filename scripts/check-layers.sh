@@ -8,9 +8,10 @@ declare -A below=(
     [container]="container"
     [files]="container files"
     [document]="document"
+    [fonts]="fonts"
     [ooxml]="container files document ooxml"
-    [binary]="container files document binary"
-    [session]="container files document ooxml binary session"
+    [binary]="container files document fonts binary"
+    [session]="container files document fonts ooxml binary session"
 )
 
 status=0

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the window's code opens no file by a narrow path, cross-compiles the Windows layer
-# (src/platform/win32), the Word contract, the folder scan, the stand-in Word and the test programs with
-# MinGW-w64, warnings as errors, and runs the tests under Wine in a throw-away Wine prefix. Installs the
+# (src/platform/win32), the Word contract, the folder scan, the stand-in Word, the document engine over its
+# Win32 seam and the test programs with MinGW-w64, warnings as errors, and runs the tests under Wine in a throw-away Wine prefix. Installs the
 # cross compiler and Wine from Debian's packages when they are missing.
 #   --no-wine   build only; do not install or run Wine
 # The build folder is build-windows/ (or $GLYPHMERE_WINDOWS_BUILD_DIR).
@@ -87,5 +87,9 @@ for program in com_automation_test word_procedures_test; do
 done
 step "deps_check_test.exe (the engine's libraries, Google Test's output)"
 timeout 300 wine "$build_dir/deps_check/deps_check_test.exe" </dev/null || status=1
+for program in engine_win32_test engine_win32_restyle_test; do
+    step "$program.exe (the engine over its Win32 seam, Google Test's output)"
+    timeout 300 wine "$build_dir/tests_win32_engine/$program.exe" </dev/null || status=1
+done
 step "the tests under Wine took $(($(date +%s) - started)) s, the whole check $(($(date +%s) - check_started)) s; exit status $status"
 exit "$status"

@@ -4,8 +4,8 @@
 
 namespace glyphmere::batch {
 
-BackgroundFlushers::BackgroundFlushers(std::size_t threads, std::size_t mostPending)
-    : m_mostPending(std::max<std::size_t>(mostPending, 1))
+BackgroundFlushers::BackgroundFlushers(std::size_t threads, std::size_t mostPending, std::function<void()> whenFull)
+    : m_mostPending(std::max<std::size_t>(mostPending, 1)), m_whenFull(std::move(whenFull))
 {
     for (std::size_t i = 0; i < std::max<std::size_t>(threads, 1); ++i)
         m_threads.emplace_back([this] { runSteps(); });
@@ -25,6 +25,8 @@ BackgroundFlushers::~BackgroundFlushers()
 void BackgroundFlushers::hand(std::function<void()> step)
 {
     std::unique_lock lock(m_mutex);
+    if (m_pending >= m_mostPending && m_whenFull)
+        m_whenFull();
     m_stepEnded.wait(lock, [this] { return m_pending < m_mostPending; });
     ++m_pending;
     m_waiting.push_back(std::move(step));

@@ -17,7 +17,9 @@ namespace glyphmere::batch {
 // handed over.
 class BackgroundFlushers {
 public:
-    BackgroundFlushers(std::size_t threads, std::size_t mostPending);
+    // whenFull, when given, is called by hand() each time it finds mostPending steps unfinished, before it
+    // waits: how a test sees the bound hold without waiting for something not to happen.
+    BackgroundFlushers(std::size_t threads, std::size_t mostPending, std::function<void()> whenFull = {});
     ~BackgroundFlushers();
     BackgroundFlushers(const BackgroundFlushers&) = delete;
     BackgroundFlushers& operator=(const BackgroundFlushers&) = delete;
@@ -30,6 +32,7 @@ private:
     void runSteps();
 
     const std::size_t m_mostPending;
+    const std::function<void()> m_whenFull;
     std::mutex m_mutex;
     std::condition_variable m_workWaiting; // a step was handed over, or the pool closes
     std::condition_variable m_stepEnded;   // for hand() at the bound and waitUntilIdle()

@@ -236,20 +236,17 @@ void finishParsing(BatchArguments& parsed, bool listFonts, std::size_t argumentC
 
 } // namespace
 
-bool BatchArguments::needsEngine() const
-{
-    return allStories || eastAsianFont || complexScriptFont || styles || dryRun;
-}
-
 std::string BatchArguments::scanExtension() const { return extension.value_or("docx"); }
 
-docengine::RestyleRequest BatchArguments::engineRequest() const
+std::optional<docengine::RestyleRequest> BatchArguments::engineRequest() const
 {
+    if (!allStories && !eastAsianFont && !complexScriptFont && !styles && !dryRun)
+        return std::nullopt;
     using docengine::StoryReach;
     const StoryReach reach = allStories          ? StoryReach::AllStories
                              : headersAndFooters ? StoryReach::CurrentPageHeaderFooter
                                                  : StoryReach::MainText;
-    return {fontName, fontSize, reach, eastAsianFont, complexScriptFont, styles, dryRun};
+    return docengine::RestyleRequest{fontName, fontSize, reach, eastAsianFont, complexScriptFont, styles, dryRun};
 }
 
 BatchArguments parseArguments(const std::vector<std::string>& arguments)

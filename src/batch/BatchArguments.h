@@ -51,13 +51,12 @@ struct BatchArguments {
     std::vector<BatchInput> inputs; // in the order given
     std::string error;
 
-    // Whether an option that only the built-in engine offers was given: such a run goes to the engine
-    // directly instead of through Word's object model.
-    bool needsEngine() const;
     // The extension that a folder scan matches ("docx" when none is given).
     std::string scanExtension() const;
-    // What the engine is asked for each document.
-    docengine::RestyleRequest engineRequest() const;
+    // What the engine is asked for each document when an option that only the built-in engine offers was
+    // given: such a run goes to the engine directly. nullopt otherwise: the run goes through Word's object
+    // model, as the window's does.
+    std::optional<docengine::RestyleRequest> engineRequest() const;
 };
 
 inline constexpr unsigned kMaxJobs = 256;

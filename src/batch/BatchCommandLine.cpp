@@ -122,7 +122,7 @@ bool finishReport(const BatchArguments& parsed, JsonLinesFile* lines, const std:
 int runItems(const BatchArguments& parsed, const std::vector<BatchItem>& items, const BatchEnvironment& environment,
              JsonLinesFile* lines)
 {
-    DocumentRestyler restyler(parsed, environment.automation);
+    DocumentRestyler restyler(parsed, environment.automation, environment.saveDeferral);
     std::vector<std::string> keys;
     for (const BatchItem& item : items)
         keys.push_back(exclusionKey(fullPath(item.path)));

@@ -2,6 +2,7 @@
 
 #include "batch/BatchArguments.h"
 #include "batch/ShardSplit.h"
+#include "docengine/session/RestyleRequest.h"
 #include "platform/Automation.h"
 
 #include <atomic>
@@ -27,6 +28,10 @@ struct BatchEnvironment {
     unsigned defaultJobs = 1;      // --jobs when not given: the number of cores
     std::istream* in = nullptr;    // read by --files-from -
     VariableLookup variable = {};  // read by --shard auto; the process environment when empty
+    // Where the engine keeps each document's save until the run commits it, in the background; the program
+    // gives the same one to its engine. Null: the run keeps the saves of the engine's own restyle in one of
+    // its own, and saves through Word's object model are committed at once.
+    docengine::SaveDeferral* saveDeferral = nullptr;
 };
 
 // Runs glyphmere-batch with the arguments that follow the program's name. Restyles the documents with

@@ -1,6 +1,5 @@
 #include "batch/DocumentRestyler.h"
 
-#include "docengine/files/DeferredSaves.h"
 #include "word/RestyleDocument.h"
 
 #include <chrono>
@@ -10,11 +9,11 @@
 
 namespace glyphmere::batch {
 
-DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation)
-    : m_automation(automation), m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters)
+DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation,
+                                   docengine::SaveDeferral* saveDeferral)
+    : m_automation(automation), m_options(arguments.fontName, arguments.fontSize, arguments.headersAndFooters),
+      m_engineRequest(arguments.engineRequest()), m_deferral(saveDeferral ? *saveDeferral : m_ownDeferral)
 {
-    if (arguments.needsEngine())
-        m_engineRequest = arguments.engineRequest();
     if (!arguments.backupFolder.empty())
         m_backups.emplace(arguments.backupFolder);
 }
@@ -32,14 +31,12 @@ DocumentResult DocumentRestyler::restyle(const BatchItem& item, const std::strin
     if (!item.refusal.empty())
         return Outcome{OutcomeStatus::Failed, item.refusal, 0, {}};
     const auto start = std::chrono::steady_clock::now();
-    docengine::DeferredSaves deferred;
-    Outcome outcome = restyleFile(fullPath(item.path), realPath);
+    const std::string path = fullPath(item.path);
+    Outcome outcome = restyleFile(path, realPath);
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(m_deferral.take(path));
     // A document that failed after its save was written stays as it was: the save is dropped.
-    if (outcome.status != OutcomeStatus::Changed)
-        return outcome;
-    auto saves = std::make_shared<std::vector<docengine::PendingSave>>(deferred.take());
-    if (saves->empty())
+    if (outcome.status != OutcomeStatus::Changed || saves->empty())
         return outcome;
     return {std::move(outcome), [saves] {
                 for (docengine::PendingSave& save : *saves)
@@ -64,7 +61,7 @@ Outcome DocumentRestyler::restyleFile(const std::string& path, const std::string
         return {result.ok ? OutcomeStatus::Changed : OutcomeStatus::Failed, result.reason, 0, {}};
     }
     try {
-        auto stories = docengine::restyleDocumentFile(path, *m_engineRequest);
+        auto stories = docengine::restyleDocumentFile(path, *m_engineRequest, &m_deferral);
         return {m_engineRequest->dryRun ? OutcomeStatus::DryRun : OutcomeStatus::Changed, "", 0, std::move(stories)};
     } catch (const std::exception& error) {
         // The document's failure is its outcome; the run goes on with the others.

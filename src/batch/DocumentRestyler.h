@@ -19,14 +19,16 @@ namespace glyphmere::batch {
 // copy fails is not touched. Safe to call from several jobs at once for different documents.
 class DocumentRestyler {
 public:
-    DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation);
+    // saveDeferral: where the engine keeps the documents' saves (see BatchEnvironment); null: one of its own.
+    DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation,
+                     docengine::SaveDeferral* saveDeferral);
 
     // Gives the backup places to the documents in this order (realPaths: each item's exclusion key), so
     // that of two documents whose copies would share a place, the first keeps it and the later one fails.
     void claimBackupPlaces(const std::vector<std::string>& realPaths);
 
     // Restyles the item; realPath is its exclusion key, under which the backup copy is kept. The engine's
-    // save is written but not yet in place: the result's commit puts it there (see DeferredSaves).
+    // save is written but not yet in place: the result's commit puts it there (see SaveDeferral).
     DocumentResult restyle(const BatchItem& item, const std::string& realPath);
 
 private:
@@ -36,6 +38,8 @@ private:
     platform::posix::PosixFileSystem m_fileSystem;
     word::FixedOptions m_options;
     std::optional<docengine::RestyleRequest> m_engineRequest;
+    docengine::SaveDeferral m_ownDeferral;
+    docengine::SaveDeferral& m_deferral;
     std::optional<BackupCopies> m_backups;
 };
 

@@ -40,13 +40,17 @@ int main(int argc, char* argv[])
     setenv("TZ", ":/etc/localtime", 0);
     stopOnInterrupt();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    glyphmere::docengine::EngineAutomation automation;
+    // Every document's save is kept here until the run commits it in the background.
+    glyphmere::docengine::SaveDeferral saveDeferral;
+    glyphmere::docengine::EngineAutomation automation(&saveDeferral);
     const glyphmere::batch::BatchEnvironment environment{automation,
                                                          std::cout,
                                                          std::cerr,
                                                          stopRequested,
                                                          isatty(STDERR_FILENO) == 1,
                                                          std::max(1u, std::thread::hardware_concurrency()),
-                                                         &std::cin};
+                                                         &std::cin,
+                                                         {},
+                                                         &saveDeferral};
     return glyphmere::batch::runCommandLine(arguments, environment);
 }

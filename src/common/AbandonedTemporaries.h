@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 
 #include <cstddef>
 #include <string>
@@ -8,9 +8,9 @@
 namespace glyphmere::common {
 
 // The hidden files of one safe replacement beside its target: the owner file ".NAME.glyphmere-XXXXXX",
-// locked (flock) for as long as the replacement runs, and the new content, whose names all start with the
-// owner's name. A writer that is killed leaves them behind unlocked; the next replacement in the folder
-// removes them.
+// locked (flock on POSIX, opened without sharing on Windows) for as long as the replacement runs, and the new content,
+// whose names all start with the owner's name. A writer that is killed leaves them behind unlocked; the next
+// replacement in the folder removes them.
 class TemporaryFiles {
 public:
     // Creates and locks a new owner file beside targetPath, and the empty file for the new content.
@@ -27,7 +27,7 @@ public:
 
 private:
     std::string m_ownerPath;
-    UniqueFd m_owner;
+    FileHandle m_owner;
     std::string m_contentPath;
     bool m_contentRenamed = false;
 };

@@ -2,48 +2,12 @@
 
 #include "common/AbandonedTemporaries.h"
 #include "common/FilePath.h"
-#include "common/SystemErrorText.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include "common/ReplacementSteps.h"
 
 namespace glyphmere::common {
 
-namespace {
-
-[[noreturn]] void throwSystemError(int error) { throw SystemError(error); }
-
-// Opens the written file and gives it its attributes; it is flushed when the replacement is committed.
-UniqueFd settleWrittenFile(const std::string& path, const NewFileAttributes& attributes)
-{
-    UniqueFd written(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!written.valid())
-        throwSystemError(errno);
-    if (::fchmod(written.get(), attributes.mode & 07777) != 0)
-        throwSystemError(errno);
-    if ((attributes.owner || attributes.group) &&
-        ::fchown(written.get(), attributes.owner.value_or(static_cast<uid_t>(-1)),
-                 attributes.group.value_or(static_cast<gid_t>(-1))) != 0)
-        throwSystemError(errno);
-    return written;
-}
-
-// Makes the rename itself durable. Some file systems refuse to flush a folder; the file is already
-// complete and in place by then, so that refusal is no failure of the replacement.
-void syncFolder(const std::string& folder)
-{
-    UniqueFd handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (handle.valid())
-        ::fsync(handle.get());
-}
-
-} // namespace
-
 PendingReplacement::PendingReplacement(std::string targetPath, std::unique_ptr<TemporaryFiles> temporary,
-                                       UniqueFd written, const FileOperations& operations)
+                                       FileHandle written, const FileOperations& operations)
     : m_targetPath(std::move(targetPath)), m_temporary(std::move(temporary)), m_written(std::move(written)),
       m_operations(&operations)
 {
@@ -53,26 +17,7 @@ PendingReplacement::PendingReplacement(PendingReplacement&&) noexcept = default;
 PendingReplacement& PendingReplacement::operator=(PendingReplacement&&) noexcept = default;
 PendingReplacement::~PendingReplacement() = default;
 
-UniqueFd PendingReplacement::readDescriptor() const
-{
-    UniqueFd reader(::fcntl(m_written.get(), F_DUPFD_CLOEXEC, 0));
-    if (!reader.valid())
-        throwSystemError(errno);
-    return reader;
-}
-
-void PendingReplacement::commit()
-{
-    // Whatever happens, the hidden files go with these when this returns or throws.
-    const std::unique_ptr<TemporaryFiles> temporary = std::move(m_temporary);
-    const UniqueFd written = std::move(m_written);
-    if (m_operations->syncFile(written.get()) != 0)
-        throwSystemError(errno);
-    if (m_operations->renameFile(temporary->contentPath(), m_targetPath) != 0)
-        throwSystemError(errno);
-    temporary->markContentRenamed();
-    syncFolder(folderOf(m_targetPath));
-}
+FileHandle PendingReplacement::readDescriptor() const { return m_written.duplicate(); }
 
 PendingReplacement prepareReplacement(const std::string& targetPath, const NewFileAttributes& attributes,
                                       const std::function<void(const std::string&)>& writeTemporary,
@@ -81,7 +26,7 @@ PendingReplacement prepareReplacement(const std::string& targetPath, const NewFi
     removeAbandonedTemporariesOnce(folderOf(targetPath));
     auto temporary = std::make_unique<TemporaryFiles>(targetPath);
     writeTemporary(temporary->contentPath());
-    UniqueFd written = settleWrittenFile(temporary->contentPath(), attributes);
+    FileHandle written = settleWrittenFile(temporary->contentPath(), attributes);
     return PendingReplacement(targetPath, std::move(temporary), std::move(written), operations);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/SafeReplace.h"
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 
 #include <functional>
 #include <memory>
@@ -25,22 +25,23 @@ public:
 
     // The resolved path that commit() replaces.
     const std::string& targetPath() const { return m_targetPath; }
-    // A new read descriptor of the new file: the very file that commit() renames into place.
-    UniqueFd readDescriptor() const;
-    // Flushes the new file, renames it over the target and flushes the folder. A failed flush or rename
-    // throws SystemError and removes the new file, the target staying as it was; either way the hidden
-    // files are gone when it returns. Call it at most once.
-    void commit();
+    // A new read handle of the new file: the very file that commit() renames into place.
+    FileHandle readDescriptor() const;
+    // Flushes the new file, renames it over the target and flushes the folder, and returns a read handle
+    // of the file now in place. A failed flush or rename throws SystemError and removes the new file, the
+    // target staying as it was; either way the hidden files are gone when it returns. Call it at most once.
+    // (On Windows the new file is put in place best while no handle of it is open: see ReplaceInPlace.h.)
+    FileHandle commit();
 
 private:
     friend PendingReplacement prepareReplacement(const std::string&, const NewFileAttributes&,
                                                  const std::function<void(const std::string&)>&, const FileOperations&);
-    PendingReplacement(std::string targetPath, std::unique_ptr<TemporaryFiles> temporary, UniqueFd written,
+    PendingReplacement(std::string targetPath, std::unique_ptr<TemporaryFiles> temporary, FileHandle written,
                        const FileOperations& operations);
 
     std::string m_targetPath;
     std::unique_ptr<TemporaryFiles> m_temporary;
-    UniqueFd m_written;
+    FileHandle m_written;
     const FileOperations* m_operations;
 };
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 
-#include <sys/stat.h>
-
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,39 +10,42 @@
 namespace glyphmere::common {
 
 // The system calls of the safe replacement whose failure cannot be brought about on demand; a test passes
-// its own to make them fail.
+// its own to make them fail. Each returns 0, or -1 with the reason where the system keeps it (errno, or
+// GetLastError() on Windows). On Windows renameFile puts the new file in place of the old one keeping
+// the old one's attributes, security and streams.
 class FileOperations {
 public:
     virtual ~FileOperations() = default;
     virtual int renameFile(const std::string& from, const std::string& to) const;
-    virtual int syncFile(int fd) const;
+    virtual int syncFile(const FileHandle& file) const;
 };
 
 // The operations as the system performs them.
 const FileOperations& systemFileOperations();
 
-// What the new file gets: permission bits, and an owner and group when they are to be set.
+// What the new file gets on POSIX: permission bits, and an owner and group when they are to be set. (On
+// Windows a replaced file keeps its own, and a new one gets the folder's.)
 struct NewFileAttributes {
-    mode_t mode = 0600;
-    std::optional<uid_t> owner{};
-    std::optional<gid_t> group{};
+    std::uint32_t mode = 0600;
+    std::optional<std::uint32_t> owner{};
+    std::optional<std::uint32_t> group{};
 };
 
 // The attributes of the file that status describes, to be kept by its replacement: its permission bits,
 // and, when we run as root (and so may give files away), its owner and group.
-NewFileAttributes attributesToKeep(const struct stat& status);
+NewFileAttributes attributesToKeep(const FileStatus& status);
 
 // Replaces the file at targetPath (a resolved path, no link; it need not exist yet) with the file that
 // writeTemporary writes at the path it is given: a new, empty file beside the target, one of the hidden
 // files of TemporaryFiles, which stay locked meanwhile (and the first replacement in a folder removes
 // those that killed runs left). That file is given the attributes, flushed to disk, renamed over the
 // target in one step, and the folder is flushed: prepareReplacement and its commit, back to back (see
-// PendingReplacement.h). Returns a read descriptor of the new file. On any failure the new file is
+// PendingReplacement.h). Returns a read handle of the new file. On any failure the new file is
 // removed and the target stays exactly as it was; a failed system call throws SystemError, and whatever
 // writeTemporary throws passes through.
-UniqueFd replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
-                           const std::function<void(const std::string&)>& writeTemporary,
-                           const FileOperations& operations = systemFileOperations());
+FileHandle replaceFileSafely(const std::string& targetPath, const NewFileAttributes& attributes,
+                             const std::function<void(const std::string&)>& writeTemporary,
+                             const FileOperations& operations = systemFileOperations());
 
 // The same with bytes as the new content.
 void writeFileSafely(const std::string& targetPath, const std::string& bytes, const NewFileAttributes& attributes);
@@ -51,10 +53,7 @@ void writeFileSafely(const std::string& targetPath, const std::string& bytes, co
 // Writes bytes as the whole content of the file at path (created when missing); SystemError on failure.
 void writeWholeFile(const std::string& path, const std::string& bytes);
 
-// Every byte that can be read from fd, from its offset on (a pipe too); SystemError when a read fails.
-std::string readAll(int fd);
-
-// The whole file at path (opened without blocking); SystemError when it cannot be read.
+// The whole file at path (opened without blocking; a pipe too); SystemError when it cannot be read.
 std::string readWholeFile(const std::string& path);
 
 } // namespace glyphmere::common

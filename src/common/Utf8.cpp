@@ -64,8 +64,6 @@ std::size_t validUtf8Length(std::string_view text)
     return character ? character->length : 0;
 }
 
-bool isValidUtf8(std::string_view text) { return utf16Length(text).has_value(); }
-
 std::optional<std::size_t> utf16Length(std::string_view text)
 {
     std::size_t units = 0;

@@ -21,8 +21,6 @@ std::optional<Utf8Character> decodeUtf8(std::string_view text);
 // The byte length of the valid sequence that starts text, or 0 (empty, or no valid sequence there).
 std::size_t validUtf8Length(std::string_view text);
 
-bool isValidUtf8(std::string_view text);
-
 // Appends the UTF-8 form of codePoint (a code point up to U+10FFFF that is no surrogate) to text.
 void appendUtf8(std::string& text, char32_t codePoint);
 

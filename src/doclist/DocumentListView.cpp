@@ -224,7 +224,6 @@ void DocumentListView::ListView1_ItemClick(const QModelIndex& /*item*/)
     setMousePointer(MousePointer::Custom);
     loadDragImage();
     // From the first item click on, the list accepts no dropped files until the program ends.
-    setOLEDragMode(0);
     setOLEDropMode(0);
     const std::optional<ListItem> selected = SelectedItem();
     m_draggedItem = selected ? selected->modelIndex() : QPersistentModelIndex();

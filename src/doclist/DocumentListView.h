@@ -37,9 +37,6 @@ public:
     int MousePointer() const { return m_mousePointer; }
     void setMousePointer(int setting);
     void setMouseIcon(const QCursor& image);
-    int OLEDragMode() const { return m_oleDragMode; }
-    void setOLEDragMode(int mode) { m_oleDragMode = mode; }
-    int OLEDropMode() const { return m_oleDropMode; }
     void setOLEDropMode(int mode);
 
     // Shows the pointer that governs over the list: the hourglass while the window shows it, the
@@ -83,7 +80,6 @@ private:
     std::string m_programFolder;
     int m_mousePointer = platform::MousePointer::Default;
     std::optional<QCursor> m_mouseIcon;
-    int m_oleDragMode = 0;
     int m_oleDropMode = 1;
     bool m_buttonHeld = false;
     QPersistentModelIndex m_draggedItem;

@@ -36,7 +36,7 @@ std::vector<std::string> linesOf(const std::string& text)
     return lines;
 }
 
-// Runs in the temporary folder, with the real engine, as the program does.
+// Runs in the temporary folder, with the real engine and its saves deferred to the run, as the program does.
 class BatchRunTest : public ::testing::Test {
 protected:
     BatchRunTest() { fs::current_path(folder.path()); }
@@ -46,7 +46,7 @@ protected:
     {
         Arguments arguments = kRestyle;
         arguments.insert(arguments.end(), options.begin(), options.end());
-        return runCommandLine(arguments, BatchEnvironment{engine, out, err, stop, terminal, 4});
+        return runCommandLine(arguments, BatchEnvironment{engine, out, err, stop, terminal, 4, nullptr, {}, &saves});
     }
 
     std::string document(const std::string& path)
@@ -58,7 +58,8 @@ protected:
 
     fs::path m_previous = fs::current_path();
     TemporaryFolder folder;
-    docengine::EngineAutomation engine;
+    docengine::SaveDeferral saves;
+    docengine::EngineAutomation engine{&saves};
     std::atomic<bool> stop{false};
     std::ostringstream out;
     std::ostringstream err;
@@ -298,7 +299,9 @@ TEST_F(BatchRunTest, ChangedLine_IsPrintedOnlyOnceItsDocumentIsInPlace)
         arguments.insert(arguments.end(), options.begin(), options.end());
         arguments.insert(arguments.end(), files.begin(), files.end());
 
-        EXPECT_EQ(runCommandLine(arguments, BatchEnvironment{engine, checkedOut, err, stop}), kExitAllChanged);
+        EXPECT_EQ(
+            runCommandLine(arguments, BatchEnvironment{engine, checkedOut, err, stop, false, 1, nullptr, {}, &saves}),
+            kExitAllChanged);
 
         EXPECT_EQ(linesOf(buffer.str()).size(), files.size());
         EXPECT_THAT(buffer.printedEarly, ElementsAre());

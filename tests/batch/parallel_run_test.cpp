@@ -10,7 +10,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <thread>
+#include <optional>
 
 namespace glyphmere::batch {
 namespace {
@@ -160,6 +160,45 @@ private:
     bool m_released = false;
 };
 
+// The items whose work has started, for commits that wait for a later one; a wait gives up after a while,
+// so that a run that never starts the item fails instead of hanging.
+class StartedItems {
+public:
+    void add(std::size_t index)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_started.push_back(index);
+        m_changed.notify_all();
+    }
+    void waitFor(std::optional<std::size_t> index)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
+            return !index || std::find(m_started.begin(), m_started.end(), *index) != m_started.end();
+        });
+    }
+    void clear()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_started.clear();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::size_t> m_started;
+};
+
+// The first item after index whose key differs from index's; nullopt when there is none.
+std::optional<std::size_t> laterItemOfAnotherKey(const std::vector<std::string>& keys, std::size_t index)
+{
+    for (std::size_t later = index + 1; later < keys.size(); ++later) {
+        if (keys[later] != keys[index])
+            return later;
+    }
+    return std::nullopt;
+}
+
 // What the run has reported so far, safe to read while it runs.
 class SharedObserver final : public RunObserver {
 public:
@@ -215,11 +254,15 @@ TEST(ParallelRun, FailedCommit_FailsItsDocumentAndCommitsHandedOverEndAfterAStop
     std::atomic<bool> stop{false};
     RecordingObserver observer;
     std::atomic<int> commitsEnded{0};
+    HeldCommit heldUntilTheStop; // the first commit is still running when the run is stopped
     const auto work = [&](std::size_t index) -> DocumentResult {
-        if (index == 1)
+        if (index == 1) {
             stop.store(true);
+            heldUntilTheStop.release();
+        }
         return {changed(""), [&, index] {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    if (index == 0)
+                        heldUntilTheStop.run();
                     ++commitsEnded;
                     if (index == 0)
                         throw std::runtime_error("the document could not be saved: no space left on the device");
@@ -241,20 +284,26 @@ TEST(ParallelRun, DocumentListedSeveralTimes_IsNotWorkedOnWhileItsCommitIsPendin
     const std::vector<std::string> keys = {"same", "other", "same", "same", "other", "same"};
     const std::atomic<bool> stop{false};
     RecordingObserver observer;
+    StartedItems started;
     const auto work = [&](std::size_t index) -> DocumentResult {
+        started.add(index);
         {
             const std::lock_guard lock(mutex);
             overlaps += active[keys[index]]++ > 0 ? 1 : 0;
         }
         return {changed(""), [&, index] {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    // Pending until a later item of another key has started, by when a run that let the key go
+                    // early would have started the next item of this key too.
+                    started.waitFor(laterItemOfAnotherKey(keys, index));
                     const std::lock_guard lock(mutex);
                     --active[keys[index]];
                 }};
     };
 
-    for (int round = 0; round < 10; ++round)
+    for (int round = 0; round < 10; ++round) {
+        started.clear();
         runInParallel(keys, 3, stop, work, observer);
+    }
 
     EXPECT_EQ(overlaps, 0);
     EXPECT_EQ(observer.emitted.size(), keys.size() * 10);
@@ -262,24 +311,27 @@ TEST(ParallelRun, DocumentListedSeveralTimes_IsNotWorkedOnWhileItsCommitIsPendin
 
 TEST(BackgroundFlushers, HandWaitsWhileTheMostPendingStepsAreUnfinished)
 {
-    BackgroundFlushers flushers(4, 2);
     HeldCommit first;
     HeldCommit second;
-    flushers.hand([&] { first.run(); });
-    flushers.hand([&] { second.run(); });
-    std::atomic<bool> thirdHanded{false};
-    std::thread handing([&] {
-        flushers.hand([] {});
-        thirdHanded.store(true);
+    std::atomic<bool> firstEnded{false};
+    int waitsForRoom = 0;
+    // hand() tells when it finds no room; only then is the first step let go.
+    BackgroundFlushers flushers(4, 2, [&] {
+        ++waitsForRoom;
+        first.release();
     });
-    ASSERT_TRUE(first.waitUntilStarted());
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(thirdHanded.load());
-    first.release();
-    handing.join();
-    EXPECT_TRUE(thirdHanded.load());
+    flushers.hand([&] {
+        first.run();
+        firstEnded.store(true);
+    });
+    flushers.hand([&] { second.run(); });
+    bool thirdRanAfterTheFirst = false;
+    flushers.hand([&] { thirdRanAfterTheFirst = firstEnded.load(); });
+
+    EXPECT_EQ(waitsForRoom, 1);
     second.release();
     flushers.waitUntilIdle();
+    EXPECT_TRUE(thirdRanAfterTheFirst);
 }
 
 } // namespace

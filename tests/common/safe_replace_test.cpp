@@ -75,21 +75,21 @@ TEST(PendingReplacement, TargetStaysUntilTheCommitAndADroppedOneLeavesNothing)
     const auto writeNew = [](const std::string& path) { writeFile(path, "new"); };
 
     std::optional<PendingReplacement> dropped = prepareReplacement(target, {0644}, writeNew);
-    EXPECT_EQ(readAll(dropped->readDescriptor().get()), "new");
+    EXPECT_EQ(readToEnd(dropped->readDescriptor()), "new");
     EXPECT_EQ(folderNames(folder.path()).size(), 3u) << "the target, the owner file and the new file";
     dropped.reset();
     EXPECT_EQ(readFile(target), "original");
     EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"d.docx"});
 
     PendingReplacement pending = prepareReplacement(target, {0640}, writeNew);
-    const UniqueFd reader = pending.readDescriptor();
+    const FileHandle reader = pending.readDescriptor();
     EXPECT_EQ(readFile(target), "original");
     std::thread([moved = std::move(pending)]() mutable { moved.commit(); }).join();
     EXPECT_EQ(readFile(target), "new");
     EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"d.docx"});
     struct stat opened {};
     struct stat named {};
-    ASSERT_EQ(::fstat(reader.get(), &opened), 0);
+    ASSERT_EQ(::fstat(static_cast<int>(reader.get()), &opened), 0);
     ASSERT_EQ(::stat(target.c_str(), &named), 0);
     EXPECT_EQ(opened.st_ino, named.st_ino) << "the descriptor reads the file that was renamed into place";
     EXPECT_EQ(named.st_mode & 07777, 0640u);

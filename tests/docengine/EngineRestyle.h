@@ -10,6 +10,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "word/OptionsSource.h"
 #include "word/RestyleDocument.h"
+#include "support/ErrorText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,12 +41,8 @@ inline std::string openRefusalOfEngine(const std::string& path)
 {
     EngineAutomation automation;
     const platform::Variant app(automation.create("Word.Application"));
-    std::string reason;
-    try {
-        app.get("Documents").call("Open", {path});
-    } catch (const platform::AutomationError& error) {
-        reason = error.what();
-    }
+    const std::string reason =
+        testing_support::errorText<platform::AutomationError>([&] { app.get("Documents").call("Open", {path}); });
     try {
         app.call("Quit", {std::int32_t{0}});
     } catch (const platform::AutomationError&) {

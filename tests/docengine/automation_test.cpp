@@ -2,6 +2,7 @@
 #include "docengine/session/FontValues.h"
 
 #include "InMemoryDocument.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -55,12 +56,7 @@ struct EngineFixture {
 
 std::string errorOf(const std::function<void()>& action)
 {
-    try {
-        action();
-    } catch (const AutomationError& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return testing_support::errorText<AutomationError>(action, "(no error)");
 }
 
 // Documents.Open's 15 arguments as RestyleDocument gives them, with readOnly in the third place.

@@ -4,6 +4,7 @@
 #include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,7 @@ using package_testing::folderListing;
 
 std::string replaceRefusal(DocumentFileAccess& access, const std::string& bytes)
 {
-    try {
-        access.replaceWithBytes(bytes);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { access.replaceWithBytes(bytes); });
 }
 
 // What the Word 97-2003 layer relies on: the whole file in memory, and new bytes saved with every check.

@@ -4,6 +4,7 @@
 #include "docengine/ooxml/FontPass.h"
 
 #include "InMemoryDocument.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -42,12 +43,7 @@ std::vector<PackageEntry> replaced(std::vector<PackageEntry> entries, const std:
 std::string refusal(const std::vector<PackageEntry>& entries)
 {
     const InMemoryParts parts(entries);
-    try {
-        WordprocessingDocument document(parts);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { WordprocessingDocument document(parts); });
 }
 
 TEST(WordprocessingDocument, MainPartUnderAnyName_IsFoundThroughTheRelationships)

@@ -1,4 +1,5 @@
 #include "docengine/session/EngineAutomation.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,14 +16,8 @@ using platform::Variant;
 TEST(EngineAutomation, OtherClasses_AreNotServed)
 {
     EngineAutomation automation;
-    try {
-        automation.create("Excel.Application");
-        FAIL() << "another class was created";
-    } catch (const AutomationError& error) {
-        EXPECT_STREQ(
-            error.what(),
-            "the class \"Excel.Application\" is not available: the built-in engine serves only \"Word.Application\"");
-    }
+    EXPECT_EQ(testing_support::errorText<AutomationError>([&] { automation.create("Excel.Application"); }),
+              "the class \"Excel.Application\" is not available: the built-in engine serves only \"Word.Application\"");
     EXPECT_THROW(automation.attach("Excel.Application"), AutomationError);
 }
 

@@ -42,7 +42,7 @@ TEST(NamespaceScope, FirstDescendant_ResolvesEachCandidateInItsOwnScope)
     for (const SearchCase& row : kSearchCases) {
         XmlPart part("word/document.xml", std::string(R"(<w:document xmlns:w=")" WORD_URI R"("><w:body>)") + row.body +
                                               "</w:body></w:document>");
-        const xml::Element root = xml::describeFromRoot(part.root());
+        const xml::Element& root = part.rootElement();
         const xml::Element found = xml::findFirstDescendant(root, xml::Vocabulary::Word, "sectPr", "txbxContent");
         EXPECT_STREQ(found.node.attribute("id").value(), row.foundId) << row.description;
     }

@@ -1,12 +1,13 @@
 #include "docengine/ooxml/ZipArchiveReader.h"
 
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 #include "docengine/EngineError.h"
 #include "docengine/ooxml/PackageWriter.h"
 #include "docengine/ooxml/LibzipArchive.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,7 @@ namespace {
 using namespace glyphmere::testing_support;
 using namespace glyphmere::docengine::package_testing;
 
-common::UniqueFd openForReading(const std::string& path)
-{
-    common::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    EXPECT_TRUE(fd.valid()) << path;
-    return fd;
-}
+common::FileHandle openForReading(const std::string& path) { return common::FileHandle::openForReading(path); }
 
 // What reading the stored names gives: the names with their Unicode Path fields, or the refusal.
 template <typename Source>
@@ -42,14 +38,9 @@ std::string storedNamesOrRefusal(const Source& source)
     }
 }
 
-std::string archiveOpenRefusal(int fd, std::uint64_t largestHeld)
+std::string archiveOpenRefusal(const common::FileHandle& fd, std::uint64_t largestHeld)
 {
-    try {
-        ZipArchiveReader::open(fd, largestHeld);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { ZipArchiveReader::open(fd, largestHeld); });
 }
 
 std::vector<std::string> inflatedEntries(const ZipArchiveReader& archive)
@@ -91,8 +82,8 @@ TEST(ZipArchiveReader, StoredNamesReadAlikeFromFileAndFromMemory)
     for (const auto& testCase : cases) {
         const std::string path = folder.file("case.zip");
         writeFile(path, testCase.bytes);
-        const common::UniqueFd fd = openForReading(path);
-        const std::string fromFile = storedNamesOrRefusal(fd.get());
+        const common::FileHandle fd = openForReading(path);
+        const std::string fromFile = storedNamesOrRefusal(fd);
         EXPECT_EQ(storedNamesOrRefusal(std::string_view(testCase.bytes)), fromFile) << testCase.what;
         if (std::string_view(testCase.what) == "whole" || std::string_view(testCase.what) == "archive comment")
             EXPECT_NE(fromFile.rfind("refused", 0), 0u) << testCase.what << ": " << fromFile;
@@ -115,9 +106,9 @@ TEST(ZipArchiveReader, HeldAndFileArchivesReadAndCopyAlike)
         return bytes;
     }();
 
-    common::UniqueFd fd = openForReading(path);
-    ZipArchiveReader fromFile = ZipArchiveReader::open(fd.get(), 0);
-    ZipArchiveReader held = ZipArchiveReader::open(fd.get());
+    common::FileHandle fd = openForReading(path);
+    ZipArchiveReader fromFile = ZipArchiveReader::open(fd, 0);
+    ZipArchiveReader held = ZipArchiveReader::open(fd);
     EXPECT_TRUE(fromFile.heldBytes().empty());
     EXPECT_EQ(held.heldBytes(), readFile(path));
     EXPECT_EQ(fromFile.storedEntryNames().size(), expected.size());
@@ -135,8 +126,8 @@ TEST(ZipArchiveReader, HeldAndFileArchivesReadAndCopyAlike)
     EXPECT_EQ(inflatedEntries(held), expected);
 
     // Taking another archive's place leaves the taken one reading its own bytes.
-    const common::UniqueFd otherFd = openForReading(folder.file("held.docx"));
-    held = ZipArchiveReader::open(otherFd.get());
+    const common::FileHandle otherFd = openForReading(folder.file("held.docx"));
+    held = ZipArchiveReader::open(otherFd);
     EXPECT_EQ(inflatedEntries(held), expected);
 }
 
@@ -148,10 +139,10 @@ TEST(ZipArchiveReader, DamagedPackageIsRefusedAlikeHeldOrNot)
     const std::string bytes = readFile(path);
     for (const std::string& damaged : {bytes.substr(0, bytes.size() / 2), std::string(64, '\0')}) {
         writeFile(path, damaged);
-        const common::UniqueFd fd = openForReading(path);
-        const std::string held = archiveOpenRefusal(fd.get(), std::numeric_limits<std::uint64_t>::max());
+        const common::FileHandle fd = openForReading(path);
+        const std::string held = archiveOpenRefusal(fd, std::numeric_limits<std::uint64_t>::max());
         EXPECT_EQ(held.rfind("the document's package is damaged (", 0), 0u) << held;
-        EXPECT_EQ(held, archiveOpenRefusal(fd.get(), 0));
+        EXPECT_EQ(held, archiveOpenRefusal(fd, 0));
     }
 }
 

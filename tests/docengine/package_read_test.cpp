@@ -4,6 +4,7 @@
 #include "docengine/ooxml/LibzipArchive.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -26,12 +27,7 @@ const std::string kDamaged = "the document's package is damaged (";
 
 std::string readRefusal(const ZipPackage& package, const std::string& name)
 {
-    try {
-        package.read(name);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { package.read(name); });
 }
 
 TEST(PackageRead, EntriesComeInflatedInArchiveOrderAndNamesMatchLikeParts)
@@ -94,10 +90,7 @@ TEST(PackageRead, BudgetCountsEveryEntryAndAllReadsTogether)
     TemporaryFolder folder;
     const std::string path = folder.file("budget.docx");
     writePackage(path, {{"a.xml", std::string(100, 'a')}, {"b.xml", std::string(60, 'b')}});
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    const ZipArchivePtr archive = openZipArchive(fd);
-    ::close(fd);
+    const ZipArchivePtr archive = openZipArchive(common::FileHandle::openForReading(path));
 
     ReadBudget budget{99, 1000};
     EXPECT_THROW(readZipEntry(archive.get(), 0, budget), EngineError);

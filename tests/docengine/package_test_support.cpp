@@ -1,7 +1,9 @@
 #include "package_test_support.h"
 
 #include "docengine/EngineError.h"
+#include "docengine/files/DocumentFileAccess.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -14,12 +16,20 @@ namespace glyphmere::docengine::package_testing {
 
 std::string openRefusal(const std::string& path)
 {
-    try {
-        ZipPackage::open(path);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
+    return testing_support::errorText<EngineError>([&] { ZipPackage::open(path); });
+}
+
+std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced)
+{
+    return testing_support::errorText<EngineError>([&] { package.saveReplacing(replaced); });
+}
+
+std::unique_ptr<ZipPackage> packageDeferringTo(SaveDeferral& deferral, const std::string& path,
+                                               const common::FileOperations& operations)
+{
+    DocumentFileAccess access = DocumentFileAccess::open(path, operations);
+    access.deferSavesTo(deferral);
+    return ZipPackage::open(std::move(access));
 }
 
 void patchFile(const std::string& path, const std::string& from, const std::string& to)

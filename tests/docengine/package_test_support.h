@@ -1,8 +1,12 @@
 #pragma once
 
+#include "common/SafeReplace.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/ooxml/ZipPackage.h"
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +14,14 @@ namespace glyphmere::docengine::package_testing {
 
 // The reason ZipPackage::open gives for the file, or "" when it opens.
 std::string openRefusal(const std::string& path);
+
+// The reason the package's save with the given parts replaced is refused with, or "" when it is written.
+std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced);
+
+// The package at path, opened so that its saves are kept in deferral instead of committed.
+std::unique_ptr<ZipPackage> packageDeferringTo(
+    SaveDeferral& deferral, const std::string& path,
+    const common::FileOperations& operations = common::systemFileOperations());
 
 // Replaces every occurrence of `from` in the file's bytes with `to` (same length), so a package written
 // by libzip can carry what libzip would not write: duplicate names, flags, lying sizes.

@@ -1,6 +1,7 @@
 #include "docengine/session/RestyleRequest.h"
 
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -226,12 +227,7 @@ TEST_F(RestyleRequestTest, RefusedValues_FailBeforeTheFileIsTouched)
          "the font name is longer than 31 characters"},
     };
     for (const auto& [request, reason] : cases) {
-        try {
-            restyleDocumentFile(path, request);
-            ADD_FAILURE() << reason;
-        } catch (const std::exception& error) {
-            EXPECT_EQ(std::string(error.what()), reason);
-        }
+        EXPECT_EQ(testing_support::errorText<std::exception>([&] { restyleDocumentFile(path, request); }), reason);
     }
     EXPECT_EQ(readFile(path), before);
 }
@@ -243,12 +239,10 @@ TEST_F(RestyleRequestTest, FontNameThatIsNoValidUtf8_IsRefusedBeforeTheFileIsTou
     writePackage(path, documentWithEveryStory());
     const std::string before = readFile(path);
     for (const std::string name : {"Ari\xE0\x80\xA1l", "Ari\xED\xA0\x80l", "Ari\xF4\x90\x80\x80l", "Arial\xC3"}) {
-        try {
-            restyleDocumentFile(path, {.fontName = name, .fontSize = "12"});
-            ADD_FAILURE() << ::testing::PrintToString(name);
-        } catch (const std::exception& error) {
-            EXPECT_STREQ(error.what(), "the font name contains characters that cannot be stored");
-        }
+        EXPECT_EQ(testing_support::errorText<std::exception>(
+                      [&] { restyleDocumentFile(path, {.fontName = name, .fontSize = "12"}); }),
+                  "the font name contains characters that cannot be stored")
+            << ::testing::PrintToString(name);
     }
     EXPECT_EQ(readFile(path), before);
 }

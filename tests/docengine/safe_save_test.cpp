@@ -1,11 +1,12 @@
 #include "common/SafeReplace.h"
-#include "docengine/files/DeferredSaves.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/EngineError.h"
 #include "docengine/ooxml/ZipPackage.h"
 #include "docengine/session/RestyleRequest.h"
 #include "docengine/EngineMessages.h"
 #include "package_test_support.h"
 #include "support/TestDocuments.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -48,20 +49,7 @@ void writeMixedPackage(const std::string& path)
 }
 
 // The reason the action was refused with, or empty.
-std::string refusalOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-std::string saveRefusal(const ZipPackage& package, const std::map<std::string, std::string>& replaced)
-{
-    return refusalOf([&] { package.saveReplacing(replaced); });
-}
+std::string refusalOf(const std::function<void()>& action) { return testing_support::errorText<EngineError>(action); }
 
 TEST(SafeSave, UnchangedEntriesKeepTheirStoredBytesAndOrder)
 {
@@ -202,7 +190,10 @@ public:
     {
         return m_failRename ? fail() : FileOperations::renameFile(from, to);
     }
-    int syncFile(int fd) const override { return m_failRename ? FileOperations::syncFile(fd) : fail(); }
+    int syncFile(const common::FileHandle& file) const override
+    {
+        return m_failRename ? FileOperations::syncFile(file) : fail();
+    }
 
 private:
     int fail() const
@@ -286,7 +277,7 @@ TEST(SafeSave, FullDiskLeavesTheOriginalAndNoTemporaryFile)
 class StoppingOperations final : public FileOperations {
 public:
     explicit StoppingOperations(int reportWritten) : m_reportWritten(reportWritten) {}
-    int syncFile(int) const override
+    int syncFile(const common::FileHandle&) const override
     {
         const char byte = 'w';
         if (::write(m_reportWritten, &byte, 1) == 1) {
@@ -333,14 +324,6 @@ TEST(SafeSave, SaveKilledMidWay_LeavesHiddenFilesThatTheNextRestyleRemoves)
     EXPECT_EQ(readFile(killedPath), original);
 }
 
-// The saves made within a DeferredSaves scope, taken from it.
-std::vector<PendingSave> deferredSaves(const std::function<void()>& save)
-{
-    DeferredSaves deferred;
-    save();
-    return deferred.take();
-}
-
 TEST(DeferredSave, DocumentStaysAsItWasUntilTheCommitInBothFormats)
 {
     TemporaryFolder folder;
@@ -351,12 +334,12 @@ TEST(DeferredSave, DocumentStaysAsItWasUntilTheCommitInBothFormats)
     const std::string originalDocx = readFile(docx);
     const std::string originalDoc = readFile(doc);
 
-    const auto package = ZipPackage::open(docx);
-    std::vector<PendingSave> saves = deferredSaves([&] {
-        package->saveReplacing({{"word/document.xml", kNewDocument}});
-    });
-    std::vector<PendingSave> docSaves =
-        deferredSaves([&] { restyleDocumentFile(doc, {.fontName = "Arial", .fontSize = "12"}); });
+    SaveDeferral deferral;
+    const auto package = packageDeferringTo(deferral, docx);
+    package->saveReplacing({{"word/document.xml", kNewDocument}});
+    restyleDocumentFile(doc, {.fontName = "Arial", .fontSize = "12"}, &deferral);
+    std::vector<PendingSave> saves = deferral.take(docx);
+    std::vector<PendingSave> docSaves = deferral.take(doc);
     ASSERT_EQ(saves.size(), 1u);
     ASSERT_EQ(docSaves.size(), 1u);
     EXPECT_EQ(readFile(docx), originalDocx);
@@ -396,10 +379,10 @@ TEST(DeferredSave, FailedOrDroppedCommitLeavesTheDocumentAsItWasAndNoTemporaryFi
         TemporaryFolder folder;
         const std::string path = folder.file("d.docx");
         writeMixedPackage(path);
-        const auto package = ZipPackage::open(path, operations);
-        std::vector<PendingSave> saves = deferredSaves([&] {
-            package->saveReplacing({{"word/document.xml", kNewDocument}});
-        });
+        SaveDeferral deferral;
+        const auto package = packageDeferringTo(deferral, path, operations);
+        package->saveReplacing({{"word/document.xml", kNewDocument}});
+        std::vector<PendingSave> saves = deferral.take(path);
         ASSERT_EQ(saves.size(), 1u);
         if (beforeCommit)
             beforeCommit(path);

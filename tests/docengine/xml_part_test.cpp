@@ -1,6 +1,7 @@
 #include "docengine/ooxml/XmlPart.h"
 
 #include "docengine/EngineError.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -76,12 +77,8 @@ TEST(XmlPart, Utf8ByteOrderMark_IsKept)
 
 TEST(XmlPart, MalformedMarkup_IsRefusedWithPartNameDescriptionAndOffset)
 {
-    try {
-        XmlPart("word/document.xml", "<a><b></a>");
-        FAIL() << "malformed markup was accepted";
-    } catch (const EngineError& error) {
-        EXPECT_STREQ(error.what(), "the part word/document.xml is damaged (Start-end tags mismatch at offset 8)");
-    }
+    EXPECT_EQ(testing_support::errorText<EngineError>([] { XmlPart("word/document.xml", "<a><b></a>"); }),
+              "the part word/document.xml is damaged (Start-end tags mismatch at offset 8)");
     EXPECT_THROW(XmlPart("word/document.xml", ""), EngineError);
     EXPECT_THROW(XmlPart("word/document.xml", "<!-- only a comment -->"), EngineError);
 }

@@ -1,5 +1,6 @@
 #include "docengine/binary/CharacterRuns.h"
 #include "docengine/EngineError.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -259,12 +260,9 @@ TEST(ReadCharacterRuns, DamagedPagesAndBinTables_AreRefusedWithTheStructure)
         SCOPED_TRACE(row.name);
         PagedStream damaged = threeRunPage();
         row.damage(damaged);
-        try {
-            readCharacterRuns(damaged.stream, damaged.plc);
-            ADD_FAILURE() << "accepted";
-        } catch (const EngineError& error) {
-            EXPECT_THAT(error.what(), HasSubstr(row.reason));
-        }
+        EXPECT_THAT(testing_support::errorText<EngineError>([&] { readCharacterRuns(damaged.stream, damaged.plc); },
+                                                            "accepted"),
+                    HasSubstr(row.reason));
     }
 }
 

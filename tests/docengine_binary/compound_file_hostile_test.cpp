@@ -3,6 +3,7 @@
 #include "docengine/container/CompoundFile.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -32,16 +33,15 @@ BuiltCompoundFile wordLikeFile(std::uint32_t fatSectors)
 }
 
 // Opens the file and reads every stream, as a reader of the whole container does.
-std::string reasonFor(const std::string& bytes)
+std::string reasonFor(const BuiltCompoundFile& built)
 {
-    try {
-        const CompoundFile file = CompoundFile::parse(bytes);
-        for (const std::string& path : file.streamPaths())
-            file.readStream(path);
-        return "(read)";
-    } catch (const EngineError& error) {
-        return error.what();
-    }
+    return testing_support::errorText<EngineError>(
+        [&] {
+            const CompoundFile file = CompoundFile::parse(built.bytes);
+            for (const auto& [path, placement] : built.streams)
+                file.readStream(path);
+        },
+        "(read)");
 }
 
 std::uint32_t unitOf(const BuiltCompoundFile& file, const std::string& path, std::size_t index)
@@ -116,10 +116,10 @@ class CompoundFileHostile : public ::testing::TestWithParam<HostileCase> {};
 TEST_P(CompoundFileHostile, RefusesWithTheDamagedStructure)
 {
     BuiltCompoundFile file = wordLikeFile(GetParam().fatSectors);
-    ASSERT_EQ(reasonFor(file.bytes), "(read)");
+    ASSERT_EQ(reasonFor(file), "(read)");
     GetParam().damage(file);
 
-    EXPECT_EQ(reasonFor(file.bytes), messages::damagedStructure("the compound file's " + GetParam().reason));
+    EXPECT_EQ(reasonFor(file), messages::damagedStructure("the compound file's " + GetParam().reason));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CompoundFileHostile, ::testing::ValuesIn(kHostileCases),
@@ -154,11 +154,11 @@ TEST(CompoundFileLength, AChainIntoLostSectorsIsRefusedWhereverItIs)
         SCOPED_TRACE(row.name);
         BuiltCompoundFile file = wordLikeFile(1);
         row.damage(file);
-        EXPECT_EQ(reasonFor(file.bytes), row.reason);
+        EXPECT_EQ(reasonFor(file), row.reason);
     }
     const BuiltCompoundFile tailUsed =
         CompoundFileBuilder(3).stream("WordDocument", std::string(5000, 'w')).fatTailUsed().build();
-    EXPECT_EQ(reasonFor(tailUsed.bytes), "(read)");
+    EXPECT_EQ(reasonFor(tailUsed), "(read)");
 }
 
 struct HostileUpdateCase {

@@ -1,6 +1,7 @@
 #include "docengine/binary/CharacterFormatEdit.h"
 #include "docengine/binary/Sprm.h"
 #include "docengine/EngineError.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -146,12 +147,8 @@ TEST(EditedGrpprlLimit, ResultOf255BytesFits_256IsRefused)
         return prl(0xCA47, {static_cast<int>(size - 3)}) + std::string(size - 3, '\x01');
     };
     EXPECT_EQ(editedGrpprl(ofSize(239), fontAndSize(1, 2)).size(), 255u);
-    try {
-        editedGrpprl(ofSize(240), fontAndSize(1, 2));
-        FAIL() << "a 256-byte result was accepted";
-    } catch (const EngineError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("255 bytes"));
-    }
+    EXPECT_THAT(testing_support::errorText<EngineError>([&] { editedGrpprl(ofSize(240), fontAndSize(1, 2)); }),
+                HasSubstr("255 bytes"));
 }
 
 TEST(EditedGrpprlLimit, MalformedGrpprl_IsRefused)

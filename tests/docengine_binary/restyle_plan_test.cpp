@@ -1,6 +1,7 @@
 #include "docengine/binary/RestylePlan.h"
 
 #include "docengine/EngineError.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -53,12 +54,10 @@ TEST(RestylePlan, UntouchedRunsKeepTheirListsAndGaps)
 TEST(RestylePlan, TextReachedAsTargetAndAsOtherTextIsRefused)
 {
     const std::vector<CharacterRun> runs = {{0, 40, "a"}};
-    try {
-        planRestyle(runs, {{0, 20}}, {{19, 40}}, marked);
-        FAIL() << "no refusal";
-    } catch (const EngineError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("the same text from two stories"));
-    }
+    EXPECT_THAT(testing_support::errorText<EngineError>([&] {
+                    planRestyle(runs, {{0, 20}}, {{19, 40}}, marked);
+                }),
+                HasSubstr("the same text from two stories"));
 }
 
 TEST(RestylePlan, OverlappingRunsAreRefused)

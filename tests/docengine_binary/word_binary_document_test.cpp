@@ -7,6 +7,7 @@
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "support/WordStreamBuilder.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,12 +43,7 @@ std::string docFile(const WordTestDocument& document) { return compoundFile(buil
 
 std::string refusal(const std::string& fileBytes)
 {
-    try {
-        WordBinaryDocument document(fileBytes, kFonts);
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "accepted";
+    return testing_support::errorText<EngineError>([&] { WordBinaryDocument document(fileBytes, kFonts); }, "accepted");
 }
 
 struct RefusalCase {

@@ -8,6 +8,7 @@
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "support/WordStreamBuilder.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -34,12 +35,7 @@ PieceTable pieceTableOf(const WordTestStreams& streams)
 
 std::string refusal(const std::function<void()>& action)
 {
-    try {
-        action();
-    } catch (const EngineError& error) {
-        return error.what();
-    }
-    return "accepted";
+    return testing_support::errorText<EngineError>(action, "accepted");
 }
 
 struct FibCase {

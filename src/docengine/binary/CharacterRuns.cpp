@@ -26,7 +26,7 @@ bool strictlyAscending(const std::vector<std::uint32_t>& fcs)
     return std::adjacent_find(fcs.begin(), fcs.end(), std::greater_equal<>()) == fcs.end();
 }
 
-std::vector<std::uint32_t> loadU32s(std::string_view bytes, std::size_t offset, std::size_t count, const char* what)
+std::vector<std::uint32_t> fieldU32s(std::string_view bytes, std::size_t offset, std::size_t count, const char* what)
 {
     std::vector<std::uint32_t> values(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -63,7 +63,7 @@ void appendPageRuns(std::string_view page, std::uint32_t pageNumber, std::uint32
     const std::size_t crun = static_cast<unsigned char>(page[kCrunOffset]);
     if (crun == 0 || crun > kMaxRunsPerFkp)
         refuse(pageName(pageNumber) + " gives its number of runs as " + std::to_string(crun) + ", not 1 to 101");
-    const std::vector<std::uint32_t> fcs = loadU32s(page, 0, crun + 1, "a character property page");
+    const std::vector<std::uint32_t> fcs = fieldU32s(page, 0, crun + 1, "a character property page");
     if (!strictlyAscending(fcs))
         refuse(pageName(pageNumber) + " has text offsets that are not in ascending order");
     const std::size_t rgbOffset = 4 * (crun + 1);
@@ -183,7 +183,7 @@ BinTable parseBinTable(std::string_view plc)
                " bytes, which is no whole number of entries");
     const std::size_t count = (plc.size() - 4) / 8;
     constexpr const char* kBinTable = "the character property bin table";
-    BinTable table{loadU32s(plc, 0, count + 1, kBinTable), loadU32s(plc, 4 * (count + 1), count, kBinTable)};
+    BinTable table{fieldU32s(plc, 0, count + 1, kBinTable), fieldU32s(plc, 4 * (count + 1), count, kBinTable)};
     if (!strictlyAscending(table.fcs))
         refuse("the character property bin table's text offsets are not in ascending order");
     for (std::uint32_t& pageNumber : table.pageNumbers)

@@ -5,8 +5,7 @@
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
-
-#include <fontconfig/fontconfig.h>
+#include "docengine/fonts/SystemFonts.h"
 
 namespace glyphmere::docengine {
 namespace {
@@ -81,9 +80,7 @@ std::optional<std::size_t> FontTable::find(std::string_view utf8Name) const
 {
     const std::string wanted(utf8Name);
     for (std::size_t index = 0; index < m_entries.size(); ++index) {
-        // fontconfig folds case by Unicode's case folding, not only for ASCII.
-        if (FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(m_entries[index].name.c_str()),
-                               reinterpret_cast<const FcChar8*>(wanted.c_str())) == 0)
+        if (sameFontName(m_entries[index].name, wanted))
             return index;
     }
     return std::nullopt;

@@ -1,12 +1,8 @@
 #include "docengine/binary/InstalledFonts.h"
 
-#include "common/FileRange.h"
-#include "common/UniqueFd.h"
-
-#include <fcntl.h>
-#include <fontconfig/fontconfig.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "common/FileHandle.h"
+#include "common/SystemErrorText.h"
+#include "docengine/fonts/SystemFonts.h"
 
 #include <algorithm>
 #include <map>
@@ -15,7 +11,7 @@
 
 namespace glyphmere::docengine {
 
-using common::UniqueFd;
+using common::FileHandle;
 namespace {
 
 // FFID: pitch in bits 0-1, TrueType in bit 2, family kind in bits 4-6.
@@ -27,9 +23,6 @@ enum FamilyKind : std::uint8_t { kUnspecified = 0, kRoman = 1, kSwiss = 2, kMode
 constexpr std::uint8_t kSymbolCharset = 2;
 constexpr std::uint32_t kSymbolCodePage = 0x80000000; // OS/2 ulCodePageRange1 bit 31
 constexpr std::uint16_t kMaxWeight = 1000;
-
-using ConfigPtr = std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)>;
-using PatternPtr = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
 
 FamilyKind kindFromPanose(const std::array<std::uint8_t, 10>& panose)
 {
@@ -80,78 +73,53 @@ FamilyKind familyKind(const SfntFace& face)
 }
 
 // Reads from the font file with every range checked against its size.
-FontFileReader fileReader(const std::shared_ptr<UniqueFd>& file, std::uint64_t fileSize)
+FontFileReader fileReader(const std::shared_ptr<FileHandle>& file, std::uint64_t fileSize)
 {
     return [file, fileSize](std::uint64_t offset, std::size_t length) -> std::optional<std::string> {
         if (offset > fileSize || length > fileSize - offset)
             return std::nullopt;
         std::string bytes(length, '\0');
-        if (common::readFileRange(file->get(), offset, bytes.data(), length).count != length)
+        if (file->readAt(offset, bytes.data(), length).count != length)
             return std::nullopt;
         return bytes;
     };
 }
 
 // Opened without blocking, so a path that names a FIFO cannot hang the lookup.
-std::optional<SfntFace> faceInFile(const char* path, std::uint32_t faceIndex)
+std::optional<SfntFace> faceInFile(const std::string& path, std::uint32_t faceIndex)
 {
-    auto file = std::make_shared<UniqueFd>(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status {};
-    if (!file->valid() || ::fstat(file->get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return readSfntFace(fileReader(file, static_cast<std::uint64_t>(status.st_size)), faceIndex);
-}
-
-// The matched font's family name that equals family without regard to case; nullptr when fontconfig
-// offered another family as a substitute.
-const char* installedFamily(FcPattern* font, const std::string& family)
-{
-    FcChar8* name = nullptr;
-    for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
-        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family.c_str())) == 0)
-            return reinterpret_cast<const char*>(name);
+    try {
+        auto file = std::make_shared<FileHandle>(FileHandle::openForReading(path));
+        const common::FileStatus status = file->status();
+        if (!status.regular)
+            return std::nullopt;
+        return readSfntFace(fileReader(file, status.size), faceIndex);
+    } catch (const common::SystemError&) {
+        return std::nullopt; // described from what the system knows of the face instead
     }
-    return nullptr;
 }
 
-// A face fontconfig knows but whose tables cannot be read (not an sfnt): its weight and pitch.
-FontDescription describedFromPattern(FcPattern* font, std::string name)
+// A face the system knows but whose tables cannot be read (not an sfnt): its weight and pitch.
+FontDescription describedWithoutTables(const InstalledFace& installed)
 {
-    FontDescription description = plainFontDescription(std::move(name));
-    int spacing = FC_PROPORTIONAL;
-    FcPatternGetInteger(font, FC_SPACING, 0, &spacing);
-    const bool fixed = spacing == FC_MONO || spacing == FC_CHARCELL;
-    description.ffid = fixed ? (kFixedPitch | kModern << 4) : kVariablePitch;
-    int weight = FC_WEIGHT_REGULAR;
-    if (FcPatternGetInteger(font, FC_WEIGHT, 0, &weight) == FcResultMatch)
-        description.weight = static_cast<std::uint16_t>(std::clamp(FcWeightToOpenType(weight), 0, 1000));
+    FontDescription description = plainFontDescription(installed.family);
+    description.ffid = installed.fixedPitch ? (kFixedPitch | kModern << 4) : kVariablePitch;
+    if (installed.weight)
+        description.weight = *installed.weight;
     return description;
 }
 
-FontDescription describeWithConfig(FcConfig* config, const std::string& family)
+FontDescription describeInstalled(const std::string& family)
 {
-    PatternPtr pattern(FcPatternCreate(), FcPatternDestroy);
-    if (!pattern || !FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str())))
+    const std::optional<InstalledFace> installed = findInstalledFace(family);
+    if (!installed)
         return plainFontDescription(family);
-    FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
-    FcDefaultSubstitute(pattern.get());
-    FcResult result = FcResultNoMatch;
-    const PatternPtr font(FcFontMatch(config, pattern.get(), &result), FcPatternDestroy);
-    const char* name = font ? installedFamily(font.get(), family) : nullptr;
-    if (!name)
-        return plainFontDescription(family);
-    FcChar8* path = nullptr;
-    int index = 0;
-    FcPatternGetInteger(font.get(), FC_INDEX, 0, &index);
-    // The low 16 bits of the index are the face in a collection; the high ones name a variable instance.
     const std::optional<SfntFace> face =
-        FcPatternGetString(font.get(), FC_FILE, 0, &path) == FcResultMatch
-            ? faceInFile(reinterpret_cast<const char*>(path), static_cast<std::uint32_t>(index) & 0xFFFF)
-            : std::nullopt;
-    return face ? describedFace(*face, name) : describedFromPattern(font.get(), name);
+        installed->filePath.empty() ? std::nullopt : faceInFile(installed->filePath, installed->faceIndex);
+    return face ? describedFace(*face, installed->family) : describedWithoutTables(*installed);
 }
 
-class FontconfigDescriber final : public FontDescriber {
+class SystemFontDescriber final : public FontDescriber {
 public:
     FontDescription describe(const std::string& family) const override
     {
@@ -159,18 +127,13 @@ public:
         const auto known = m_described.find(family);
         if (known != m_described.end())
             return known->second;
-        // Loaded once and kept: loading the configuration costs more than describing a font.
-        if (!m_config)
-            m_config.reset(FcInitLoadConfigAndFonts());
-        FontDescription description =
-            m_config ? describeWithConfig(m_config.get(), family) : plainFontDescription(family);
+        FontDescription description = describeInstalled(family);
         m_described.emplace(family, description);
         return description;
     }
 
 private:
     mutable std::mutex m_mutex;
-    mutable ConfigPtr m_config{nullptr, FcConfigDestroy};
     mutable std::map<std::string, FontDescription> m_described;
 };
 
@@ -178,7 +141,7 @@ private:
 
 const FontDescriber& installedFonts()
 {
-    static const FontconfigDescriber describer;
+    static const SystemFontDescriber describer;
     return describer;
 }
 

@@ -14,8 +14,8 @@ public:
     virtual FontDescription describe(const std::string& family) const = 0;
 };
 
-// The fonts installed on this system, found through fontconfig and described from the font file's OS/2
-// and post tables. A family that is not installed (fontconfig offers only a substitute) gets a plain
+// The fonts installed on this system, found through the system's font list and described from the font
+// file's OS/2 and post tables. A family that is not installed (the system offers only a substitute) gets a plain
 // description, so Word substitutes it as it does any missing font. Safe to use from several threads.
 const FontDescriber& installedFonts();
 

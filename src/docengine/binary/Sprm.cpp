@@ -1,10 +1,12 @@
 #include "docengine/binary/Sprm.h"
 
+#include "common/LittleEndian.h"
 #include "docengine/binary/BinaryFields.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 
 #include <array>
+#include <optional>
 
 namespace glyphmere::docengine {
 namespace {
@@ -38,10 +40,12 @@ std::size_t variableOperandSize(std::uint16_t opcode, std::string_view operand)
 {
     if (opcode == sprm::kTDefTable) {
         // A 2-byte count of the rest of the operand, plus one.
-        const std::size_t count = byteAt(operand, 0) | byteAt(operand, 1) << 8;
-        if (count == 0)
+        const std::optional<std::uint16_t> count = common::readLe16(operand, 0);
+        if (!count)
+            refuseTruncated();
+        if (*count == 0)
             throw EngineError(messages::damagedStructure("a table definition gives its size as 0"));
-        return 2 + count - 1;
+        return 2 + std::size_t{*count} - 1;
     }
     const std::size_t count = byteAt(operand, 0);
     if (opcode == sprm::kPChgTabs && count == 255)

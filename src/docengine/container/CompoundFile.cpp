@@ -90,20 +90,6 @@ std::optional<std::string> CompoundFile::readStream(std::string_view path) const
                   [&](std::uint32_t unit) { return m_layout.sectorOffset(unit); });
 }
 
-std::vector<std::string> CompoundFile::streamPaths() const
-{
-    std::vector<std::string> paths;
-    std::vector<std::uint32_t> pending(m_layout.entries[0].children.rbegin(), m_layout.entries[0].children.rend());
-    while (!pending.empty()) {
-        const DirectoryEntry& entry = m_layout.entries[pending.back()];
-        pending.pop_back();
-        if (entry.type == kStreamEntry)
-            paths.push_back(entry.path);
-        pending.insert(pending.end(), entry.children.rbegin(), entry.children.rend());
-    }
-    return paths;
-}
-
 std::uint32_t CompoundFile::findStream(std::string_view path) const
 {
     const std::optional<std::uint32_t> number = findEntry(path);

@@ -24,8 +24,6 @@ public:
     bool hasStream(std::string_view path) const;
     // Exactly the stream's bytes; nullopt when there is no stream at path.
     std::optional<std::string> readStream(std::string_view path) const;
-    // Every stream, depth first.
-    std::vector<std::string> streamPaths() const;
 
     // The whole file again with the named streams' contents replaced, each at least as long as before. The
     // streams grow in place: their sectors stay, new ones are appended at the end of the file. Every other

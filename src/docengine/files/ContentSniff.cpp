@@ -1,6 +1,6 @@
 #include "docengine/files/ContentSniff.h"
 
-#include "common/FileRange.h"
+#include "common/FileHandle.h"
 #include "common/SystemErrorText.h"
 #include "docengine/container/CompoundFile.h"
 #include "docengine/files/DocumentFileAccess.h"
@@ -27,12 +27,12 @@ bool startsWith(const std::array<unsigned char, 8>& head, std::size_t headSize,
 // Whether the compound file holds an encrypted package, by the same reader the Word 97-2003 layer uses. A
 // compound file too large to read whole, or too damaged to read, is left to that layer, which refuses it
 // with its reason.
-bool holdsEncryptedPackage(int fd, std::uint64_t fileSize)
+bool holdsEncryptedPackage(const common::FileHandle& file, std::uint64_t fileSize)
 {
     if (fileSize > DocumentFileAccess::kLargestWholeRead)
         return false;
     std::string bytes(static_cast<std::size_t>(fileSize), '\0');
-    if (common::readFileRange(fd, 0, bytes.data(), bytes.size()).count != bytes.size())
+    if (file.readAt(0, bytes.data(), bytes.size()).count != bytes.size())
         return false;
     try {
         return CompoundFile::parse(std::move(bytes)).hasStream("EncryptedPackage");
@@ -43,10 +43,10 @@ bool holdsEncryptedPackage(int fd, std::uint64_t fileSize)
 
 } // namespace
 
-FileContent sniffContent(int fd, std::uint64_t fileSize)
+FileContent sniffContent(const common::FileHandle& file, std::uint64_t fileSize)
 {
     std::array<unsigned char, 8> head{};
-    const common::RangeRead read = common::readFileRange(fd, 0, reinterpret_cast<char*>(head.data()), head.size());
+    const common::RangeRead read = file.readAt(0, reinterpret_cast<char*>(head.data()), head.size());
     if (read.error != 0)
         throw EngineError(messages::cannotOpen(common::systemErrorText(read.error)));
     const std::size_t headSize = read.count;
@@ -54,7 +54,7 @@ FileContent sniffContent(int fd, std::uint64_t fileSize)
     if (startsWith(head, headSize, kZipLocalHeader))
         return FileContent::ZipPackage;
     if (startsWith(head, headSize, kCompoundFileSignature)) {
-        return holdsEncryptedPackage(fd, fileSize) ? FileContent::EncryptedPackage : FileContent::WordBinaryDocument;
+        return holdsEncryptedPackage(file, fileSize) ? FileContent::EncryptedPackage : FileContent::WordBinaryDocument;
     }
     return FileContent::Other;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileHandle.h"
+
 #include <cstdint>
 
 namespace glyphmere::docengine {
@@ -13,6 +15,6 @@ enum class FileContent {
 };
 
 // Throws EngineError when the file cannot be read.
-FileContent sniffContent(int fd, std::uint64_t fileSize);
+FileContent sniffContent(const common::FileHandle& file, std::uint64_t fileSize);
 
 } // namespace glyphmere::docengine

@@ -2,53 +2,48 @@
 
 #include "common/FilePath.h"
 #include "common/SystemErrorText.h"
-#include "docengine/files/DeferredSaves.h"
+#include "docengine/files/SaveDeferral.h"
 #include "docengine/EngineError.h"
 #include "docengine/files/LockFiles.h"
 #include "docengine/EngineMessages.h"
 #include "docengine/files/PendingSave.h"
 #include "docengine/files/WriteAccess.h"
 
-#include <fcntl.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <memory>
 
 namespace glyphmere::docengine {
 
+using common::FileHandle;
 using common::fileNameOf;
+using common::FileStatus;
 using common::folderOf;
-using common::systemErrorText;
-using common::UniqueFd;
+using common::SystemError;
 
 namespace {
 
 [[noreturn]] void refuse(const std::string& reason) { throw EngineError(reason); }
 
-// Opens without blocking and only a regular file: a FIFO or a device never reaches open() through the
+// Opens without blocking and only a regular file: a FIFO or a device never reaches the open through the
 // first check, and the second one catches a file swapped in between.
-UniqueFd openRegularFile(const std::string& path, struct stat& status)
+FileHandle openRegularFile(const std::string& path, FileStatus& status)
 {
-    if (::stat(path.c_str(), &status) != 0)
-        refuse(messages::cannotOpen(systemErrorText(errno)));
-    if (!S_ISREG(status.st_mode))
-        refuse(messages::kNotAWordDocument);
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid())
-        refuse(messages::cannotOpen(systemErrorText(errno)));
-    if (::fstat(fd.get(), &status) != 0)
-        refuse(messages::cannotOpen(systemErrorText(errno)));
-    if (!S_ISREG(status.st_mode))
-        refuse(messages::kNotAWordDocument);
-    return fd;
+    try {
+        status = common::statusOf(path);
+        if (!status.regular)
+            refuse(messages::kNotAWordDocument);
+        FileHandle file = FileHandle::openForReading(path);
+        status = file.status();
+        if (!status.regular)
+            refuse(messages::kNotAWordDocument);
+        return file;
+    } catch (const SystemError& error) {
+        refuse(messages::cannotOpen(error.what()));
+    }
 }
 
-FileContent wordContent(int fd, const struct stat& status)
+FileContent wordContent(const FileHandle& file, const FileStatus& status)
 {
-    const FileContent content = sniffContent(fd, static_cast<std::uint64_t>(status.st_size));
+    const FileContent content = sniffContent(file, status.size);
     switch (content) {
     case FileContent::ZipPackage:
     case FileContent::WordBinaryDocument:
@@ -63,23 +58,29 @@ FileContent wordContent(int fd, const struct stat& status)
 
 std::string resolvedPath(const std::string& path, std::string (*failure)(const std::string&))
 {
-    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
-    if (!resolved)
-        refuse(failure(systemErrorText(errno)));
-    return resolved.get();
+    try {
+        return common::resolvedPath(path);
+    } catch (const SystemError& error) {
+        refuse(failure(error.what()));
+    }
 }
 
-void refuseUnlessReplaceable(const std::string& realPath, int fd, const struct stat& status)
+FileStatus statusOrRefuse(const std::string& path, std::string (*failure)(const std::string&))
 {
-    if (!modeAllowsWriting(status))
+    try {
+        return common::statusOf(path);
+    } catch (const SystemError& error) {
+        refuse(failure(error.what()));
+    }
+}
+
+void refuseUnlessReplaceable(const std::string& realPath, const FileHandle& file, const FileStatus& status)
+{
+    if (!allowsWriting(status))
         refuse(messages::kReadOnly);
-    struct statvfs fileSystem {};
-    if (::fstatvfs(fd, &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY))
+    if (onReadOnlyFileSystem(file))
         refuse(messages::kReadOnlyFileSystem);
-    struct stat folder {};
-    if (::stat(folderOf(realPath).c_str(), &folder) != 0)
-        refuse(messages::cannotOpen(systemErrorText(errno)));
-    if (!folderModeAllowsReplacing(folder))
+    if (!folderAllowsReplacing(statusOrRefuse(folderOf(realPath), messages::cannotOpen)))
         refuse(messages::kFolderReadOnly);
 }
 
@@ -96,7 +97,7 @@ void refuseWhenLocked(const std::string& path, const std::string& realPath)
 }
 
 // Writes the new file beside target, whose status is current; it is not in place yet.
-PendingSave writtenSave(const std::string& target, const struct stat& current,
+PendingSave writtenSave(const std::string& target, const FileStatus& current,
                         const std::function<void(const std::string&)>& writeTemporary,
                         const common::FileOperations& fileOperations, PendingSave::WrittenCheck checkWritten)
 {
@@ -119,54 +120,50 @@ DocumentFileAccess::DocumentFileAccess(std::string path, const common::FileOpera
 DocumentFileAccess DocumentFileAccess::open(const std::string& path, const common::FileOperations& fileOperations)
 {
     DocumentFileAccess access(path, fileOperations);
-    access.m_fd = openRegularFile(path, access.m_status);
-    access.m_content = wordContent(access.fd(), access.m_status);
+    access.m_file = openRegularFile(path, access.m_status);
+    access.m_content = wordContent(access.m_file, access.m_status);
     const std::string realPath = resolvedPath(path, messages::cannotOpen);
-    refuseUnlessReplaceable(realPath, access.fd(), access.m_status);
+    refuseUnlessReplaceable(realPath, access.m_file, access.m_status);
     refuseWhenLocked(path, realPath);
     return access;
 }
 
 std::string DocumentFileAccess::readAll() const
 {
-    if (static_cast<std::uint64_t>(m_status.st_size) > kLargestWholeRead)
+    if (m_status.size > kLargestWholeRead)
         refuse(messages::kTooLarge);
     try {
-        if (::lseek(fd(), 0, SEEK_SET) != 0)
-            throw common::SystemError(errno);
-        return common::readAll(fd());
-    } catch (const common::SystemError& error) {
+        return common::readToEnd(m_file);
+    } catch (const SystemError& error) {
         refuse(messages::cannotOpen(error.what()));
     }
 }
 
-UniqueFd DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& writeTemporary,
-                                         PendingSave::WrittenCheck checkWritten) const
+FileHandle DocumentFileAccess::replaceWith(const std::function<void(const std::string&)>& writeTemporary,
+                                           PendingSave::WrittenCheck checkWritten) const
 {
     const std::string target = resolvedPath(m_path, messages::cannotSave);
-    struct stat current {};
-    if (::stat(target.c_str(), &current) != 0)
-        refuse(messages::cannotSave(systemErrorText(errno)));
-    if (!unchangedSince(m_status, current))
+    const FileStatus current = statusOrRefuse(target, messages::cannotSave);
+    if (!common::unchangedSince(m_status, current))
         refuse(messages::kChangedOnDisk);
-    if (!modeAllowsWriting(current))
+    if (!allowsWriting(current))
         refuse(messages::kReadOnly);
     PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations, std::move(checkWritten));
-    UniqueFd written = save.readDescriptor();
-    if (DeferredSaves* deferred = DeferredSaves::current())
-        deferred->keep(std::move(save));
-    else
-        save.commit();
+    if (!m_deferral)
+        return save.commit();
+    FileHandle written = save.readDescriptor();
+    m_deferral->keep(m_path, std::move(save));
     return written;
 }
 
-bool DocumentFileAccess::adopt(UniqueFd written)
+bool DocumentFileAccess::adopt(FileHandle written)
 {
-    struct stat writtenStatus {};
-    if (::fstat(written.get(), &writtenStatus) != 0)
-        return false;
-    m_fd = std::move(written);
-    m_status = writtenStatus;
+    try {
+        m_status = written.status();
+    } catch (const SystemError&) {
+        return false; // the caller keeps the old file, and a further save is refused as a change on disk
+    }
+    m_file = std::move(written);
     return true;
 }
 

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "common/FileHandle.h"
+#include "common/FileStatus.h"
 #include "common/SafeReplace.h"
-#include "common/UniqueFd.h"
 #include "docengine/files/ContentSniff.h"
 #include "docengine/files/PendingSave.h"
-
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace glyphmere::docengine {
+
+class SaveDeferral;
 
 // A document file opened to be changed in place, whatever its format: every check that the file allows
 // it is made before anything is read, and its replacement is made safely and only while the file is as it
@@ -30,8 +31,8 @@ public:
     // The path as given.
     const std::string& path() const { return m_path; }
     FileContent content() const { return m_content; }
-    // The open file; it stays the caller's to read (duplicate it to hand it on).
-    int fd() const { return m_fd.get(); }
+    // The open file; it stays the access's own (duplicate it to hand it on).
+    const common::FileHandle& file() const { return m_file; }
     // The file's whole bytes; "the document is too large" past kLargestWholeRead, the same bound a
     // package's reads have in all, so no file can make the engine hold more than that at once.
     std::string readAll() const;
@@ -39,29 +40,32 @@ public:
 
     // Replaces the file with the one that writeTemporary writes at the path it is given (see
     // common::replaceFileSafely): refused when the file changed on disk since it was opened or is now
-    // read-only; the target of a link is replaced, never the link. Returns a read descriptor of the new
+    // read-only; the target of a link is replaced, never the link. Returns a read handle of the new
     // file; the access itself still describes the old one until adopt(). On any failure the file is left
-    // exactly as it was. Within a DeferredSaves scope of the calling thread, the new file is only
-    // written: its commit is left to the scope's owner, and the file on disk stays as it was until then.
-    // checkWritten, when given, is called with a read descriptor of the written file right before the
+    // exactly as it was. When the saves are deferred (deferSavesTo), the new file is only written: its
+    // commit is left to the deferral's owner, and the file on disk stays as it was until then.
+    // checkWritten, when given, is called with a read handle of the written file right before the
     // commit (so on the thread that commits, without the access): what it throws refuses the save.
-    common::UniqueFd replaceWith(const std::function<void(const std::string&)>& writeTemporary,
-                                 PendingSave::WrittenCheck checkWritten = {}) const;
+    common::FileHandle replaceWith(const std::function<void(const std::string&)>& writeTemporary,
+                                   PendingSave::WrittenCheck checkWritten = {}) const;
     // Follows the written file from now on, so that a further save checks against it. False, with nothing
     // changed, when it cannot be examined: a further save is then refused as a change on disk.
-    bool adopt(common::UniqueFd written);
+    bool adopt(common::FileHandle written);
     // replaceWith() with bytes as the new content, then adopt().
     void replaceWithBytes(const std::string& bytes);
+    // From now on every replacement is kept in deferral (which must outlive the access) instead of committed.
+    void deferSavesTo(SaveDeferral& deferral) { m_deferral = &deferral; }
 
 private:
     DocumentFileAccess(std::string path, const common::FileOperations& fileOperations);
 
     std::string m_path;
     const common::FileOperations* m_fileOperations;
-    common::UniqueFd m_fd;
+    common::FileHandle m_file;
     // The file as it was when opened (or last saved): a replacement is refused when it no longer matches.
-    struct stat m_status {};
+    common::FileStatus m_status;
     FileContent m_content = FileContent::Other;
+    SaveDeferral* m_deferral = nullptr;
 };
 
 } // namespace glyphmere::docengine

@@ -1,8 +1,7 @@
 #include "docengine/files/LockFiles.h"
 
+#include "common/FileStatus.h"
 #include "common/Utf8.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -53,8 +52,7 @@ std::vector<std::string> lockFileNames(const std::string& fileName)
 std::optional<std::string> findLockFile(const std::string& folder, const std::string& fileName)
 {
     for (const std::string& name : lockFileNames(fileName)) {
-        struct stat status {};
-        if (::lstat((folder + "/" + name).c_str(), &status) == 0)
+        if (common::nameExists(folder + "/" + name))
             return name;
     }
     return std::nullopt;

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "common/FileHandle.h"
+#include "common/FileStatus.h"
 #include "common/PendingReplacement.h"
-#include "common/UniqueFd.h"
-
-#include <sys/stat.h>
 
 #include <functional>
 
@@ -15,28 +14,26 @@ namespace glyphmere::docengine {
 // save that commits at once. Dropped uncommitted, it leaves the document as it was and no hidden file.
 class PendingSave {
 public:
-    // What the new file must pass before it is put in place; called with a read descriptor of it, it
+    // What the new file must pass before it is put in place; called with a read handle of it, it
     // throws EngineError to refuse.
-    using WrittenCheck = std::function<void(int)>;
+    using WrittenCheck = std::function<void(const common::FileHandle&)>;
 
     // checkedStatus: the document's file as the save found it, unchanged since it was opened.
-    PendingSave(common::PendingReplacement replacement, const struct stat& checkedStatus,
+    PendingSave(common::PendingReplacement replacement, const common::FileStatus& checkedStatus,
                 WrittenCheck checkWritten = {});
 
-    // A new read descriptor of the new file.
-    common::UniqueFd readDescriptor() const;
+    // A new read handle of the new file.
+    common::FileHandle readDescriptor() const;
     // Checks the new file when the save gave a check, then flushes it, renames it over the document and
     // flushes the folder; EngineError with the
     // reason on failure, the document then being as it was. Call it at most once.
-    void commit();
+    // Returns a read handle of the document's new file.
+    common::FileHandle commit();
 
 private:
     common::PendingReplacement m_replacement;
-    struct stat m_checkedStatus;
+    common::FileStatus m_checkedStatus;
     WrittenCheck m_checkWritten;
 };
-
-// Whether now describes the file that before described, unchanged: the same file, size and time of change.
-bool unchangedSince(const struct stat& before, const struct stat& now);
 
 } // namespace glyphmere::docengine

@@ -1,9 +1,9 @@
 #include "docengine/ooxml/DescriptorTarget.h"
 
-#include <unistd.h>
+#include "common/SystemErrorText.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,7 +18,7 @@ constexpr std::size_t kGatherSize = 256 * 1024;
 
 class Target {
 public:
-    explicit Target(int fd) : m_fd(fd) { zip_error_init(&m_error); }
+    explicit Target(const common::FileHandle& file) : m_file(file) { zip_error_init(&m_error); }
     ~Target() { zip_error_fini(&m_error); }
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
@@ -31,19 +31,19 @@ private:
     zip_int64_t beginWrite();
     zip_int64_t write(const char* data, std::size_t length);
     zip_int64_t seekWrite(void* data, zip_uint64_t length);
-    bool writeOut(const char* data, std::size_t length, off_t at);
+    bool writeOut(const char* data, std::size_t length, std::int64_t at);
     bool flush();
     void discard();
 
-    int m_fd;
+    const common::FileHandle& m_file;
     zip_error_t m_error;
     // Bytes not yet written: they belong at m_gatheredAt in the file.
     std::unique_ptr<char[]> m_gathered;
     std::size_t m_gatheredSize = 0;
-    off_t m_gatheredAt = 0;
+    std::int64_t m_gatheredAt = 0;
     // Where the next write goes, and how far the archive reaches.
-    off_t m_position = 0;
-    off_t m_end = 0;
+    std::int64_t m_position = 0;
+    std::int64_t m_end = 0;
 };
 
 zip_int64_t Target::fail(int zipError, int systemError)
@@ -65,8 +65,11 @@ zip_int64_t Target::stat(void* data, zip_uint64_t length)
 
 zip_int64_t Target::beginWrite()
 {
-    if (::ftruncate(m_fd, 0) != 0)
-        return fail(ZIP_ER_WRITE, errno);
+    try {
+        m_file.truncate(0);
+    } catch (const common::SystemError& error) {
+        return fail(ZIP_ER_WRITE, error.error());
+    }
     if (!m_gathered)
         m_gathered = std::make_unique_for_overwrite<char[]>(kGatherSize);
     m_gatheredSize = 0;
@@ -74,21 +77,15 @@ zip_int64_t Target::beginWrite()
     return 0;
 }
 
-bool Target::writeOut(const char* data, std::size_t length, off_t at)
+bool Target::writeOut(const char* data, std::size_t length, std::int64_t at)
 {
-    while (length > 0) {
-        const ssize_t count = ::pwrite(m_fd, data, length, at);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            fail(ZIP_ER_WRITE, errno);
-            return false;
-        }
-        data += count;
-        length -= static_cast<std::size_t>(count);
-        at += count;
+    try {
+        m_file.writeAt(static_cast<std::uint64_t>(at), data, length);
+        return true;
+    } catch (const common::SystemError& error) {
+        fail(ZIP_ER_WRITE, error.error());
+        return false;
     }
-    return true;
 }
 
 bool Target::flush()
@@ -102,7 +99,7 @@ bool Target::flush()
 zip_int64_t Target::write(const char* data, std::size_t length)
 {
     const bool inGathered = m_position >= m_gatheredAt &&
-                            m_position <= m_gatheredAt + static_cast<off_t>(m_gatheredSize) &&
+                            m_position <= m_gatheredAt + static_cast<std::int64_t>(m_gatheredSize) &&
                             static_cast<std::size_t>(m_position - m_gatheredAt) + length <= kGatherSize;
     if (!inGathered) {
         if (!flush())
@@ -117,7 +114,7 @@ zip_int64_t Target::write(const char* data, std::size_t length)
         std::memcpy(m_gathered.get() + at, data, length);
         m_gatheredSize = std::max(m_gatheredSize, at + length);
     }
-    m_position += static_cast<off_t>(length);
+    m_position += static_cast<std::int64_t>(length);
     m_end = std::max(m_end, m_position);
     return static_cast<zip_int64_t>(length);
 }
@@ -127,7 +124,7 @@ zip_int64_t Target::seekWrite(void* data, zip_uint64_t length)
     const auto* seek = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &m_error);
     if (!seek)
         return -1;
-    off_t base = 0;
+    std::int64_t base = 0;
     if (seek->whence == SEEK_CUR)
         base = m_position;
     else if (seek->whence == SEEK_END)
@@ -136,7 +133,7 @@ zip_int64_t Target::seekWrite(void* data, zip_uint64_t length)
         return fail(ZIP_ER_INVAL, 0);
     if (seek->offset < -base)
         return fail(ZIP_ER_INVAL, 0);
-    m_position = base + static_cast<off_t>(seek->offset);
+    m_position = base + static_cast<std::int64_t>(seek->offset);
     return 0;
 }
 
@@ -145,7 +142,11 @@ void Target::discard()
 {
     m_gatheredSize = 0;
     m_position = m_end = 0;
-    (void)::ftruncate(m_fd, 0);
+    try {
+        m_file.truncate(0);
+    } catch (const common::SystemError&) {
+        // What was written stays only in our own temporary file, which the failed save removes.
+    }
 }
 
 zip_int64_t Target::command(void* data, zip_uint64_t length, zip_source_cmd_t command)
@@ -198,9 +199,9 @@ zip_int64_t targetCommand(void* state, void* data, zip_uint64_t length, zip_sour
 
 } // namespace
 
-zip_source_t* descriptorTarget(int fd, zip_error_t* error)
+zip_source_t* descriptorTarget(const common::FileHandle& file, zip_error_t* error)
 {
-    auto target = std::make_unique<Target>(fd);
+    auto target = std::make_unique<Target>(file);
     zip_source_t* source = zip_source_function_create(targetCommand, target.get(), error);
     if (source)
         target.release();

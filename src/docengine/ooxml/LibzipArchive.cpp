@@ -3,12 +3,10 @@
 #include "common/SystemErrorText.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
+#include "docengine/ooxml/HandleSource.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 #include "docengine/ooxml/ZipEntryInflate.h"
 #include "docengine/ooxml/ZipEntryRules.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <set>
 
@@ -140,22 +138,17 @@ ZipArchivePtr openArchiveOverSource(const std::function<zip_source_t*(zip_error_
     return ZipArchivePtr(archive);
 }
 
-ZipArchivePtr openZipArchive(int fd)
+ZipArchivePtr openZipArchive(const common::FileHandle& file)
 {
-    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0)
-        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
-    int code = 0;
-    zip_t* archive = zip_fdopen(copy, ZIP_RDONLY, &code);
-    if (!archive) {
-        ::close(copy);
-        zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        const std::string detail = openFailureDetail(&error);
-        zip_error_fini(&error);
-        throw EngineError(messages::damaged(detail));
-    }
-    return ZipArchivePtr(archive);
+    const auto makeSource = [&file](zip_error_t* error) {
+        try {
+            return handleSource(file, error);
+        } catch (const common::SystemError& failure) {
+            throw EngineError(messages::cannotOpen(failure.what()));
+        }
+    };
+    return openArchiveOverSource(makeSource, ZIP_RDONLY,
+                                 [](zip_error_t* error) { return messages::damaged(openFailureDetail(error)); });
 }
 
 std::vector<std::string> checkedEntryNames(zip_t* archive, const std::vector<StoredEntryName>& stored)

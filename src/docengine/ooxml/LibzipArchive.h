@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FileHandle.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 
 #include <zip.h>
@@ -24,9 +25,9 @@ using ZipArchivePtr = std::unique_ptr<zip_t, ZipDiscard>;
 ZipArchivePtr openArchiveOverSource(const std::function<zip_source_t*(zip_error_t*)>& makeSource, int flags,
                                     std::string (*describeFailure)(zip_error_t*));
 
-// Opens the zip archive in the file at fd for reading; the descriptor stays the caller's.
+// Opens the zip archive in the file for reading, through a handle of its own (the file stays the caller's).
 // Throws EngineError ("the document's package is damaged (...)") when it is no readable archive.
-ZipArchivePtr openZipArchive(int fd);
+ZipArchivePtr openZipArchive(const common::FileHandle& file);
 
 // The entry names in the archive's order (raw bytes, as stored; stored holds the central directory's
 // names as readStoredEntryNames reads them), after checking that each is safe, that every reader takes

@@ -1,7 +1,7 @@
 #include "docengine/ooxml/PackageWriter.h"
 
 #include "common/SystemErrorText.h"
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "docengine/ooxml/CompressedEntrySource.h"
@@ -9,9 +9,6 @@
 #include "docengine/ooxml/DescriptorTarget.h"
 #include "docengine/ooxml/LibzipArchive.h"
 
-#include <fcntl.h>
-
-#include <cerrno>
 #include <ctime>
 
 namespace glyphmere::docengine {
@@ -77,13 +74,14 @@ void addReplacedEntry(zip_t* source, zip_uint64_t index, const char* name, const
 }
 
 // A new archive that zip_close writes straight into the file at path.
-ZipArchivePtr openTarget(const std::string& path, common::UniqueFd& file)
+ZipArchivePtr openTarget(const std::string& path, common::FileHandle& file)
 {
-    file.reset(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file.valid())
-        throw EngineError(messages::cannotSave(common::systemErrorText(errno)));
-    return openArchiveOverSource([&file](zip_error_t* error) { return descriptorTarget(file.get(), error); },
-                                 ZIP_TRUNCATE,
+    try {
+        file = common::FileHandle::openForWriting(path);
+    } catch (const common::SystemError& error) {
+        throw EngineError(messages::cannotSave(error.what()));
+    }
+    return openArchiveOverSource([&file](zip_error_t* error) { return descriptorTarget(file, error); }, ZIP_TRUNCATE,
                                  [](zip_error_t* error) { return messages::cannotSave(zipErrorText(error)); });
 }
 
@@ -96,7 +94,7 @@ void writePackageCopy(const std::string& path, zip_t* source,
     for (const auto& [index, bytes] : replacements)
         deflated.emplace(index, deflateWhole(*bytes));
     const std::time_t now = std::time(nullptr);
-    common::UniqueFd file;
+    common::FileHandle file;
     ZipArchivePtr target = openTarget(path, file);
     const auto count = static_cast<zip_uint64_t>(zip_get_num_entries(source, 0));
     for (zip_uint64_t index = 0; index < count; ++index) {

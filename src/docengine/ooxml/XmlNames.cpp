@@ -180,17 +180,6 @@ Name nameOf(pugi::xml_node child, const ScopeRef& parentScope)
     return {binding ? binding->vocabulary : Vocabulary::Other, local};
 }
 
-Element describeFromRoot(pugi::xml_node node)
-{
-    std::vector<pugi::xml_node> path;
-    for (pugi::xml_node at = node.parent(); at && at.type() == pugi::node_element; at = at.parent())
-        path.push_back(at);
-    ScopeRef scope = NamespaceScope::empty();
-    for (auto it = path.rbegin(); it != path.rend(); ++it)
-        scope = NamespaceScope::enter(scope, *it);
-    return describe(node, scope);
-}
-
 void walkElements(const Element& root, const std::function<Walk(const Element&)>& visit)
 {
     // Each frame is the next child to look at, in the scope of its parent.

@@ -92,8 +92,6 @@ Name nameOf(pugi::xml_node child, const ScopeRef& parentScope);
 
 // Describes node inside the scope of its parent.
 Element describe(pugi::xml_node node, const ScopeRef& parentScope);
-// Describes node from the document down (for elements found without a walk).
-Element describeFromRoot(pugi::xml_node node);
 
 enum class Walk { Descend, Skip };
 

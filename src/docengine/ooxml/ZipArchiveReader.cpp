@@ -1,14 +1,9 @@
 #include "docengine/ooxml/ZipArchiveReader.h"
 
-#include "common/FileRange.h"
 #include "common/SystemErrorText.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <utility>
 
 namespace glyphmere::docengine {
@@ -20,19 +15,20 @@ namespace {
     throw EngineError(messages::cannotOpen(common::systemErrorText(error)));
 }
 
-std::uint64_t fileSize(int fd)
+std::uint64_t fileSize(const common::FileHandle& file)
 {
-    struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        throwUnreadable(errno);
-    return static_cast<std::uint64_t>(status.st_size);
+    try {
+        return file.status().size;
+    } catch (const common::SystemError& error) {
+        throwUnreadable(error.error());
+    }
 }
 
 // Reads up to size bytes from the file's start; fewer when the file has since become shorter, which the
 // archive then finds truncated.
-std::size_t readFromStart(int fd, char* into, std::size_t size)
+std::size_t readFromStart(const common::FileHandle& file, char* into, std::size_t size)
 {
-    const common::RangeRead read = common::readFileRange(fd, 0, into, size);
+    const common::RangeRead read = file.readAt(0, into, size);
     if (read.error != 0)
         throwUnreadable(read.error);
     return read.count;
@@ -48,15 +44,15 @@ ZipArchivePtr openFromMemory(const char* bytes, std::size_t size)
 
 } // namespace
 
-ZipArchiveReader ZipArchiveReader::open(int fd, std::uint64_t largestHeld)
+ZipArchiveReader ZipArchiveReader::open(const common::FileHandle& file, std::uint64_t largestHeld)
 {
-    const std::uint64_t size = fileSize(fd);
+    const std::uint64_t size = fileSize(file);
     if (size > largestHeld) {
-        std::vector<StoredEntryName> stored = readStoredEntryNames(fd);
-        return ZipArchiveReader(nullptr, 0, std::move(stored), openZipArchive(fd));
+        std::vector<StoredEntryName> stored = readStoredEntryNames(file);
+        return ZipArchiveReader(nullptr, 0, std::move(stored), openZipArchive(file));
     }
     auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
-    const std::size_t read = readFromStart(fd, bytes.get(), static_cast<std::size_t>(size));
+    const std::size_t read = readFromStart(file, bytes.get(), static_cast<std::size_t>(size));
     std::vector<StoredEntryName> stored = readStoredEntryNames(std::string_view(bytes.get(), read));
     ZipArchivePtr archive = openFromMemory(bytes.get(), read);
     return ZipArchiveReader(std::move(bytes), read, std::move(stored), std::move(archive));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FileHandle.h"
 #include "docengine/ooxml/LibzipArchive.h"
 #include "docengine/ooxml/ZipCentralDirectory.h"
 
@@ -19,11 +20,11 @@ inline constexpr std::uint64_t kLargestHeldPackage = std::uint64_t{16} << 20;
 
 // A package's zip archive opened for reading, from its bytes in memory when the file is at most
 // largestHeld bytes long, otherwise from the file. Either way it reads the package as it was when opened
-// and needs nothing of fd afterwards (the descriptor stays the caller's).
+// and needs nothing of the caller's file afterwards.
 class ZipArchiveReader {
 public:
     // Throws EngineError: the file cannot be read, or "the document's package is damaged (...)".
-    static ZipArchiveReader open(int fd, std::uint64_t largestHeld = kLargestHeldPackage);
+    static ZipArchiveReader open(const common::FileHandle& file, std::uint64_t largestHeld = kLargestHeldPackage);
 
     ZipArchiveReader(ZipArchiveReader&&) noexcept = default;
     // Takes the other's archive and bytes; the old ones go with the other, archive first.

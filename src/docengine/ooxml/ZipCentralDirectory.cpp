@@ -1,16 +1,12 @@
 #include "docengine/ooxml/ZipCentralDirectory.h"
 
-#include "common/FileRange.h"
+#include "common/FileHandle.h"
 #include "common/LittleEndian.h"
 #include "common/SystemErrorText.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <string_view>
 
@@ -45,15 +41,15 @@ std::uint64_t number(std::string_view bytes, std::size_t at, std::size_t size)
     return *value;
 }
 
-// Reads the directory's pieces from the file at fd.
+// Reads the directory's pieces from the file.
 class FileBytes {
 public:
-    explicit FileBytes(int fd) : m_fd(fd) {}
+    explicit FileBytes(const common::FileHandle& file) : m_file(file) {}
     std::uint64_t size() const;
     std::string at(std::uint64_t offset, std::uint64_t size) const;
 
 private:
-    int m_fd;
+    const common::FileHandle& m_file;
 };
 
 // The same from the package's bytes in memory, without copying them.
@@ -74,16 +70,17 @@ private:
 
 std::uint64_t FileBytes::size() const
 {
-    struct stat status {};
-    if (::fstat(m_fd, &status) != 0)
-        throw EngineError(messages::cannotOpen(common::systemErrorText(errno)));
-    return static_cast<std::uint64_t>(status.st_size);
+    try {
+        return m_file.status().size;
+    } catch (const common::SystemError& error) {
+        throw EngineError(messages::cannotOpen(error.what()));
+    }
 }
 
 std::string FileBytes::at(std::uint64_t offset, std::uint64_t size) const
 {
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    const common::RangeRead read = common::readFileRange(m_fd, offset, bytes.data(), bytes.size());
+    const common::RangeRead read = m_file.readAt(offset, bytes.data(), bytes.size());
     if (read.error != 0)
         throw EngineError(messages::cannotOpen(common::systemErrorText(read.error)));
     if (read.count < bytes.size())
@@ -311,7 +308,10 @@ std::vector<StoredEntryName> storedEntryNames(const Bytes& file)
 
 } // namespace
 
-std::vector<StoredEntryName> readStoredEntryNames(int fd) { return storedEntryNames(FileBytes(fd)); }
+std::vector<StoredEntryName> readStoredEntryNames(const common::FileHandle& file)
+{
+    return storedEntryNames(FileBytes(file));
+}
 
 std::vector<StoredEntryName> readStoredEntryNames(std::string_view packageBytes)
 {

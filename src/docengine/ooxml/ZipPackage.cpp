@@ -1,6 +1,6 @@
 #include "docengine/ooxml/ZipPackage.h"
 
-#include "common/UniqueFd.h"
+#include "common/FileHandle.h"
 #include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
@@ -16,7 +16,7 @@ namespace glyphmere::docengine {
 
 struct ZipPackage::Impl {
     explicit Impl(DocumentFileAccess fileAccess)
-        : access(std::move(fileAccess)), archive(ZipArchiveReader::open(access.fd()))
+        : access(std::move(fileAccess)), archive(ZipArchiveReader::open(access.file()))
     {
     }
 
@@ -30,7 +30,7 @@ struct ZipPackage::Impl {
 
     zip_uint64_t indexOf(std::string_view name) const;
     void loadEntryNames();
-    void adoptSavedFile(common::UniqueFd written);
+    void adoptSavedFile(common::FileHandle written);
     PendingSave::WrittenCheck copiedEntriesCheck(const std::map<zip_uint64_t, const std::string*>& replacements) const;
 };
 
@@ -53,11 +53,11 @@ void ZipPackage::Impl::loadEntryNames()
 // After a save the package reads from the file it wrote, so a later read or save sees the saved parts.
 // Should that file not reopen, the package keeps the old one and its old state: a further save is then
 // refused as a change on disk, which is the safe outcome.
-void ZipPackage::Impl::adoptSavedFile(common::UniqueFd written)
+void ZipPackage::Impl::adoptSavedFile(common::FileHandle written)
 {
     std::optional<ZipArchiveReader> reopened;
     try {
-        reopened.emplace(ZipArchiveReader::open(written.get()));
+        reopened.emplace(ZipArchiveReader::open(written));
     } catch (const EngineError&) {
         return;
     }
@@ -81,8 +81,8 @@ PendingSave::WrittenCheck ZipPackage::Impl::copiedEntriesCheck(
     }
     if (unchecked.empty())
         return {};
-    return [unchecked = std::move(unchecked), budget = budget](int writtenFd) mutable {
-        const ZipArchiveReader written = ZipArchiveReader::open(writtenFd);
+    return [unchecked = std::move(unchecked), budget = budget](const common::FileHandle& writtenFile) mutable {
+        const ZipArchiveReader written = ZipArchiveReader::open(writtenFile);
         for (const zip_uint64_t index : unchecked)
             verifyZipEntry(written.get(), index, budget);
     };

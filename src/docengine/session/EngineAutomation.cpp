@@ -66,14 +66,14 @@ struct EngineAutomation::Table {
     std::uint64_t lastId = 0;
 };
 
-EngineAutomation::EngineAutomation() : m_table(std::make_shared<Table>()) {}
+EngineAutomation::EngineAutomation(SaveDeferral* deferral) : m_table(std::make_shared<Table>()), m_deferral(deferral) {}
 
 EngineAutomation::~EngineAutomation() = default;
 
 platform::ObjectRef EngineAutomation::create(std::string_view className)
 {
     requireWordClass(className);
-    auto session = std::make_shared<EngineSession>(openerByContent());
+    auto session = std::make_shared<EngineSession>(openerByContent(m_deferral));
     const std::uint64_t id = m_table->reserveId();
     std::weak_ptr<Table> table = m_table;
     platform::ObjectRef instance = makeApplication(session, installedFontNames, [table, id] {

@@ -41,7 +41,6 @@ public:
     void close();
     // Releases the document without saving; later calls fail.
     void quit();
-    bool hasQuit() const { return m_quit; }
     // Throws when the instance has quit.
     void checkRunning() const;
 

@@ -5,8 +5,6 @@
 #include "common/AsciiCase.h"
 #include "common/Utf8.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <memory>
 
@@ -24,19 +22,6 @@ const std::string* preferredName(const std::vector<LocalizedFamily>& families)
             return &family.name;
     }
     return &families.front().name;
-}
-
-std::vector<LocalizedFamily> familiesOf(FcPattern* pattern)
-{
-    std::vector<LocalizedFamily> families;
-    FcChar8* name = nullptr;
-    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
-        FcChar8* language = nullptr;
-        const bool hasLanguage = FcPatternGetString(pattern, FC_FAMILYLANG, i, &language) == FcResultMatch;
-        families.push_back(
-            {reinterpret_cast<const char*>(name), hasLanguage ? reinterpret_cast<const char*>(language) : ""});
-    }
-    return families;
 }
 
 } // namespace
@@ -63,26 +48,6 @@ std::vector<std::string> selectFontNames(const std::vector<std::vector<Localized
     return names;
 }
 
-std::vector<std::string> installedFontNames()
-{
-    using PatternPtr = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
-    using ObjectSetPtr = std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)>;
-    using FontSetPtr = std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)>;
-    using ConfigPtr = std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)>;
-    // A configuration of our own, freed after use: the library's default one is never freed, and a leak
-    // checker reports what it holds.
-    ConfigPtr config(FcInitLoadConfigAndFonts(), FcConfigDestroy);
-    PatternPtr pattern(FcPatternCreate(), FcPatternDestroy);
-    ObjectSetPtr objects(FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr), FcObjectSetDestroy);
-    if (!config || !pattern || !objects)
-        return {};
-    FontSetPtr fonts(FcFontList(config.get(), pattern.get(), objects.get()), FcFontSetDestroy);
-    if (!fonts)
-        return {};
-    std::vector<std::vector<LocalizedFamily>> families;
-    for (int i = 0; i < fonts->nfont; ++i)
-        families.push_back(familiesOf(fonts->fonts[i]));
-    return selectFontNames(families);
-}
+std::vector<std::string> installedFontNames() { return selectFontNames(installedFamilies()); }
 
 } // namespace glyphmere::docengine

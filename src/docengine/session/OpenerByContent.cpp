@@ -1,18 +1,20 @@
 #include "docengine/session/OpenerByContent.h"
 
-#include "docengine/binary/InstalledFonts.h"
-#include "docengine/files/DocumentFileAccess.h"
 #include "docengine/EngineError.h"
 #include "docengine/EngineMessages.h"
 #include "docengine/binary/BinaryEditableDocument.h"
+#include "docengine/binary/InstalledFonts.h"
+#include "docengine/files/DocumentFileAccess.h"
 #include "docengine/ooxml/OoxmlEditableDocument.h"
 
 namespace glyphmere::docengine {
 namespace {
 
-std::unique_ptr<EditableDocument> openByContent(const std::string& path, const UtcClock& utcNow)
+std::unique_ptr<EditableDocument> openByContent(const std::string& path, const UtcClock& utcNow, SaveDeferral* deferral)
 {
     DocumentFileAccess access = DocumentFileAccess::open(path);
+    if (deferral)
+        access.deferSavesTo(*deferral);
     switch (access.content()) {
     case FileContent::ZipPackage:
         return std::make_unique<OoxmlEditableDocument>(packageFile(std::move(access)), utcNow);
@@ -27,6 +29,10 @@ std::unique_ptr<EditableDocument> openByContent(const std::string& path, const U
 
 } // namespace
 
-DocumentOpener openerByContent() { return openByContent; }
+DocumentOpener openerByContent(SaveDeferral* deferral)
+{
+    return
+        [deferral](const std::string& path, const UtcClock& utcNow) { return openByContent(path, utcNow, deferral); };
+}
 
 } // namespace glyphmere::docengine

@@ -15,10 +15,11 @@ FontChange fontChangeFor(const RestyleRequest& request)
     return change;
 }
 
-std::vector<StoryChanges> restyleDocumentFile(const std::string& path, const RestyleRequest& request)
+std::vector<StoryChanges> restyleDocumentFile(const std::string& path, const RestyleRequest& request,
+                                              SaveDeferral* deferral)
 {
     const FontChange change = fontChangeFor(request);
-    const std::unique_ptr<EditableDocument> document = openerByContent()(path, UtcClock());
+    const std::unique_ptr<EditableDocument> document = openerByContent(deferral)(path, UtcClock());
     std::vector<StoryChanges> changes = document->restyle(request.reach, request.styles, change);
     if (!request.dryRun)
         document->save();

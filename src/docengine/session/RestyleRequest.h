@@ -1,6 +1,7 @@
 #pragma once
 
 #include "docengine/document/EditableDocument.h"
+#include "docengine/files/SaveDeferral.h"
 
 #include <optional>
 #include <string>
@@ -25,9 +26,11 @@ FontChange fontChangeFor(const RestyleRequest& request);
 
 // Opens the document at path with every check that Documents.Open makes, applies the request to each
 // story it reaches (recording the old formatting when the document tracks formatting), and, unless it
-// is a dry run, saves it over its own file safely. Every story reached is listed, in the order passed,
-// the text boxes of a story after it when any changed. On failure throws (EngineError or
-// AutomationError) with the reason, and the file is left as it was.
-std::vector<StoryChanges> restyleDocumentFile(const std::string& path, const RestyleRequest& request);
+// is a dry run, saves it over its own file safely (with a deferral, the save is kept there for the caller
+// to commit). Every story reached is listed, in the order passed, the text boxes of a story after it when
+// any changed. On failure throws (EngineError or AutomationError) with the reason, and the file is left
+// as it was.
+std::vector<StoryChanges> restyleDocumentFile(const std::string& path, const RestyleRequest& request,
+                                              SaveDeferral* deferral = nullptr);
 
 } // namespace glyphmere::docengine

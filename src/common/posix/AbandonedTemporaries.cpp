@@ -1,8 +1,9 @@
 #include "common/AbandonedTemporaries.h"
 
-#include "common/FilePath.h"
+#include "common/TemporaryNames.h"
 #include "common/SystemErrorText.h"
 #include "common/UniqueDirectory.h"
+#include "common/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,43 +11,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <map>
-#include <mutex>
-#include <optional>
-#include <set>
 #include <string_view>
 #include <vector>
 
 namespace glyphmere::common {
 namespace {
-
-constexpr std::string_view kMarker = ".glyphmere-";
-constexpr std::size_t kUniqueLength = 6; // the characters that mkostemp puts in place of "XXXXXX"
-constexpr const char* kContentSuffix = ".new";
-// Leaves room within the usual 255-byte name limit for our prefix and suffixes and libzip's own.
-constexpr std::size_t kMaxNameInTemporary = 200;
-// A new owner file can be removed by another process's clean-up before we hold its lock; we then take
-// another name, a few times at most.
-constexpr int kOwnerAttempts = 8;
-
-bool isUniqueCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
-
-// The owner's name for the name of one of our hidden files (".NAME.glyphmere-XXXXXX" and names that start
-// with it); nullopt for any other name.
-std::optional<std::string> ownerNameOf(std::string_view name)
-{
-    const std::size_t marker = name.rfind(kMarker);
-    if (!name.starts_with('.') || marker == std::string_view::npos || marker == 0)
-        return std::nullopt;
-    const std::size_t end = marker + kMarker.size() + kUniqueLength;
-    if (name.size() < end)
-        return std::nullopt;
-    for (std::size_t i = marker + kMarker.size(); i < end; ++i) {
-        if (!isUniqueCharacter(name[i]))
-            return std::nullopt;
-    }
-    return std::string(name.substr(0, end));
-}
 
 bool namesFile(int fd, const std::string& path)
 {
@@ -57,20 +26,14 @@ bool namesFile(int fd, const std::string& path)
 }
 
 // Our hidden files in folder, by owner name: the other files that belong to each owner.
-std::map<std::string, std::vector<std::string>> hiddenFilesByOwner(const std::string& folder)
+HiddenFilesByOwner hiddenFilesByOwner(const std::string& folder)
 {
-    std::map<std::string, std::vector<std::string>> byOwner;
+    HiddenFilesByOwner byOwner;
     const UniqueDirectory directory(::opendir(folder.c_str()));
     if (!directory)
         return byOwner;
-    while (const dirent* entry = ::readdir(directory.get())) {
-        const std::string_view name = entry->d_name;
-        if (const auto owner = ownerNameOf(name)) {
-            auto& members = byOwner[*owner];
-            if (name != *owner)
-                members.emplace_back(name);
-        }
-    }
+    while (const dirent* entry = ::readdir(directory.get()))
+        addHiddenFile(byOwner, entry->d_name);
     return byOwner;
 }
 
@@ -103,11 +66,10 @@ std::size_t removeIfAbandoned(const std::string& folder, const std::string& owne
 }
 
 // A new owner file beside targetPath, locked; its path goes to ownerPath.
-UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath)
+FileHandle createLockedOwner(const std::string& targetPath, std::string& ownerPath)
 {
-    const std::string name = fileNameOf(targetPath).substr(0, kMaxNameInTemporary);
     for (int attempt = 0; attempt < kOwnerAttempts; ++attempt) {
-        std::string pattern = folderOf(targetPath) + "/." + name + std::string(kMarker) + "XXXXXX";
+        std::string pattern = ownerPathStem(targetPath) + "XXXXXX";
         UniqueFd owner(::mkostemp(pattern.data(), O_CLOEXEC));
         if (!owner.valid())
             throw SystemError(errno);
@@ -118,7 +80,7 @@ UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath
         // Without locks on this file system no clean-up can take the lock either, so the file stays safe.
         if (locked != 0 || namesFile(owner.get(), pattern)) {
             ownerPath = std::move(pattern);
-            return owner;
+            return FileHandle(owner.release());
         }
     }
     throw SystemError(EEXIST);
@@ -127,7 +89,7 @@ UniqueFd createLockedOwner(const std::string& targetPath, std::string& ownerPath
 } // namespace
 
 TemporaryFiles::TemporaryFiles(const std::string& targetPath)
-    : m_owner(createLockedOwner(targetPath, m_ownerPath)), m_contentPath(m_ownerPath + kContentSuffix)
+    : m_owner(createLockedOwner(targetPath, m_ownerPath)), m_contentPath(m_ownerPath + std::string(kContentSuffix))
 {
     const UniqueFd content(::open(m_contentPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!content.valid()) {
@@ -150,18 +112,6 @@ std::size_t removeAbandonedTemporaries(const std::string& folder)
     for (const auto& [owner, members] : hiddenFilesByOwner(folder))
         removed += removeIfAbandoned(folder, owner, members);
     return removed;
-}
-
-void removeAbandonedTemporariesOnce(const std::string& folder)
-{
-    static std::mutex mutex;
-    static std::set<std::string> cleared;
-    {
-        const std::lock_guard lock(mutex);
-        if (!cleared.insert(folder).second)
-            return;
-    }
-    removeAbandonedTemporaries(folder);
 }
 
 } // namespace glyphmere::common

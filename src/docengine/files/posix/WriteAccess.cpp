@@ -1,5 +1,7 @@
 #include "docengine/files/WriteAccess.h"
 
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <vector>
@@ -8,7 +10,7 @@ namespace glyphmere::docengine {
 
 namespace {
 
-bool userIsInGroup(gid_t group)
+bool userIsInGroup(std::uint32_t group)
 {
     if (getegid() == group)
         return true;
@@ -26,29 +28,35 @@ bool userIsInGroup(gid_t group)
 
 // The permission bits (in the "others" position: 4 read, 2 write, 1 search) of the class that
 // applies to the effective user.
-mode_t bitsForUser(const struct stat& status)
+std::uint32_t bitsForUser(const common::FileStatus& status)
 {
-    if (geteuid() == status.st_uid)
-        return (status.st_mode >> 6) & 07;
-    if (userIsInGroup(status.st_gid))
-        return (status.st_mode >> 3) & 07;
-    return status.st_mode & 07;
+    if (geteuid() == status.owner)
+        return (status.mode >> 6) & 07;
+    if (userIsInGroup(status.group))
+        return (status.mode >> 3) & 07;
+    return status.mode & 07;
 }
 
 } // namespace
 
-bool modeAllowsWriting(const struct stat& status)
+bool allowsWriting(const common::FileStatus& status)
 {
     if (geteuid() == 0)
-        return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+        return (status.mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     return (bitsForUser(status) & 02) != 0;
 }
 
-bool folderModeAllowsReplacing(const struct stat& status)
+bool folderAllowsReplacing(const common::FileStatus& status)
 {
     if (geteuid() == 0)
-        return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+        return (status.mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     return (bitsForUser(status) & 03) == 03;
+}
+
+bool onReadOnlyFileSystem(const common::FileHandle& file)
+{
+    struct statvfs fileSystem {};
+    return ::fstatvfs(static_cast<int>(file.get()), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY) != 0;
 }
 
 } // namespace glyphmere::docengine
