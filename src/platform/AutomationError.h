@@ -12,4 +12,11 @@ public:
     explicit AutomationError(const std::string& description) : std::runtime_error(description) {}
 };
 
+// A call the server did not answer in time, or kept turning away as busy: the server is there but
+// occupied (a dialog nobody can see, a long task of its own).
+class AutomationTimeout final : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
 } // namespace glyphmere::platform

@@ -48,11 +48,14 @@ void LoadFontNames(platform::Automation& automation, ItemList& comboBox)
 
 bool IsWordRunning(platform::Automation& automation)
 {
-    // Any failure (nothing running, an instance that cannot be reached, a failing read) means
-    // "not running"; the caller then goes on without a warning.
+    // An instance that is there but does not answer in time is busy (a dialog of its own, a long task):
+    // it runs. Any other failure (nothing running, an instance that cannot be reached, a failing read)
+    // means "not running"; the caller then goes on without a warning.
     try {
         const Variant word(automation.attach(kWordClass));
         return word.defaultValue().toText() == kWordName;
+    } catch (const platform::AutomationTimeout&) {
+        return true;
     } catch (const AutomationError&) {
         return false;
     }

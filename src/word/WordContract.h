@@ -22,7 +22,8 @@ public:
 // AutomationError when Word cannot be started or asked.
 void LoadFontNames(platform::Automation& automation, ItemList& comboBox);
 
-// True when a running Word answers with its name; every failure counts as not running.
+// True when a running Word answers with its name, or is found but too busy to answer in time; every other
+// failure counts as not running.
 bool IsWordRunning(platform::Automation& automation);
 
 // Asks whether to go on when Word is running. True means: abandon the run.

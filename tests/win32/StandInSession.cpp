@@ -2,9 +2,13 @@
 
 #include "TestTree.h"
 #include "platform/win32/Win32Text.h"
+#include "StandInSupport.h"
 #include "StandInWord.h"
+#include "TinyCheck.h"
 
 #include <objbase.h>
+
+#include <algorithm>
 
 namespace glyphmere::platform::win32::test {
 namespace {
@@ -31,6 +35,34 @@ std::wstring besideThisProgram(const wchar_t* name)
 
 } // namespace
 
+ProcessIds standInProcesses() { return runningProcessesOf(standin::kServerProgram); }
+
+bool waitUntilEnded(const ProcessIds& processes, unsigned timeoutMilliseconds)
+{
+    const ULONGLONG until = GetTickCount64() + timeoutMilliseconds;
+    for (;;) {
+        const ProcessIds running = standInProcesses();
+        const bool anyLeft = std::any_of(processes.begin(), processes.end(),
+                                         [&running](std::uint32_t id) { return running.count(id) > 0; });
+        if (!anyLeft)
+            return true;
+        if (GetTickCount64() >= until)
+            return false;
+        Sleep(100);
+    }
+}
+
+void endStandIns()
+{
+    for (const std::uint32_t id : standInProcesses()) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+}
+
 bool registerStandInWord()
 {
     wchar_t classId[64];
@@ -43,8 +75,7 @@ bool registerStandInWord()
         const bool registered =
             setDefaultValue(root, classes + L"Word.Application\\CLSID", nullptr, classId) &&
             setDefaultValue(root, classKey + L"\\ProgID", nullptr, L"Word.Application") &&
-            setDefaultValue(root, classKey + L"\\InprocServer32", nullptr, besideThisProgram(L"standin_word.dll")) &&
-            setDefaultValue(root, classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+            setDefaultValue(root, classKey + L"\\LocalServer32", nullptr, besideThisProgram(standin::kServerProgram));
         if (!registered)
             return false;
     }
@@ -59,15 +90,27 @@ StandInLog::StandInLog()
     m_path = std::wstring(temporary) + L"glyphmere-standin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
              std::to_wstring(++count) + L".log";
     DeleteFileW(m_path.c_str());
-    SetEnvironmentVariableW(standin::kLogVariable, m_path.c_str());
-    SetEnvironmentVariableW(standin::kFailVariable, nullptr);
+    writeSwitches();
 }
 
 StandInLog::~StandInLog()
 {
-    SetEnvironmentVariableW(standin::kLogVariable, nullptr);
-    SetEnvironmentVariableW(standin::kFailVariable, nullptr);
+    DeleteFileW(standin::controlFilePath().c_str());
     DeleteFileW(m_path.c_str());
+}
+
+void StandInLog::set(const std::string& name, const std::string& value)
+{
+    m_switches[name] = value;
+    writeSwitches();
+}
+
+void StandInLog::writeSwitches() const
+{
+    std::string text = std::string(standin::kLogSwitch) + "=" + narrow(m_path) + "\n";
+    for (const auto& [name, value] : m_switches)
+        text += name + "=" + value + "\n";
+    CHECK(standin::replaceFile(standin::controlFilePath(), text));
 }
 
 std::vector<std::string> StandInLog::lines() const
@@ -82,10 +125,7 @@ std::vector<std::string> StandInLog::lines() const
     return lines;
 }
 
-void StandInLog::failAt(const std::string& call) const
-{
-    SetEnvironmentVariableW(standin::kFailVariable, widen(call).c_str());
-}
+void StandInLog::failAt(const std::string& call) { set(standin::kFailSwitch, call); }
 
 void StandInLog::clear() const { DeleteFileW(m_path.c_str()); }
 

@@ -2,8 +2,10 @@
 
 // A few assertion macros for test programs that are built without GoogleTest (the MinGW-w64 check):
 // TEST_CASE registers a test, CHECK and CHECK_EQ report and go on, CHECK_THROWS_WITH expects an exception
-// whose text holds a fragment. runAllTests() ends with the line "N passed, M failed".
+// whose text holds a fragment. runAllTests() ends with the line "N passed, M failed"; given test names, it
+// runs those only.
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -69,11 +71,13 @@ std::string show(const std::optional<Value>& value)
     return value ? show(*value) : "nullopt";
 }
 
-inline int runAllTests()
+inline int runAllTests(const std::vector<std::string>& only = {})
 {
     int passed = 0;
     int failed = 0;
     for (const TestCase& test : allTests()) {
+        if (!only.empty() && std::find(only.begin(), only.end(), test.name) == only.end())
+            continue;
         const int failuresBefore = failedChecks();
         try {
             test.body();

@@ -37,6 +37,7 @@ const Lines kDocumentNames = {
     "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82.docx",                                 // Отчёт
     "Bericht \xF0\x9F\x93\x84 final.docx",                                           // an emoji
 };
+const Lines kFontListCalls = {"create Word.Application", "enumerate FontNames", "get Documents.Count", "call Quit(0)"};
 const std::string kFolderName = "Dokumente \xC3\x84rger \xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0"; // Ärger Папка
 
 // The documents of kDocumentNames in a folder whose name is not ASCII, and one more in folders deep
@@ -60,11 +61,12 @@ Lines makeDocuments(const TemporaryTree& tree)
     return paths;
 }
 
-// What the stand-in writes when it saves: the document it opened and the font of each story.
+// What the stand-in writes when it saves: the document it opened and the font of each story (the
+// counting options' size is read once before Word starts).
 std::string savedDocument(int headersAndFooters)
 {
-    const std::string main = kPackageStart + "\n[main] Font1 11";
-    return headersAndFooters == 1 ? main + "\n[header] Font2 12\n[footer] Font3 13" : main;
+    const std::string main = kPackageStart + "\n[main] Font1 12";
+    return headersAndFooters == 1 ? main + "\n[header] Font2 13\n[footer] Font3 14" : main;
 }
 
 bool contains(const Lines& lines, const std::string& line)
@@ -143,7 +145,7 @@ TEST_CASE(Restyle_HoldsTheLinuxConversationAndSavesEveryDocument)
     for (const std::string& path : makeDocuments(tree)) {
         for (const int headersAndFooters : {0, 1}) {
             TemporaryTree::write(path, kPackageStart);
-            const StandInLog log;
+            StandInLog log;
             const CountingOptions options(headersAndFooters);
 
             const word::RestyleResult result = word::RestyleDocument(automation, files, options, path);
@@ -157,14 +159,15 @@ TEST_CASE(Restyle_HoldsTheLinuxConversationAndSavesEveryDocument)
     CHECK(!word::IsWordRunning(automation));
 }
 
-TEST_CASE(FailingStep_QuitsWithoutSavingAndReturnsTheReason)
+TEST_CASE(FailingStep_ClosesWithoutSavingQuitsAndReturnsTheReason)
 {
     TemporaryTree tree;
     ComAutomation automation;
     Win32FileSystem files;
     const std::string path = makeDocuments(tree)[2];
     for (const std::string& step : word::restyle_transcript::kFailingSteps) {
-        const StandInLog log;
+        TemporaryTree::write(path, kPackageStart);
+        StandInLog log;
         log.failAt(step);
 
         const word::RestyleResult result = word::RestyleDocument(automation, files, CountingOptions(1), path);
@@ -173,8 +176,11 @@ TEST_CASE(FailingStep_QuitsWithoutSavingAndReturnsTheReason)
         CHECK(result.reason.find("Word refused: " + step) != std::string::npos);
         const Lines calls = log.lines();
         CHECK(!calls.empty() && calls.back() == "call Quit(0)");
-        CHECK(!contains(calls, "call Quit()"));
-        CHECK_EQ(TemporaryTree::read(path), std::optional<std::string>(kPackageStart));
+        const bool opened = step != "put AutomationSecurity" && step != "call Documents.Open";
+        CHECK_EQ(contains(calls, "call Document.Close(0)"), opened);
+        // A failure after the save leaves the saved document; any other leaves the file as it was.
+        const bool saved = step == "get BackgroundSavingStatus";
+        CHECK_EQ(TemporaryTree::read(path), std::optional<std::string>(saved ? savedDocument(1) : kPackageStart));
         CHECK(!word::IsWordRunning(automation));
     }
 }
@@ -185,7 +191,7 @@ TEST_CASE(WordNotStarting_ReturnsTheReasonAndTouchesNothing)
     ComAutomation automation;
     Win32FileSystem files;
     const std::string path = makeDocuments(tree)[1];
-    const StandInLog log;
+    StandInLog log;
     log.failAt("create Word.Application");
 
     const word::RestyleResult result = word::RestyleDocument(automation, files, CountingOptions(0), path);
@@ -213,7 +219,7 @@ TEST_CASE(BatchRun_ChangesEveryDocumentAndNamesTheOnesItCannot)
     const word::FixedOptions options("Gr\xC3\xB6\xC3\x9F"
                                      "e Sans",
                                      "12", true);
-    const StandInLog log;
+    StandInLog log;
 
     word::runBatch(
         {.rows = rows,
@@ -235,7 +241,7 @@ TEST_CASE(BatchRun_ChangesEveryDocumentAndNamesTheOnesItCannot)
             CHECK_EQ(TemporaryTree::read(path), std::optional<std::string>(saved));
     }
     const Lines calls = log.lines();
-    CHECK_EQ(std::count(calls.begin(), calls.end(), std::string("call Quit()")), 5);
+    CHECK_EQ(std::count(calls.begin(), calls.end(), std::string("call Quit(0)")), 5);
 }
 
 TEST_CASE(OpenWordCheck_FindsTheStandInOnlyWhileItRuns)
@@ -246,7 +252,7 @@ TEST_CASE(OpenWordCheck_FindsTheStandInOnlyWhileItRuns)
     CHECK(!word::WarnIfWordOpen(automation, dialogs));
     CHECK(dialogs.messages.empty());
 
-    const StandInLog log;
+    StandInLog log;
     const platform::Variant running(automation.create(word::kWordClass));
     CHECK(word::IsWordRunning(automation));
     CHECK(contains(log.lines(), "default Word.Application"));
@@ -263,7 +269,7 @@ TEST_CASE(OpenWordCheck_FindsTheStandInOnlyWhileItRuns)
 TEST_CASE(FontList_GivesWordsNamesInItsOrderAndEndsTheInstance)
 {
     ComAutomation automation;
-    const StandInLog log;
+    StandInLog log;
     Fonts fonts;
 
     word::LoadFontNames(automation, fonts);
@@ -272,21 +278,21 @@ TEST_CASE(FontList_GivesWordsNamesInItsOrderAndEndsTheInstance)
                                  "Gr\xC3\xB6\xC3\x9F"
                                  "e Sans",
                                  "\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D", "Times New Roman"}));
-    CHECK_EQ(log.lines(), (Lines{"create Word.Application", "enumerate FontNames", "call Quit()"}));
+    CHECK_EQ(log.lines(), kFontListCalls);
     CHECK(!word::IsWordRunning(automation));
 }
 
 TEST_CASE(FontList_ReadFailing_EndsTheInstanceAndThrows)
 {
     ComAutomation automation;
-    const StandInLog log;
+    StandInLog log;
     log.failAt("enumerate FontNames");
     Fonts fonts;
 
     CHECK_THROWS_WITH(word::LoadFontNames(automation, fonts), "Word refused: enumerate FontNames");
 
     CHECK(fonts.names.empty());
-    CHECK_EQ(log.lines(), (Lines{"create Word.Application", "enumerate FontNames", "call Quit()"}));
+    CHECK_EQ(log.lines(), kFontListCalls);
 }
 
 int main()

@@ -11,17 +11,6 @@ namespace {
 
 LONG g_liveObjects = 0;
 
-std::wstring environmentValue(const wchar_t* name)
-{
-    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
-    if (needed == 0)
-        return {};
-    std::wstring value(needed, L'\0');
-    const DWORD written = GetEnvironmentVariableW(name, value.data(), needed);
-    value.resize(written < needed ? written : 0);
-    return value;
-}
-
 } // namespace
 
 std::string utf8(std::wstring_view wide)
@@ -46,9 +35,31 @@ std::wstring utf16(std::string_view text)
     return wide;
 }
 
+std::wstring controlFilePath()
+{
+    wchar_t temporary[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, temporary);
+    return std::wstring(temporary, length) + L"glyphmere-standin-control.txt";
+}
+
+std::string switchValue(const std::string& name)
+{
+    const std::string text = readWholeFile(controlFilePath()).value_or("");
+    const std::string prefix = name + "=";
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (text.compare(start, prefix.size(), prefix) == 0)
+            return text.substr(start + prefix.size(), end - start - prefix.size());
+        start = end + 1;
+    }
+    return {};
+}
+
 void logCall(const std::string& line)
 {
-    const std::wstring path = environmentValue(kLogVariable);
+    const std::wstring path = utf16(switchValue(kLogSwitch));
     if (path.empty())
         return;
     HANDLE log = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
@@ -61,7 +72,7 @@ void logCall(const std::string& line)
     CloseHandle(log);
 }
 
-bool failureChosen(const std::string& call) { return utf8(environmentValue(kFailVariable)) == call; }
+bool failureChosen(const std::string& call) { return switchValue(kFailSwitch) == call; }
 
 std::string transcriptText(const VARIANT& value)
 {
