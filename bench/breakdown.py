@@ -24,6 +24,7 @@ BENCH = os.path.join(tempfile.gettempdir(), "glyphmere-bench")
 # demangled name; a phase is the sum of its patterns, which never call one another.
 PHASES = [
     ("parse", [r"pugi::xml_document::load_buffer"]),
+    ("well-formedness check of edited parts", [r"glyphmere::docengine::xmlWellFormednessProblem"]),
     ("inflate and check", [r"glyphmere::docengine::readZipEntry", r"glyphmere::docengine::verifyZipEntry",
                            r"glyphmere::docengine::inflateEntry", r"glyphmere::docengine::checkEntryData"]),
     ("passes", [r"glyphmere::docengine::EngineSession::setFont\w*$", r"glyphmere::docengine::\w+Document::select$"]),
@@ -118,8 +119,9 @@ def main():
     rows = [(name, total_of(costs, patterns)) for name, patterns in PHASES]
     # zip_close deflated the parts itself before libdeflate did it beforehand
     archive = total_of(costs, [r"zip_close$"]) - total_of(costs, [r"deflate$"])
-    rows.insert(5, ("archive writing", archive))
-    # Parts read while selecting are parsed inside the passes, so a little is counted twice: never below 0.
+    rows.insert(6, ("archive writing", archive))
+    # Parts read while selecting are parsed (and checked) inside the passes, so a little is counted twice:
+    # never below 0.
     rows.append(("the rest (checks, dispatch, start-up)", max(total - sum(cost for _, cost in rows), 0)))
 
     print("%d document%s, glyphmere-batch --jobs 1 --headers-footers: %.2f s wall, %.2f s processor"

@@ -3,15 +3,24 @@
 // the window and the batch run it): open, font pass on the main text, save; then again with the current
 // page's header and footer passes. Refusals are fine; what must hold:
 //   - a refused or failed document is byte-identical to what it was before the attempt;
-//   - a saved document opens again;
+//   - a saved document opens again, and passes the target's own strict look against what it was before
+//     (SavedDocumentCheck: the engine's reader is as lenient as the one that accepted the input, so it
+//     cannot tell);
 //   - nothing but the document is left in the folder (no temporary files).
-// Any breach aborts, so libFuzzer keeps the input like a crash.
+// Any breach aborts, so libFuzzer keeps the input like a crash. GLYPHMERE_FUZZ_BREACH, when set, limits
+// the breaches that abort to those whose text holds it (how long one kind takes to find is then measured
+// alone).
+//
+// Half of the mutations are structured (StructuredMutator: the fields the engine trusts), the rest
+// libFuzzer's own.
 //
 // An input that starts like a zip or compound file is the file itself. Anything else is split at
 // "\n#PART#\n" into document.xml, settings.xml, header1.xml and footer1.xml, which are packaged with
 // correct checksums, so mutations reach the markup instead of dying at the zip layer.
 
 #include "EngineRestyle.h"
+#include "SavedDocumentCheck.h"
+#include "StructuredMutator.h"
 
 #include <zip.h>
 
@@ -21,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -150,20 +160,45 @@ void requireOnlyTheDocument(const fs::path& folder)
         breach("the folder holds more than the document after the run (a temporary file was left)");
 }
 
+void requireStrictLook(std::string_view before, const fs::path& document)
+{
+    const std::string found = glyphmere::fuzz::savedDocumentBreach(before, readBytes(document));
+    if (found.empty())
+        return;
+    const char* only = std::getenv("GLYPHMERE_FUZZ_BREACH");
+    if (!only || found.find(only) != std::string::npos)
+        breach(found.c_str());
+}
+
 // One restyle; returns whether it saved. A failure must leave the file exactly as it was.
 bool restyleOnce(const fs::path& document, bool headersAndFooters)
 {
     const std::string before = readBytes(document);
     const std::string reason = restyleWithEngine(document.string(), headersAndFooters);
     requireOnlyTheDocument(document.parent_path());
-    if (reason.empty())
+    if (reason.empty()) {
+        requireStrictLook(before, document);
         return true;
+    }
     if (readBytes(document) != before)
         breach("a refused or failed document was changed on disk");
     return false;
 }
 
 } // namespace
+
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed)
+{
+    std::minstd_rand random(seed);
+    if (random() % 2 == 0) {
+        if (const std::size_t mutated = glyphmere::fuzz::mutateStructure(data, size, maxSize, random))
+            return mutated;
+    }
+    return LLVMFuzzerMutate(data, size, maxSize);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -4,6 +4,7 @@
 97-2003 compound files (the project's fixtures)."""
 import pathlib
 import shutil
+import struct
 import sys
 import zipfile
 
@@ -71,6 +72,30 @@ def package(path, doc, rel_base=R.replace("/relationships", "/relationships/"), 
             archive.writestr(name, data)
 
 
+def with_trailing_data(fixture):
+    """The fixture (512-byte sectors, one FAT sector) with its Data stream grown to 8 KiB of regular sectors
+    appended at the end of the file, after the directory, as in files whose pictures come last: cutting such a
+    file short cuts a stream the restyle does not read, and leaves the structures it reads whole."""
+    data = bytearray(fixture)
+    fat_at = (struct.unpack_from("<I", data, 0x4C)[0] + 1) * 512
+    directory = struct.unpack_from("<I", data, 0x30)[0]
+    first = len(data) // 512 - 1
+    count = 16
+    if first + count > 128:
+        return None
+    for i in range(count):
+        struct.pack_into("<I", data, fat_at + (first + i) * 4, first + i + 1 if i + 1 < count else 0xFFFFFFFE)
+    data += bytes(range(256)) * (count * 2)
+    while directory < 0xFFFFFFFA:
+        for slot in range(4):
+            entry = (directory + 1) * 512 + slot * 128
+            if data[entry:entry + 8] == "Data".encode("utf-16-le"):
+                struct.pack_into("<II", data, entry + 0x74, first, count * 512)
+                return bytes(data)
+        directory = struct.unpack_from("<I", data, fat_at + directory * 4)[0]
+    return None
+
+
 def main(folder):
     out = pathlib.Path(folder)
     out.mkdir(parents=True, exist_ok=True)
@@ -95,6 +120,9 @@ def main(folder):
     for fixture in sorted(DOC_FIXTURES.glob("*.do[ct]")):
         if fixture.stat().st_size <= COMPOUND_SEED_LIMIT:
             shutil.copyfile(fixture, out / f"seed-{fixture.name}")
+    trailing = with_trailing_data((DOC_FIXTURES / "picture.doc").read_bytes())
+    if trailing:
+        (out / "seed-trailing-data.doc").write_bytes(trailing)
     (out / "parts-doctype.txt").write_text(
         SEPARATOR.join(['<?xml version="1.0"?><!DOCTYPE w:document [<!ENTITY a "aaaa"><!ENTITY b "&a;&a;">]>'
                         + document(BODIES["plain"]).split("?>", 1)[1].replace("Hello", "&b;")]))

@@ -89,13 +89,41 @@ std::vector<PackageEntry> withoutEntry(std::vector<PackageEntry> entries, const 
 
 std::string fixtureDoc() { return readFile(GLYPHMERE_TEST_DATA "/doc/headers.doc"); }
 
-// The fixture with a 32-bit field of one stream replaced (in place: the stream keeps its size).
-std::string patchedDoc(const std::string& stream, std::size_t offset, std::uint32_t value)
+// The fixture with 32-bit fields of one stream replaced (in place: the stream keeps its size).
+std::string patchedDoc(const std::string& stream, std::initializer_list<std::pair<std::size_t, std::uint32_t>> fields)
 {
     const CompoundFile file = CompoundFile::parse(fixtureDoc());
     std::string bytes = *file.readStream(stream);
-    bytes.replace(offset, 4, littleEndian(value, 4));
+    for (const auto& [offset, value] : fields)
+        bytes.replace(offset, 4, littleEndian(value, 4));
     return file.withStreams({{stream, bytes}});
+}
+
+std::uint32_t fibField(std::size_t offset)
+{
+    const std::string wordDocument = *CompoundFile::parse(fixtureDoc()).readStream("WordDocument");
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        value = value << 8 | static_cast<unsigned char>(wordDocument[offset + i]);
+    return value;
+}
+
+// The fixture with its first piece's text placed at `fc` (compressed) in the WordDocument stream.
+std::string docWithFirstPieceAt(std::uint32_t fc)
+{
+    const std::size_t clx = fibField(0x1A2);
+    const std::size_t pieces = (fibField(0x1A6) - 5 - 4) / 12;
+    return patchedDoc("1Table", {{clx + 5 + (pieces + 1) * 4 + 2, fc * 2 | 0x40000000}});
+}
+
+// A document whose Data stream (grown out of the mini stream) comes last, cut short by two sectors: the
+// restyle reads everything but that stream.
+std::string docCutShortInItsLastStream()
+{
+    const CompoundFile file = CompoundFile::parse(readFile(GLYPHMERE_TEST_DATA "/doc/picture.doc"));
+    std::string grown = file.withStreams({{"Data", *file.readStream("Data") + std::string(8192, 'd')}});
+    grown.resize(grown.size() - 2 * 512);
+    return grown;
 }
 
 // The fixture with bits set in one byte of its document properties.
@@ -147,10 +175,21 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
         {"encrypted", bytes(compoundFile({u"EncryptedPackage"})), messages::kPasswordProtected},
         {"malformed compound file", bytes(compoundFile({})), "the document's structure is damaged (", true},
         {"truncated .doc", bytes(fixtureDoc().substr(0, 3000)), "the document's structure is damaged (", true},
-        {"Word 6/95", bytes(patchedDoc("WordDocument", 0x02, 0x0065)), messages::kOldWordVersion},
-        {"piece table outside its stream", bytes(patchedDoc("WordDocument", 0x1A2, 0x7FFFFFF0)),
+        {"Word 6/95", bytes(patchedDoc("WordDocument", {{0x02, 0x0065}, {0x20, 0x1200}})), messages::kOldWordVersion},
+        {"Word 97 with a damaged version", bytes(patchedDoc("WordDocument", {{0x02, 0x0065}})),
+         "the document's structure is damaged (the file information block has Word 97's layout", true},
+        {"Word 97 with damaged counts", bytes(patchedDoc("WordDocument", {{0x20, 0x0016000F}})),
+         "the document's structure is damaged (the file information block's counts of its fields are wrong)"},
+        {"document properties placed on the font table", bytes(patchedDoc("WordDocument", {{0x192, fibField(0x112)}})),
+         "the document's structure is damaged (the document properties overlap another structure of the table "
+         "stream)"},
+        {"piece of text inside the FIB", bytes(docWithFirstPieceAt(0x80)),
+         "the document's structure is damaged (a piece of text lies inside a file information block)"},
+        {"cut short in a stream the restyle does not read", bytes(docCutShortInItsLastStream()),
+         "the document's structure is damaged (the file ends before its last sector; it may have been cut short)"},
+        {"piece table outside its stream", bytes(patchedDoc("WordDocument", {{0x1A2, 0x7FFFFFF0}})),
          "the document's structure is damaged (the piece table runs past", true},
-        {"huge bin table count", bytes(patchedDoc("WordDocument", 0xFE, 0xFFFFFFF0)),
+        {"huge bin table count", bytes(patchedDoc("WordDocument", {{0xFE, 0xFFFFFFF0}})),
          "the document's structure is damaged (the character property bin table runs past", true},
         {"protected .doc", bytes(patchedDocProperties(7, 0x02)), messages::kProtectedAgainstEditing},
         {".doc tracking changes", bytes(patchedDocProperties(5, char(0x80))), messages::kTracksChanges},

@@ -3,6 +3,7 @@
 // intact, or refused with the engine's reason and left byte-identical.
 
 #include "EngineRestyle.h"
+#include "package_test_support.h"
 #include "support/TestDocuments.h"
 
 #include <gmock/gmock.h>
@@ -141,6 +142,29 @@ std::vector<SavedCase> savedCases(const std::string& hugeValue)
              EXPECT_THAT(document, HasSubstr(utf16le(u"\u00E9t\u00E9 \U0001D11E</w:t>")));
              EXPECT_THAT(partOf(path, "word/header1.xml"), HasSubstr(kNewFont));
          }},
+        {"damaged markup in a part that is only copied",
+         [] {
+             return minimalDocx("<w:p><w:r><w:t>s</w:t></w:r></w:p>",
+                                {{"customXml/item1.xml", R"(<a b="1" b="2">&nbsp;</a>)"}});
+         },
+         [](const std::string& path) {
+             EXPECT_EQ(partOf(path, "customXml/item1.xml"), R"(<a b="1" b="2">&nbsp;</a>)");
+             EXPECT_THAT(partOf(path, "word/document.xml"), HasSubstr("<w:r><w:rPr>" + kNewFont));
+         }},
+        {"damaged markup in a header that is not the current page's",
+         [] {
+             const std::string evenPages = R"(<Relationship Id="rH2" Target="header2.xml" )"
+                                           R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/)"
+                                           R"(relationships/header"/>)";
+             return minimalDocx("<w:p><w:r><w:t>s</w:t></w:r></w:p>" + kHeaderReference,
+                                {{"word/header1.xml", headerPart("<w:p/>")},
+                                 {"word/header2.xml", headerPart(R"(<w:p w:rsidR="1" w:rsidR="2"/>)")}},
+                                kHeaderRelationship + evenPages);
+         },
+         [](const std::string& path) {
+             EXPECT_EQ(partOf(path, "word/header2.xml"), headerPart(R"(<w:p w:rsidR="1" w:rsidR="2"/>)"));
+             EXPECT_THAT(partOf(path, "word/header1.xml"), HasSubstr(kNewFont));
+         }},
         {"strict namespaces",
          [] {
              auto entries = documentWithHeader("<w:p><w:r><w:t>s</w:t></w:r></w:p>", "<w:p/>");
@@ -196,6 +220,29 @@ void corruptMainPartData(std::string& bytes)
 const std::string kDocumentTypeRefused =
     "the part word/document.xml has a document type declaration, which a Word document may not have";
 
+std::uint32_t fieldAt(const std::string& bytes, std::size_t at, std::size_t width)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = width; i-- > 0;)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// Changes a field of the entry's central directory record (which follows every local header, so its name is
+// the last occurrence) or of its local header (the first).
+std::function<void(std::string&)> patchZipRecord(const std::string& entry, bool directory, std::size_t field,
+                                                 std::size_t width, std::function<std::uint32_t(std::uint32_t)> change)
+{
+    return [=](std::string& bytes) {
+        const std::size_t record = directory ? bytes.rfind(entry) - 46 : bytes.find(entry) - 30;
+        const std::uint32_t value = change(fieldAt(bytes, record + field, width));
+        bytes.replace(record + field, width, package_testing::littleEndian(value, width));
+    };
+}
+
+const std::string kDisagree = "the document's package is damaged (the zip directory and the local header of ";
+const std::string kNotWellFormed = "the part word/document.xml is not well-formed XML (";
+
 struct RefusedCase {
     const char* label;
     std::function<std::vector<PackageEntry>()> package;
@@ -209,7 +256,7 @@ std::vector<RefusedCase> refusedCases()
         return withPart(minimalDocx(""), "word/document.xml", xml);
     };
     const auto untouched = [](std::string&) {};
-    return {
+    std::vector<RefusedCase> cases{
         {"billion laughs", [=] { return withMainPart(billionLaughs("&lol9;")); }, untouched, kDocumentTypeRefused},
         {"entities declared, none used", [=] { return withMainPart(billionLaughs("a")); }, untouched,
          kDocumentTypeRefused},
@@ -221,6 +268,63 @@ std::vector<RefusedCase> refusedCases()
         {"truncated in the central directory", [] { return minimalDocx("<w:p/>"); },
          [](std::string& bytes) { bytes.resize(bytes.size() - 30); }, "the document's package is damaged ("},
     };
+    const auto zipCase = [](const char* label, const std::function<void(std::string&)>& damage, std::string reason) {
+        return RefusedCase{label, [] { return minimalDocx("<w:p/>"); }, damage, std::move(reason)};
+    };
+    const auto minus2 = [](std::uint32_t v) { return v - 2; };
+    cases.insert(
+        cases.end(),
+        {
+            zipCase("directory's compressed size two bytes short", patchZipRecord("_rels/.rels", true, 20, 4, minus2),
+                    kDisagree + "\"_rels/.rels\" disagree on its compressed size)"),
+            zipCase("local header's size two bytes short", patchZipRecord("_rels/.rels", false, 22, 4, minus2),
+                    kDisagree + "\"_rels/.rels\" disagree on its size)"),
+            zipCase("directory's checksum",
+                    patchZipRecord("word/document.xml", true, 16, 4, [](auto v) { return v ^ 1; }),
+                    kDisagree + "\"word/document.xml\" disagree on its checksum)"),
+            zipCase("directory's method", patchZipRecord("word/document.xml", true, 10, 2, [](auto) { return 0; }),
+                    kDisagree + "\"word/document.xml\" disagree on its compression method)"),
+            zipCase("directory's name", patchZipRecord("_rels/.rels", true, 46 + 10, 1, [](auto) { return 'z'; }),
+                    kDisagree + "\"_rels/.relz\" disagree on its name)"),
+            zipCase(
+                "size after the data disagrees with the directory's",
+                [](std::string& bytes) {
+                    bytes = readFile(GLYPHMERE_TEST_DATA "/libreoffice.docx"); // data descriptors after entries
+                    patchZipRecord("word/document.xml", true, 24, 4, [](auto v) { return v + 1; })(bytes);
+                },
+                kDisagree + "\"word/document.xml\" disagree on its size)"),
+            zipCase(
+                "local extra field runs past the entry",
+                patchZipRecord("word/document.xml", false, 28, 2, [](auto) { return 0xFFFF; }),
+                "the document's package is damaged (the local header of \"word/document.xml\" runs past the entry's "
+                "data into the zip directory)"),
+            zipCase("sizes of 0xFFFFFFFF without 64-bit ones",
+                    patchZipRecord("word/document.xml", true, 20, 4, [](auto) { return 0xFFFFFFFF; }),
+                    "the document's package is damaged (the entry \"word/document.xml\" gives a size or place of "
+                    "0xFFFFFFFF without the 64-bit value it stands for)"),
+        });
+    const std::pair<const char*, std::string> damagedMarkup[] = {
+        {"duplicate attribute", R"(<w:p w:rsidR="1" w:rsidR="2"/>)"},
+        {"duplicate namespace declaration", R"(<w:p xmlns:x="urn:x" xmlns:x="urn:x"/>)"},
+        {"encoded lone surrogate", "<w:p><w:r><w:t>\xED\xA0\x80</w:t></w:r></w:p>"},
+        {"undefined entity", "<w:p><w:r><w:t>&nbsp;</w:t></w:r></w:p>"},
+        {"malformed character reference", "<w:p><w:r><w:t>&#xZZ;</w:t></w:r></w:p>"},
+    };
+    for (const auto& [label, body] : damagedMarkup)
+        cases.push_back({label, [body] { return minimalDocx(body); }, untouched, kNotWellFormed});
+    cases.push_back({"NUL after the root element",
+                     [] {
+                         auto entries = minimalDocx("<w:p/>");
+                         for (auto& [name, bytes] : entries)
+                             if (name == "word/document.xml")
+                                 bytes += std::string(1, '\0') + "<w:junk/>";
+                         return entries;
+                     },
+                     untouched, kNotWellFormed});
+    cases.push_back({"damaged markup in the current page's header",
+                     [] { return documentWithHeader("<w:p/>", R"(<w:p w:rsidR="1" w:rsidR="2"/>)"); }, untouched,
+                     "the part word/header1.xml is not well-formed XML (the attribute \"w:rsidR\" given twice"});
+    return cases;
 }
 
 TEST(HostileMarkup, RefusedDocumentsNameTheReasonAndStayByteIdentical)

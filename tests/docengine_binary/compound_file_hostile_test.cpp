@@ -125,6 +125,42 @@ TEST_P(CompoundFileHostile, RefusesWithTheDamagedStructure)
 INSTANTIATE_TEST_SUITE_P(Rows, CompoundFileHostile, ::testing::ValuesIn(kHostileCases),
                          [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
 
+struct LengthCase {
+    const char* name;
+    std::function<void(BuiltCompoundFile&)> damage;
+    std::string reason; // "(read)" when the file is read whole
+};
+
+// Sectors the FAT lists past the end of the file are lost data when a chain reaches them, whichever stream
+// it is (growing the file would turn them into zeros), and harmless when no chain does.
+TEST(CompoundFileLength, AChainIntoLostSectorsIsRefusedWhereverItIs)
+{
+    const std::string cutShort =
+        "the document's structure is damaged (the file ends before its last sector; it may have been cut short)";
+    const LengthCase cases[] = {
+        {"last sectors cut off", [](BuiltCompoundFile& f) { f.bytes.resize(f.bytes.size() - 2 * f.sectorSize); },
+         cutShort},
+        {"chain of a stream the restyle never reads runs past the end",
+         [](BuiltCompoundFile& f) {
+             setFatLink(f, "Storage/Inner", 0, static_cast<std::uint32_t>(f.bytes.size() / 512));
+         },
+         cutShort},
+        {"mini FAT starts past the end", [](BuiltCompoundFile& f) { f.set32(0x3C, f.bytes.size() / 512 + 3); },
+         cutShort},
+        {"last sector short by a few bytes", [](BuiltCompoundFile& f) { f.bytes.resize(f.bytes.size() - 100); },
+         "(read)"},
+    };
+    for (const LengthCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        BuiltCompoundFile file = wordLikeFile(1);
+        row.damage(file);
+        EXPECT_EQ(reasonFor(file), row.reason);
+    }
+    const BuiltCompoundFile tailUsed =
+        CompoundFileBuilder(3).stream("WordDocument", std::string(5000, 'w')).fatTailUsed().build();
+    EXPECT_EQ(reasonFor(tailUsed), "(read)");
+}
+
 struct HostileUpdateCase {
     const char* name;
     std::function<void(BuiltCompoundFile&)> damage;

@@ -62,7 +62,10 @@ TEST(WordBinaryDocument, RefusesWhatItMustNotChangeWithTheReason)
     const RefusalCase cases[] = {
         {"Word 6/95",
          {},
-         [](WordTestStreams& s) { patchU16(s.wordDocument, 2, 0x0068); },
+         [](WordTestStreams& s) {
+             patchU16(s.wordDocument, 2, 0x0068);
+             patchU16(s.wordDocument, 0x20, 0x1200);
+         },
          {},
          messages::kOldWordVersion},
         {"encrypted", [](WordTestDocument& d) { d.fibFlags |= 0x0100; }, {}, {}, messages::kPasswordProtected},

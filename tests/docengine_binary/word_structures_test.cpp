@@ -48,10 +48,19 @@ TEST(Fib, RefusesOldVersionsEncryptionAndDamageWithTheirReasons)
 {
     const std::string oldVersion = messages::kOldWordVersion;
     const FibCase cases[] = {
-        {"Word 6", [](std::string& s) { patchU16(s, 2, 0x0065); }, oldVersion},
+        {"Word 6 (its cbMac where Word 97 has csw)",
+         [](std::string& s) {
+             patchU16(s, 2, 0x0065);
+             patchU16(s, 0x20, 0x1200);
+         },
+         oldVersion},
         {"Word 95 export signature", [](std::string& s) { patchU16(s, 0, 0xA5DC); }, oldVersion},
-        {"short count", [](std::string& s) { patchU16(s, 0x20, 0x000D); }, oldVersion},
-        {"few pairs", [](std::string& s) { patchU16(s, 0x98, 0x0020); }, oldVersion},
+        {"Word 97 layout with an older version", [](std::string& s) { patchU16(s, 2, 0x0065); },
+         "has Word 97's layout but gives the version 101"},
+        {"short count", [](std::string& s) { patchU16(s, 0x20, 0x000D); }, "counts of its fields are wrong"},
+        {"long count", [](std::string& s) { patchU16(s, 0x3E, 0x0017); }, "counts of its fields are wrong"},
+        {"few pairs", [](std::string& s) { patchU16(s, 0x98, 0x0020); }, "fewer fields than Word 97's"},
+        {"no extended characters", [](std::string& s) { patchU16(s, kFibFlags, 0x0200); }, "lacks the flag"},
         {"encrypted", [](std::string& s) { patchU16(s, kFibFlags, 0x1000 | 0x0100); }, messages::kPasswordProtected},
         {"obfuscated", [](std::string& s) { patchU16(s, kFibFlags, 0x1000 | 0x0100 | 0x8000); },
          messages::kPasswordProtected},

@@ -56,21 +56,40 @@ std::uint64_t PartLengths::total() const
     return std::uint64_t{text} + footnotes + headers + macros + comments + endnotes + textBoxes + headerTextBoxes;
 }
 
+namespace {
+
+// A FIB of Word 6/95 or older: an older signature, or a version before Word 97 with a layout that is not
+// Word 97's (its words at 0x20 and 0x3E hold other fields). A Word 97 layout that claims an older version, or
+// a newer version whose counts are wrong, is a damaged FIB, not an old one.
+void refuseOlderOrDamagedLayout(std::string_view fib)
+{
+    const std::uint16_t signature = fieldU16(fib, 0, kWhat);
+    const std::uint16_t version = fieldU16(fib, 2, kWhat);
+    if (isOlderWordSignature(signature))
+        throw EngineError(messages::kOldWordVersion);
+    if (signature != kWordSignature)
+        refuseDamaged("the WordDocument stream does not start with a file information block");
+    const bool word97Counts = fieldU16(fib, 0x20, kWhat) == kShortCount && fieldU16(fib, 0x3E, kWhat) == kLongCount;
+    if (version < kFirstWord97Version && !word97Counts)
+        throw EngineError(messages::kOldWordVersion);
+    if (version < kFirstWord97Version)
+        refuseDamaged("the file information block has Word 97's layout but gives the version " +
+                      std::to_string(version) + " of an older Word");
+    if (!word97Counts)
+        refuseDamaged("the file information block's counts of its fields are wrong");
+    if (!(fieldU16(fib, kFlagsOffset, kWhat) & 0x1000))
+        refuseDamaged("the file information block lacks the flag every Word 97 document has");
+}
+
+} // namespace
+
 Fib Fib::parse(std::string_view wordDocument, std::size_t offset)
 {
     if (offset > wordDocument.size())
         refuseDamaged("the AutoText document's file information block lies outside the WordDocument stream");
     const std::string_view fib = wordDocument.substr(offset);
-    const std::uint16_t signature = fieldU16(fib, 0, kWhat);
-    const std::uint16_t version = fieldU16(fib, 2, kWhat);
-    if (isOlderWordSignature(signature) || (signature == kWordSignature && version < kFirstWord97Version))
-        throw EngineError(messages::kOldWordVersion);
-    if (signature != kWordSignature)
-        refuseDamaged("the WordDocument stream does not start with a file information block");
+    refuseOlderOrDamagedLayout(fib);
     const std::uint16_t flags = fieldU16(fib, kFlagsOffset, kWhat);
-    const bool extendedCharacters = flags & 0x1000;
-    if (fieldU16(fib, 0x20, kWhat) != kShortCount || fieldU16(fib, 0x3E, kWhat) != kLongCount || !extendedCharacters)
-        throw EngineError(messages::kOldWordVersion);
 
     Fib result;
     result.isTemplate = flags & 0x0001;
@@ -83,7 +102,7 @@ Fib Fib::parse(std::string_view wordDocument, std::size_t offset)
 
     const std::uint16_t pairCount = fieldU16(fib, kPairCountOffset, kWhat);
     if (pairCount < kWord97PairCount)
-        throw EngineError(messages::kOldWordVersion);
+        refuseDamaged("the file information block has fewer fields than Word 97's");
     result.m_pairs = std::string(fieldSlice(fib, kPairsOffset, std::size_t{pairCount} * 8, kWhat));
     const std::size_t newCountsOffset = kPairsOffset + std::size_t{pairCount} * 8;
     const std::uint16_t newCounts = fieldU16(fib, newCountsOffset, kWhat);

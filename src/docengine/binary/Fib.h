@@ -10,6 +10,7 @@ namespace glyphmere::docengine {
 
 // The fc/lcb pairs the restyle reads or moves, by their index in the FIB's fc/lcb array.
 enum class FibPair : std::size_t {
+    Stshf = 1,
     PlcfSed = 6,
     PlcfHdd = 11,
     PlcfBteChpx = 12,
@@ -40,7 +41,8 @@ struct PartLengths {
 class Fib {
 public:
     // EngineError for Word 6/95 and older, for encrypted files (whose fields past the first 68 bytes are
-    // unreadable) and for a FIB that does not fit its stream.
+    // unreadable), and for a FIB that does not fit its stream or whose version, counts or flags contradict
+    // each other (damage, which is never reported as an old version).
     static Fib parse(std::string_view wordDocument, std::size_t offset = 0);
 
     bool isTemplate = false;

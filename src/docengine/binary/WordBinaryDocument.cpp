@@ -60,6 +60,23 @@ std::string_view tableStructure(std::string_view table, const Fib& fib, FibPair 
     return fieldSlice(table, pair.fc, pair.lcb, what);
 }
 
+// The document properties decide refusals (protection, tracked changes); read from another structure's bytes
+// they would refuse a document for a reason it does not have, so a misplaced one is reported as damage.
+DocumentProperties documentProperties(std::string_view table, const Fib& fib)
+{
+    const FcLcb dop = fib.pair(FibPair::Dop);
+    for (const FibPair other : {FibPair::Stshf, FibPair::PlcfSed, FibPair::PlcfHdd, FibPair::PlcfBteChpx,
+                                FibPair::PlcfBtePapx, FibPair::SttbfFfn, FibPair::Clx}) {
+        const FcLcb pair = fib.pair(other);
+        const std::uint64_t end = std::uint64_t{pair.fc} + pair.lcb;
+        const bool overlap = pair.fc < std::uint64_t{dop.fc} + dop.lcb && dop.fc < end;
+        // A structure past the stream's end is refused when it is read, for that reason.
+        if (pair.lcb != 0 && dop.lcb != 0 && end <= table.size() && overlap)
+            refuseDamaged("the document properties overlap another structure of the table stream");
+    }
+    return DocumentProperties::parse(tableStructure(table, fib, FibPair::Dop, "the document properties"));
+}
+
 void refuseOverridingPieces(const PieceTable& pieces)
 {
     for (const Piece& piece : pieces.pieces()) {
@@ -67,6 +84,17 @@ void refuseOverridingPieces(const PieceTable& pieces)
         const bool overrides = properties ? overridesFontOrSize(*properties) : prm0OverridesFontOrSize(piece.prm);
         if (overrides)
             throw EngineError(messages::kPieceFormatting);
+    }
+}
+
+// The restyle rewrites fields of the FIB, and of a template's AutoText FIB: text stored there would change.
+void refuseTextInFibs(const PieceTable& pieces, const std::vector<std::pair<std::size_t, std::size_t>>& fibs)
+{
+    for (const Piece& piece : pieces.pieces()) {
+        for (const auto& [start, size] : fibs) {
+            if (piece.fc < start + size && piece.fcEnd() > start)
+                refuseDamaged("a piece of text lies inside a file information block");
+        }
     }
 }
 
@@ -97,8 +125,7 @@ struct WordBinaryDocument::PartStarts {
 WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescriber& fonts)
     : m_originalBytes(std::move(fileBytes)), m_file(openContainer(m_originalBytes)), m_fonts(fonts),
       m_wordDocument(requiredStream(m_file, kWordDocumentStream)), m_fib(documentFib(m_wordDocument)),
-      m_table(requiredStream(m_file, m_fib.tableStreamName())),
-      m_properties(DocumentProperties::parse(tableStructure(m_table, m_fib, FibPair::Dop, "the document properties"))),
+      m_table(requiredStream(m_file, m_fib.tableStreamName())), m_properties(documentProperties(m_table, m_fib)),
       m_pieces(PieceTable::parse(tableStructure(m_table, m_fib, FibPair::Clx, "the piece table"), m_wordDocument.size(),
                                  textLength())),
       m_headers(HeaderStories::parse(tableStructure(m_table, m_fib, FibPair::PlcfHdd, "the header table"),
@@ -112,13 +139,16 @@ WordBinaryDocument::WordBinaryDocument(std::string fileBytes, const FontDescribe
     m_runs = readCharacterRuns(
         m_wordDocument, tableStructure(m_table, m_fib, FibPair::PlcfBteChpx, "the character property bin table"));
     m_originalRuns = normalizedRuns(m_runs);
+    std::vector<std::pair<std::size_t, std::size_t>> fibs{{0, m_fib.byteLength}};
     if (const auto offset = autoTextFibOffset()) {
         const Fib autoText = Fib::parse(m_wordDocument, *offset);
         const FcLcb own = m_fib.pair(FibPair::PlcfBteChpx);
         const FcLcb shared = autoText.pair(FibPair::PlcfBteChpx);
         if (own.fc != shared.fc || own.lcb != shared.lcb)
             refuseDamaged("the AutoText document's character properties are not the document's");
+        fibs.emplace_back(*offset, autoText.byteLength);
     }
+    refuseTextInFibs(m_pieces, fibs);
 }
 
 WordBinaryDocument::PartStarts WordBinaryDocument::partStarts() const

@@ -76,6 +76,21 @@ void readFat(const std::string& bytes, CompoundLayout& layout)
     }
 }
 
+void refuseCutShort(const std::string& bytes, const CompoundLayout& layout)
+{
+    std::vector<std::uint32_t> starts{readLe32(bytes, kMiniFatStartAt)};
+    for (const DirectoryEntry& entry : layout.entries) {
+        const bool regular =
+            entry.type == kRootEntry || (entry.type == kStreamEntry && entry.size >= kMiniStreamCutoff);
+        if (regular && entry.size > 0)
+            starts.push_back(entry.start);
+    }
+    for (const std::uint32_t start : starts) {
+        if (runsPastEndOfFile(layout.fatTable(), start))
+            throw EngineError(messages::damagedStructure(kCutShort));
+    }
+}
+
 } // namespace
 
 std::uint64_t CompoundLayout::entryOffset(std::uint32_t entry) const
@@ -100,6 +115,7 @@ CompoundLayout readLayout(const std::string& paddedBytes)
     readFat(paddedBytes, layout);
     layout.directorySectors = followChain(layout.fatTable(), readLe32(paddedBytes, kDirectoryStartAt), "the directory");
     layout.entries = readDirectory(paddedBytes, layout);
+    refuseCutShort(paddedBytes, layout);
     return layout;
 }
 

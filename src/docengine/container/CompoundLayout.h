@@ -32,7 +32,7 @@ struct CompoundLayout {
     std::uint64_t sectorSize() const { return std::uint64_t{1} << sectorShift; }
     std::uint64_t sectorOffset(std::uint32_t sector) const { return (std::uint64_t{sector} + 1) << sectorShift; }
     std::uint64_t entryOffset(std::uint32_t entry) const;
-    ChainTable fatTable() const { return {fat, sectorCount, "sector chain", "the file"}; }
+    ChainTable fatTable() const { return {fat, sectorCount, "sector chain", "the file", true}; }
 };
 
 // The file's size rounded up to whole sectors, as the sector size in the header says; damaged when the header
@@ -40,7 +40,9 @@ struct CompoundLayout {
 std::uint64_t paddedFileSize(const std::string& fileBytes);
 
 // Reads the header, the FAT through the header's list and the DIFAT chain, and the directory, from bytes
-// padded by paddedFileSize().
+// padded by paddedFileSize(). Damaged when a chain the directory or the header reaches (the mini FAT, the
+// mini stream, any stream's, read or not) runs past the end of the file: growing such a file would turn its
+// lost sectors into zeros.
 CompoundLayout readLayout(const std::string& paddedBytes);
 
 } // namespace glyphmere::docengine::cfb

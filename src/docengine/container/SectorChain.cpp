@@ -13,6 +13,8 @@ std::vector<std::uint32_t> followChain(const ChainTable& table, std::uint32_t st
     for (std::uint32_t sector = start; sector != kEndOfChain && chain.size() < limit; sector = table.links[sector]) {
         if (sector > kMaxRegularSector)
             failDamaged(what + " is broken");
+        if (sector >= table.unitCount && table.isFile && sector < table.links.size())
+            throw EngineError(messages::damagedStructure(kCutShort));
         if (sector >= table.unitCount)
             failDamaged(what + " points outside " + table.area);
         if (sector >= table.links.size())
@@ -23,6 +25,19 @@ std::vector<std::uint32_t> followChain(const ChainTable& table, std::uint32_t st
         chain.push_back(sector);
     }
     return chain;
+}
+
+bool runsPastEndOfFile(const ChainTable& table, std::uint32_t start)
+{
+    std::vector<bool> seen(table.unitCount);
+    for (std::uint32_t sector = start; sector <= kMaxRegularSector; sector = table.links[sector]) {
+        if (sector >= table.unitCount)
+            return table.isFile && sector < table.links.size();
+        if (sector >= table.links.size() || seen[sector])
+            return false;
+        seen[sector] = true;
+    }
+    return false;
 }
 
 std::vector<std::uint32_t> chainHolding(const ChainTable& table, std::uint32_t start, std::uint64_t size,

@@ -14,12 +14,20 @@ struct ChainTable {
     std::uint64_t unitCount; // sectors that exist
     const char* chainName;   // "sector chain"
     const char* area;        // "the file"
+    bool isFile = false;     // the FAT: a unit it lists past unitCount is a sector the file lost
 };
+
+// The reason for a chain that runs into sectors the FAT lists but the file does not hold.
+inline constexpr const char* kCutShort = "the file ends before its last sector; it may have been cut short";
 
 // The sectors of the chain that starts at `start`, at most `limit` of them; each visited once, each inside
 // the area and the table. `owner` names the chain's user in the reason ("stream \"1Table\"").
 std::vector<std::uint32_t> followChain(const ChainTable& table, std::uint32_t start, const std::string& owner,
                                        std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
+
+// Whether the chain from `start`, followed as far as it is sound, runs into a sector past the end of the file
+// that the FAT still lists: the file was cut short.
+bool runsPastEndOfFile(const ChainTable& table, std::uint32_t start);
 
 // The sectors of a chain that hold `size` bytes in units of `unitSize`: only as many as the bytes need, or
 // with `wholeChain` every sector up to its end. Damaged when the chain ends before the bytes do.

@@ -90,6 +90,15 @@ std::uint64_t claimedSize(const zip_stat_t& status)
         messages::damaged("the entry \"" + std::string(status.name) + "\" holds more data than its header says"));
 }
 
+// A stream that ends early can still match its checksum (the size is not part of it), and a copy would carry
+// the wrong size into the saved package.
+void requireClaimedSize(const zip_stat_t& status, std::uint64_t inflated)
+{
+    if (inflated != status.size)
+        throw EngineError(
+            messages::damaged("the entry \"" + std::string(status.name) + "\" holds less data than its header says"));
+}
+
 } // namespace
 
 std::string zipErrorText(zip_error_t* error)
@@ -180,6 +189,7 @@ std::string readZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
     const auto keep = [&bytes](const char* chunk, std::size_t size) { bytes.append(chunk, size); };
     if (!inflateAtMost(file.get(), claimed, keep))
         throwOverlong(status);
+    requireClaimedSize(status, bytes.size());
     budget.used += bytes.size();
     return bytes;
 }
@@ -195,8 +205,10 @@ void verifyZipEntry(zip_t* archive, zip_uint64_t index, ReadBudget& budget)
         return;
     }
     const OpenEntry file = openEntry(archive, index);
-    if (!inflateAtMost(file.get(), claimed, [](const char*, std::size_t) {}))
+    std::uint64_t inflated = 0;
+    if (!inflateAtMost(file.get(), claimed, [&inflated](const char*, std::size_t size) { inflated += size; }))
         throwOverlong(status);
+    requireClaimedSize(status, inflated);
     budget.used += claimed;
 }
 

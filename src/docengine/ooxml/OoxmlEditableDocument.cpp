@@ -68,7 +68,7 @@ std::optional<StoryChanges> styleChanges(WordprocessingDocument& document, const
         relationship ? document.findEntry(relationship->targetEntry) : std::nullopt;
     if (!entry)
         return std::nullopt; // a document without styles takes Word's built-in defaults
-    return StoryChanges{*entry, "styles", applyFontToStyles(document.part(*entry), change), 0};
+    return StoryChanges{*entry, "styles", applyFontToStyles(document.editablePart(*entry), change), 0};
 }
 
 // The targets of one story, collected once; each change is recorded as a revision when the document
@@ -113,7 +113,7 @@ std::unique_ptr<StorySelection> OoxmlEditableDocument::select(ViewedStory story)
         entry = currentPage().header;
     else if (story == ViewedStory::CurrentPageFooter)
         entry = currentPage().footer;
-    StoryTargets targets = entry ? StoryTargets::ofStory(m_document.part(*entry)) : StoryTargets();
+    StoryTargets targets = entry ? StoryTargets::ofStory(m_document.editablePart(*entry)) : StoryTargets();
     return std::make_unique<OoxmlSelection>(m_document, std::move(targets), m_utcNow);
 }
 
@@ -124,7 +124,11 @@ std::vector<StoryChanges> OoxmlEditableDocument::restyle(StoryReach reach, bool 
     std::vector<StoryChanges> changes;
     const CurrentPageEntries noPage;
     const CurrentPageEntries& page = reach == StoryReach::CurrentPageHeaderFooter ? currentPage() : noPage;
-    for (const Story& story : storiesOf(m_document, reach, page)) {
+    const std::vector<Story> stories = storiesOf(m_document, reach, page);
+    // Every story is checked before the first one changes.
+    for (const Story& story : stories)
+        m_document.editablePart(story.entry);
+    for (const Story& story : stories) {
         XmlPart& part = m_document.part(story.entry);
         const StoryCounts counts = applyFontToStory(part, change, mark);
         changes.push_back({story.entry, story.name, counts.runs, counts.paragraphMarks});

@@ -24,6 +24,10 @@ constexpr std::array<std::string_view, 4> kMainContentTypes{
     "application/vnd.ms-word.template.macroEnabledTemplate.main+xml",
 };
 
+// The main part's relationships whose targets the engine edits: stories and styles.
+constexpr std::array<std::string_view, 6> kEditedTargetTypes{"header",   "footer",   "footnotes",
+                                                             "endnotes", "comments", "styles"};
+
 std::string_view extensionOf(std::string_view entry)
 {
     const auto dot = entry.rfind('.');
@@ -127,9 +131,30 @@ XmlPart& WordprocessingDocument::part(std::string_view entry)
     auto found = m_parts.find(entry);
     if (found == m_parts.end()) {
         const std::string name(entry);
-        found = m_parts.emplace(name, std::make_unique<XmlPart>(name, m_source.read(name))).first;
+        found = m_parts.emplace(name, std::make_unique<XmlPart>(name, m_source.read(name), mayBeEdited(name))).first;
     }
     return *found->second;
+}
+
+XmlPart& WordprocessingDocument::editablePart(std::string_view entry)
+{
+    XmlPart& found = part(entry);
+    // A part first read as something else (a relationship pointing at a package part) is checked afresh.
+    if (!found.requireWellFormed())
+        XmlPart(found.name(), m_source.read(found.name()), true).requireWellFormed();
+    return found;
+}
+
+// Only the parts that may be edited pay for the well-formedness check, when they are parsed.
+bool WordprocessingDocument::mayBeEdited(std::string_view entry) const
+{
+    if (!m_mainEntry.empty() && common::equalsIgnoringCase(entry, m_mainEntry))
+        return true;
+    return std::any_of(m_mainRelationships.begin(), m_mainRelationships.end(), [entry](const Relationship& related) {
+        return common::equalsIgnoringCase(related.targetEntry, entry) &&
+               std::any_of(kEditedTargetTypes.begin(), kEditedTargetTypes.end(),
+                           [&related](std::string_view type) { return isRelationshipType(related.type, type); });
+    });
 }
 
 bool WordprocessingDocument::tracksFormatting()

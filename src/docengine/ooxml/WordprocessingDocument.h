@@ -44,6 +44,9 @@ public:
 
     // The part stored under entry (matched without regard to case, as part names are), parsed on first use.
     XmlPart& part(std::string_view entry);
+    // The same for a part the engine is about to edit: its markup must be well-formed XML, or it is refused
+    // (EngineError naming the part) before anything changes. Parts only read or copied are never held to it.
+    XmlPart& editablePart(std::string_view entry);
     // The stored name of entry, matched without regard to case; nullopt when the package lacks it.
     std::optional<std::string> findEntry(std::string_view entry) const;
 
@@ -65,6 +68,7 @@ private:
     void refuseSigned() const;
     void refuseProtected();
     std::int64_t highestIdInPackage();
+    bool mayBeEdited(std::string_view entry) const;
 
     const PartSource& m_source;
     std::string m_mainEntry;

@@ -2,6 +2,7 @@
 
 #include "common/AsciiCase.h"
 #include "docengine/EngineError.h"
+#include "docengine/ooxml/WellFormedXml.h"
 
 #include <cstdint>
 #include <string_view>
@@ -132,6 +133,14 @@ bool hasDocumentType(const pugi::xml_document& document)
     return false;
 }
 
+std::optional<std::string> wellFormednessProblem(std::string_view bytes, const DetectedEncoding& detected)
+{
+    if (detected.encoding == pugi::encoding_utf8)
+        return xmlWellFormednessProblem(bytes.substr(detected.byteOrderMark ? 3 : 0));
+    return xmlWellFormednessProblem(bytes.substr(detected.byteOrderMark ? 2 : 0),
+                                    detected.encoding == pugi::encoding_utf16_le);
+}
+
 // Collects the writer's output in one string, without a stream's buffer and copy.
 class StringWriter final : public pugi::xml_writer {
 public:
@@ -144,13 +153,16 @@ private:
 
 } // namespace
 
-XmlPart::XmlPart(std::string name, std::string bytes)
+XmlPart::XmlPart(std::string name, std::string bytes, bool checkWellFormed)
     : m_name(std::move(name)), m_text(std::make_unique<std::string>(std::move(bytes))),
-      m_document(std::make_unique<pugi::xml_document>()), m_originalSize(m_text->size())
+      m_document(std::make_unique<pugi::xml_document>()), m_originalSize(m_text->size()), m_checked(checkWellFormed)
 {
     const DetectedEncoding detected = detectEncoding(m_name, *m_text);
     m_encoding = detected.encoding;
     m_byteOrderMark = detected.byteOrderMark;
+    // Before parsing, which works in place and leaves the bytes changed.
+    if (checkWellFormed)
+        m_notWellFormed = wellFormednessProblem(*m_text, detected);
     const pugi::xml_parse_result result =
         m_document->load_buffer_inplace(m_text->data(), m_text->size(), kParseFlags, m_encoding);
     if (!result || !m_document->document_element())
@@ -161,6 +173,13 @@ XmlPart::XmlPart(std::string name, std::string bytes)
         throw EngineError("the part " + m_name +
                           " has a document type declaration, which a Word document may not have");
     m_rootElement = xml::describe(root(), xml::NamespaceScope::empty());
+}
+
+bool XmlPart::requireWellFormed() const
+{
+    if (m_notWellFormed)
+        throw EngineError("the part " + m_name + " is not well-formed XML (" + *m_notWellFormed + ")");
+    return m_checked;
 }
 
 std::string XmlPart::serialize() const

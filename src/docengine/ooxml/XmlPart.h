@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace glyphmere::docengine {
@@ -17,7 +18,10 @@ class XmlPart {
 public:
     // Parses bytes, in place: the part keeps them as the parsed text's storage, so a large part is held once,
     // not copied. Malformed XML is an EngineError naming the part, the parser's description and offset.
-    XmlPart(std::string name, std::string bytes);
+    // With checkWellFormed, the bytes are first checked against the rules of well-formed XML that the parser
+    // does not enforce (xmlWellFormednessProblem), for a part the engine may edit; what is found is kept for
+    // requireWellFormed.
+    XmlPart(std::string name, std::string bytes, bool checkWellFormed = false);
 
     const std::string& name() const { return m_name; }
     pugi::xml_document& document() { return *m_document; }
@@ -25,6 +29,10 @@ public:
     pugi::xml_node root() const { return m_document->document_element(); }
     // The root element with its namespaces, resolved once: the engine never changes the root's declarations.
     const xml::Element& rootElement() const { return m_rootElement; }
+
+    // Throws EngineError naming the part when its bytes were found not well-formed. False when they were
+    // never checked.
+    bool requireWellFormed() const;
 
     void markChanged() { m_changed = true; }
     bool changed() const { return m_changed; }
@@ -42,6 +50,8 @@ private:
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     bool m_byteOrderMark = false;
     bool m_changed = false;
+    bool m_checked = false;
+    std::optional<std::string> m_notWellFormed;
 };
 
 } // namespace glyphmere::docengine

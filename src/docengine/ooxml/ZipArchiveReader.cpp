@@ -47,16 +47,20 @@ ZipArchivePtr openFromMemory(const char* bytes, std::size_t size)
 ZipArchiveReader ZipArchiveReader::open(const common::FileHandle& file, std::uint64_t largestHeld)
 {
     const std::uint64_t size = fileSize(file);
-    if (size > largestHeld)
-        return ZipArchiveReader(nullptr, 0, openZipArchive(file));
+    if (size > largestHeld) {
+        std::vector<StoredEntryName> stored = readStoredEntryNames(file);
+        return ZipArchiveReader(nullptr, 0, std::move(stored), openZipArchive(file));
+    }
     auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
     const std::size_t read = readFromStart(file, bytes.get(), static_cast<std::size_t>(size));
+    std::vector<StoredEntryName> stored = readStoredEntryNames(std::string_view(bytes.get(), read));
     ZipArchivePtr archive = openFromMemory(bytes.get(), read);
-    return ZipArchiveReader(std::move(bytes), read, std::move(archive));
+    return ZipArchiveReader(std::move(bytes), read, std::move(stored), std::move(archive));
 }
 
-ZipArchiveReader::ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive)
-    : m_bytes(std::move(bytes)), m_size(size), m_archive(std::move(archive))
+ZipArchiveReader::ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, std::vector<StoredEntryName> stored,
+                                   ZipArchivePtr archive)
+    : m_bytes(std::move(bytes)), m_size(size), m_stored(std::move(stored)), m_archive(std::move(archive))
 {
 }
 
@@ -65,12 +69,8 @@ ZipArchiveReader& ZipArchiveReader::operator=(ZipArchiveReader&& other) noexcept
     std::swap(m_archive, other.m_archive);
     std::swap(m_bytes, other.m_bytes);
     std::swap(m_size, other.m_size);
+    std::swap(m_stored, other.m_stored);
     return *this;
-}
-
-std::vector<StoredEntryName> ZipArchiveReader::storedEntryNames(const common::FileHandle& file) const
-{
-    return m_bytes ? readStoredEntryNames(heldBytes()) : readStoredEntryNames(file);
 }
 
 } // namespace glyphmere::docengine

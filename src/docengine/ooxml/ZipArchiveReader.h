@@ -33,15 +33,17 @@ public:
     zip_t* get() const { return m_archive.get(); }
     // The package's bytes when the archive reads them from memory; empty when it reads the file.
     std::string_view heldBytes() const { return {m_bytes.get(), m_size}; }
-    // The entry names as the central directory stores them (see readStoredEntryNames), from the held
-    // bytes when there are any, else from the file.
-    std::vector<StoredEntryName> storedEntryNames(const common::FileHandle& file) const;
+    // The entry names as the central directory stores them (see readStoredEntryNames), read and checked
+    // against the local headers before libzip opened the archive, so that damage is named for what it is.
+    const std::vector<StoredEntryName>& storedEntryNames() const { return m_stored; }
 
 private:
-    ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, ZipArchivePtr archive);
+    ZipArchiveReader(std::unique_ptr<char[]> bytes, std::size_t size, std::vector<StoredEntryName> stored,
+                     ZipArchivePtr archive);
 
     std::unique_ptr<char[]> m_bytes;
     std::size_t m_size = 0;
+    std::vector<StoredEntryName> m_stored;
     // Declared after the bytes, so that it is discarded before them: it reads them until then.
     ZipArchivePtr m_archive;
 };

@@ -18,9 +18,11 @@ struct StoredEntryName {
     std::optional<std::string> unicodePath;
 };
 
-// The central directory's entry names in its order, read from the zip file. Reads the end record and the directory
-// only, at most kMaxCentralDirectory bytes. Throws EngineError: "the document's package is damaged (...)", or "the
-// document is too large".
+// The central directory's entry names in its order, read from the zip file. Reads the end record, the directory
+// (at most kMaxCentralDirectory bytes) and each entry's local header, which must agree with the directory on the
+// name, method, checksum and sizes (a copy made by one of them must not cut or misread the entry), with the
+// entry's data ending before the directory. Throws EngineError: "the document's package is damaged (...)", or
+// "the document is too large".
 std::vector<StoredEntryName> readStoredEntryNames(const common::FileHandle& file);
 // The same from the package's whole bytes held in memory.
 std::vector<StoredEntryName> readStoredEntryNames(std::string_view packageBytes);

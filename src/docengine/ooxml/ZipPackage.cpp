@@ -44,7 +44,7 @@ zip_uint64_t ZipPackage::Impl::indexOf(std::string_view name) const
 
 void ZipPackage::Impl::loadEntryNames()
 {
-    names = checkedEntryNames(archive.get(), archive.storedEntryNames(access.file()));
+    names = checkedEntryNames(archive.get(), archive.storedEntryNames());
     indexByKey.clear();
     for (zip_uint64_t index = 0; index < names.size(); ++index)
         indexByKey.emplace(entryNameKey(names[index]), index);
