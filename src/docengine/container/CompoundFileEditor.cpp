@@ -32,20 +32,37 @@ CompoundFileEditor::CompoundFileEditor(std::string paddedBytes, std::uint64_t fi
     claimSectors();
 }
 
-// Marks whose each sector is: the tables, the directory and the mini stream, and each regular stream's chain.
+// Marks whose each sector is: the tables, the directory, the mini FAT, the mini stream and each regular
+// stream's chain.
 void CompoundFileEditor::claimSectors()
 {
-    for (const auto* structure : {&m_layout.fatSectors, &m_layout.difatSectors, &m_layout.directorySectors}) {
-        for (const std::uint32_t sector : *structure)
-            m_claims.claim(sector, SectorClaims::kStructure);
-    }
-    m_claims.claimChain(m_layout.fat, readLe32(m_bytes, kMiniFatStartAt), SectorClaims::kStructure);
+    const auto claimAll = [this](const std::vector<std::uint32_t>& sectors, std::uint32_t owner) {
+        for (const std::uint32_t sector : sectors)
+            m_claims.claim(sector, owner);
+        m_structureSectors.insert(m_structureSectors.end(), sectors.begin(), sectors.end());
+    };
+    claimAll(m_layout.fatSectors, SectorClaims::kStructure);
+    claimAll(m_layout.difatSectors, SectorClaims::kStructure);
+    claimAll(m_layout.directorySectors, SectorClaims::kDirectory);
+    claimAll(m_claims.claimChain(m_layout.fat, readLe32(m_bytes, kMiniFatStartAt), SectorClaims::kMiniFat),
+             SectorClaims::kMiniFat);
     if (m_layout.entries[0].size > 0)
-        m_claims.claimChain(m_layout.fat, m_layout.entries[0].start, SectorClaims::kStructure);
+        claimAll(m_claims.claimChain(m_layout.fat, m_layout.entries[0].start, SectorClaims::kMiniStream),
+                 SectorClaims::kMiniStream);
     for (std::uint32_t number = 1; number < m_layout.entries.size(); ++number) {
         const DirectoryEntry& entry = m_layout.entries[number];
         if (entry.type == kStreamEntry && entry.size >= kMiniStreamCutoff)
             m_claims.claimChain(m_layout.fat, entry.start, number);
+    }
+}
+
+// The update writes into every structure, so a structure sector that another chain also uses is damage:
+// writing it would change that other part of the file. Checked last, so that a stream's own damage is named.
+void CompoundFileEditor::refuseSharedStructures() const
+{
+    for (const std::uint32_t sector : m_structureSectors) {
+        if (m_claims.isShared(sector))
+            failDamaged("directory, allocation tables or mini stream overlap another part of the file");
     }
 }
 
@@ -99,6 +116,7 @@ std::vector<std::uint32_t> CompoundFileEditor::ownChain(std::uint32_t number, co
 
 std::string CompoundFileEditor::finish()
 {
+    refuseSharedStructures();
     completeDifat();
     writeTable(m_layout.fat, m_layout.fatSectors);
     if (m_mini)

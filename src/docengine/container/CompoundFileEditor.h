@@ -30,6 +30,7 @@ private:
     void writeRegular(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content);
     void claimSectors();
     void claimMiniSectors();
+    void refuseSharedStructures() const;
     std::vector<std::uint32_t> ownChain(std::uint32_t number, const std::string& owner);
     void writeMini(DirectoryEntry& entry, std::vector<std::uint32_t> chain, std::string_view content);
     std::uint32_t takeSector(std::uint32_t mark);
@@ -54,6 +55,7 @@ private:
     const std::size_t m_originalDifatSectors;
     std::uint64_t m_nextSector;
     SectorClaims m_claims;
+    std::vector<std::uint32_t> m_structureSectors; // the FAT, DIFAT, directory, mini FAT and mini stream
     SectorClaims m_miniClaims;
     std::optional<MiniStream> m_mini;
     std::size_t m_originalMiniFatSectors = 0;
