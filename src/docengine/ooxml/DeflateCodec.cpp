@@ -1,5 +1,7 @@
 #include "docengine/ooxml/DeflateCodec.h"
 
+#include "common/LendingPool.h"
+
 #include <libdeflate.h>
 
 #include <new>
@@ -16,7 +18,10 @@ struct DecompressorFree {
 };
 
 using Compressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
+using Decompressor = std::unique_ptr<libdeflate_decompressor, DecompressorFree>;
+using CompressorPool = common::LendingPool<Compressor>;
 
+// Made on first use: a compressor takes about half a megabyte of tables, so they are kept for the next part.
 libdeflate_compressor& compressorAt(Compressor& compressor, int level)
 {
     if (!compressor) {
@@ -27,17 +32,17 @@ libdeflate_compressor& compressorAt(Compressor& compressor, int level)
     return *compressor;
 }
 
-libdeflate_compressor& threadCompressorFor(std::size_t size)
+CompressorPool& compressorPoolFor(std::size_t size)
 {
-    thread_local Compressor compressor;
-    thread_local Compressor largePartCompressor;
-    return size >= kLargePart ? compressorAt(largePartCompressor, kLargePartDeflateLevel)
-                              : compressorAt(compressor, kDeflateLevel);
+    static CompressorPool compressors;
+    static CompressorPool largePartCompressors;
+    return size >= kLargePart ? largePartCompressors : compressors;
 }
 
-libdeflate_decompressor& threadDecompressor()
+int deflateLevelFor(std::size_t size) { return size >= kLargePart ? kLargePartDeflateLevel : kDeflateLevel; }
+
+libdeflate_decompressor& decompressorIn(Decompressor& decompressor)
 {
-    thread_local std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor;
     if (!decompressor) {
         decompressor.reset(libdeflate_alloc_decompressor());
         if (!decompressor)
@@ -46,11 +51,18 @@ libdeflate_decompressor& threadDecompressor()
     return *decompressor;
 }
 
+common::LendingPool<Decompressor>& decompressorPool()
+{
+    static common::LendingPool<Decompressor> decompressors;
+    return decompressors;
+}
+
 } // namespace
 
 DeflatedBytes deflateWhole(std::string_view bytes)
 {
-    libdeflate_compressor& compressor = threadCompressorFor(bytes.size());
+    const CompressorPool::Loan loan = compressorPoolFor(bytes.size()).borrow();
+    libdeflate_compressor& compressor = compressorAt(*loan, deflateLevelFor(bytes.size()));
     const std::size_t bound = libdeflate_deflate_compress_bound(&compressor, bytes.size());
     // Left uninitialised: only the pages the output reaches are ever touched.
     DeflatedBytes deflated{std::make_unique_for_overwrite<char[]>(bound), 0, bytes.size(), crc32Of(bytes)};
@@ -65,8 +77,9 @@ bool inflateWhole(std::string_view compressed, char* out, std::size_t outSize)
 {
     std::size_t used = 0;
     std::size_t produced = 0;
+    const auto loan = decompressorPool().borrow();
     const libdeflate_result result = libdeflate_deflate_decompress_ex(
-        &threadDecompressor(), compressed.data(), compressed.size(), out, outSize, &used, &produced);
+        &decompressorIn(*loan), compressed.data(), compressed.size(), out, outSize, &used, &produced);
     return result == LIBDEFLATE_SUCCESS && produced == outSize && used == compressed.size();
 }
 

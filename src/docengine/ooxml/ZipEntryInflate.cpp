@@ -1,5 +1,6 @@
 #include "docengine/ooxml/ZipEntryInflate.h"
 
+#include "common/LendingPool.h"
 #include "docengine/ooxml/DeflateCodec.h"
 
 #include <memory>
@@ -9,7 +10,7 @@ namespace glyphmere::docengine {
 
 namespace {
 
-// What a thread keeps of its buffers between entries; a larger entry's buffer is given back after it.
+// What is kept of a buffer between entries; a larger entry's buffer is given back after it.
 constexpr std::size_t kKeptScratch = std::size_t{1} << 20;
 
 class ScratchBuffer {
@@ -35,22 +36,24 @@ private:
     std::size_t m_capacity = 0;
 };
 
-// Reserves a thread's buffer for one use and trims it afterwards.
+using ScratchPool = common::LendingPool<ScratchBuffer>;
+
+// Borrows a buffer of at least size bytes for one use and trims it before it goes back.
 class ScratchUse {
 public:
-    ScratchUse(ScratchBuffer& buffer, std::size_t size) : m_buffer(buffer), m_data(buffer.reserve(size)) {}
-    ~ScratchUse() { m_buffer.trim(); }
+    ScratchUse(ScratchPool& pool, std::size_t size) : m_loan(pool.borrow()), m_data(m_loan->reserve(size)) {}
+    ~ScratchUse() { m_loan->trim(); }
     ScratchUse(const ScratchUse&) = delete;
     ScratchUse& operator=(const ScratchUse&) = delete;
     char* data() const { return m_data; }
 
 private:
-    ScratchBuffer& m_buffer;
+    ScratchPool::Loan m_loan;
     char* m_data;
 };
 
-thread_local ScratchBuffer compressedScratch;
-thread_local ScratchBuffer checkScratch;
+ScratchPool compressedScratch;
+ScratchPool checkScratch;
 
 constexpr zip_uint64_t kNeededFields =
     ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace glyphmere::engine_win32_test {
 namespace {
 
@@ -69,6 +71,24 @@ TEST(Win32Engine, DeferredSaveIsPutInPlaceAfterTheDocumentCloses)
     saves.front().commit();
     EXPECT_NE(readFile(path), original);
     EXPECT_EQ(folder.listing(), "deferred.docx");
+}
+
+// The batch restyles on worker threads that end when the run does: what the engine keeps between
+// documents must not outlive its thread's storage (a fault there ends the whole program at thread exit).
+TEST(Win32Engine, WorkerThreadsEndCleanlyAfterRestyling)
+{
+    const EngineTestFolder folder;
+    const std::optional<std::string> original = readFile(std::string(GLYPHMERE_TEST_DATA) + "/pandoc.docx");
+    ASSERT_TRUE(original);
+    std::vector<std::thread> workers;
+    for (int worker = 0; worker < 2; ++worker) {
+        const std::string path = folder.file("worker" + std::to_string(worker) + ".docx");
+        writeFile(path, *original);
+        workers.emplace_back([path] { docengine::restyleDocumentFile(path, {"Arial", "12"}); });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(folder.listing(), "worker0.docx|worker1.docx");
 }
 
 } // namespace
