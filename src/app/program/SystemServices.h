@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 
 #include <memory>
+#include <string>
 
 namespace glyphmere::app {
 
@@ -17,9 +18,13 @@ struct SystemServices {
     std::unique_ptr<platform::SettingsStore> settings;
     std::unique_ptr<platform::FileSystem> fileSystem;
     std::unique_ptr<platform::Shell> shell;
+    // A sentence the window shows once at start-up (on Windows, when the built-in engine stands in for a
+    // Word that is not installed); empty when there is nothing to say.
+    std::string startupNotice;
 };
 
-// Prepares the process (signal dispositions) and builds the system's services.
+// Prepares the process (signal dispositions) and builds the system's services; on Windows it also picks
+// the engine that restyles (Word, or the built-in engine where Word is not installed or not wanted).
 SystemServices makeSystemServices();
 
 } // namespace glyphmere::app

@@ -15,7 +15,7 @@ SystemServices makeSystemServices()
     // stays as it was, instead of the signal ending the program halfway.
     std::signal(SIGXFSZ, SIG_IGN);
     return {std::make_unique<docengine::EngineAutomation>(), std::make_unique<platform::qt::QtSettingsStore>(),
-            std::make_unique<platform::posix::PosixFileSystem>(), std::make_unique<platform::qt::QtShell>()};
+            std::make_unique<platform::posix::PosixFileSystem>(), std::make_unique<platform::qt::QtShell>(), ""};
 }
 
 } // namespace glyphmere::app

@@ -34,5 +34,7 @@ int main(int argc, char** argv)
     app::Form1 form(services);
     dialogs.setParent(&form);
     form.show();
+    if (!system.startupNotice.empty())
+        dialogs.messageBox(system.startupNotice, platform::MessageButtons::Ok);
     return application.exec();
 }
