@@ -49,8 +49,10 @@ void refuseWhenHeldElsewhere(const std::wstring& target)
 
 PutInPlaceBy putInPlace(const std::string& from, const std::string& to)
 {
-    const std::wstring source = widePath(from);
-    const std::wstring target = widePath(to);
+    // Absolute paths: a name without its folder (a report named "run.json") makes Wine's ReplaceFileW fail
+    // with ERROR_DIRECTORY, which would refuse the replacement of every such file.
+    const std::wstring source = fullPath(widePath(from));
+    const std::wstring target = fullPath(widePath(to));
     refuseWhenHeldElsewhere(target);
     const DWORD kept = GetFileAttributesW(target.c_str());
     PutInPlaceBy by = PutInPlaceBy::Replacing;

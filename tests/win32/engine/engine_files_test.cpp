@@ -115,6 +115,24 @@ TEST(Win32SafeReplace, ReplacesAnExistingFileAndMovesANewOneInPlace)
     EXPECT_EQ(folder.listing(), "old.docx|report.json");
 }
 
+TEST(Win32SafeReplace, FilesNamedWithoutTheirFolderAreReplacedToo)
+{
+    const EngineTestFolder folder;
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(wideExtended(folder.root()).c_str()));
+    writeFile(folder.file("report.json"), "old");
+    writeFile(folder.file("old.docx"), "old");
+    writeFile(folder.file("new"), "new");
+
+    EXPECT_NO_THROW(common::writeFileSafely("report.json", "{}", {0644}));
+    EXPECT_EQ(common::putInPlace("new", "old.docx"), common::PutInPlaceBy::Replacing);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(readFile(folder.file("report.json")), "{}");
+    EXPECT_EQ(readFile(folder.file("old.docx")), "new");
+    EXPECT_EQ(folder.listing(), "old.docx|report.json");
+}
+
 TEST(Win32SafeReplace, DocumentHeldWithoutSharingIsLeftExactlyAsItWas)
 {
     const EngineTestFolder folder;
