@@ -75,8 +75,9 @@ private:
     {
         doclist::AddFolder::ScanResult scan =
             doclist::AddFolder::scanFolderTree(*m_fileSystem, m_walk, folder, m_sources.extension);
-        // The scan puts each path after the folder and one separator.
-        const bool endsInSeparator = folder.ends_with('/') || folder.ends_with(platform::kPathSeparator);
+        // The scan puts each path after the folder and one separator, its system's own, unless the folder
+        // already ends in that one ("share/" on Windows becomes "share/\\").
+        const bool endsInSeparator = folder.ends_with(platform::kPathSeparator);
         const std::size_t prefix = folder.size() + (endsInSeparator ? 0 : 1);
         const auto relative = [prefix](const std::string& path) {
             return shardKey(path.substr(std::min(prefix, path.size())));

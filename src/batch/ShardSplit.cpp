@@ -118,7 +118,10 @@ std::optional<Shard> resolveShard(const ShardRequest& request, const VariableLoo
 
 std::string shardKey(std::string_view path)
 {
-    std::string normal = utf8FromPath(pathFromUtf8(path).lexically_normal());
+    // In the generic form, with "/" between the names on Windows too, so that a share is split the same
+    // way whichever system runs a shard.
+    const std::u8string generic = pathFromUtf8(path).lexically_normal().generic_u8string();
+    std::string normal(generic.begin(), generic.end());
     while (normal.starts_with("./"))
         normal.erase(0, 2);
     return normal;
