@@ -3,6 +3,7 @@
 #include "batch/ReportReader.h"
 
 #include "BatchDocuments.h"
+#include "BatchRunFixture.h"
 #include "docengine/session/EngineAutomation.h"
 #include "fakes/RecordingAutomation.h"
 
@@ -16,54 +17,16 @@ namespace glyphmere::batch {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Arguments;
+using testing::BatchRunTest;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::isRestyledWith;
+using testing::kRestyle;
+using testing::linesOf;
 using testing::writeDocument;
 using testing_support::readFile;
 using testing_support::TemporaryFolder;
-using Arguments = std::vector<std::string>;
-
-// Quiet: what the runs print does not depend on the fonts installed.
-const Arguments kRestyle = {"--font", "Liberation Serif", "--size", "13", "--quiet"};
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// Runs in the temporary folder, with the real engine and its saves deferred to the run, as the program does.
-class BatchRunTest : public ::testing::Test {
-protected:
-    BatchRunTest() { fs::current_path(folder.path()); }
-    ~BatchRunTest() override { fs::current_path(m_previous); }
-
-    int run(const Arguments& options, bool terminal = false)
-    {
-        Arguments arguments = kRestyle;
-        arguments.insert(arguments.end(), options.begin(), options.end());
-        return runCommandLine(arguments, BatchEnvironment{engine, out, err, stop, terminal, 4, nullptr, {}, &saves});
-    }
-
-    std::string document(const std::string& path)
-    {
-        fs::create_directories(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path());
-        writeDocument(path);
-        return path;
-    }
-
-    fs::path m_previous = fs::current_path();
-    TemporaryFolder folder;
-    docengine::SaveDeferral saves;
-    docengine::EngineAutomation engine{&saves};
-    std::atomic<bool> stop{false};
-    std::ostringstream out;
-    std::ostringstream err;
-};
 
 TEST_F(BatchRunTest, FilesAndFolders_AreRestyledInTheOrderGivenWithTheFolderScansRules)
 {
@@ -100,21 +63,6 @@ TEST_F(BatchRunTest, RecursiveScan_LeavesOutLockFilesOfWordAndLibreOffice)
     EXPECT_EQ(run({"--ext", "doc", "--recursive", "tree"}), kExitAllChanged);
 
     EXPECT_THAT(linesOf(out.str()), ElementsAre("changed: tree/a.docx"));
-}
-
-TEST_F(BatchRunTest, OneDocumentListedUnderSeveralNames_IsRestyledOnceAtATime)
-{
-    document("a.docx");
-    document("b.docx");
-    fs::create_symlink("a.docx", "link.docx");
-
-    EXPECT_EQ(run({"--jobs", "4", "a.docx", "./a.docx", "link.docx", "b.docx", "a.docx", "tree/../a.docx"}),
-              kExitSomeFailed);
-
-    // Two jobs on one file at once would make the later save fail as "changed by another program".
-    EXPECT_THAT(linesOf(out.str()),
-                ElementsAre("changed: a.docx", "changed: ./a.docx", "changed: link.docx", "changed: b.docx",
-                            "changed: a.docx", "failed: tree/../a.docx: the file does not exist"));
 }
 
 TEST_F(BatchRunTest, DryRun_CountsWhatWouldChangeAndLeavesEveryByte)
@@ -166,17 +114,6 @@ TEST_F(BatchRunTest, TwoDocumentsWhoseCopiesWouldShareAPlace_TheLaterOneIsRefuse
                              ", where the copy of " + outside + " goes\n");
     EXPECT_TRUE(readFile(place) == outsideBytes) << place;
     EXPECT_TRUE(readFile(insideHere) == insideBytes) << insideHere;
-}
-
-TEST_F(BatchRunTest, OneDocumentReachedThroughALink_IsCopiedOnceAsItsOriginal)
-{
-    const std::string original = readFile(document("docs/a.docx"));
-    fs::create_directory_symlink("docs", "alias");
-
-    EXPECT_EQ(run({"--backup", "saved", "--jobs", "2", "docs/a.docx", "alias/a.docx"}), kExitAllChanged);
-
-    EXPECT_TRUE(readFile("saved/docs/a.docx") == original) << "saved/docs/a.docx";
-    EXPECT_FALSE(fs::exists("saved/alias")) << "a restyled document was kept as an original";
 }
 
 TEST_F(BatchRunTest, BackupPlaces_FollowTheCurrentFolderOrTheFullPath)

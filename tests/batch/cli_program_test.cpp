@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 namespace glyphmere::batch {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Finished;
 using ::testing::HasSubstr;
+using testing::partsOf;
 using testing::runProgram;
 using testing::runShell;
 using ::testing::StartsWith;
@@ -33,17 +35,6 @@ Arguments restyleWith(const Arguments& more)
     return arguments;
 }
 
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find(separator, start), text.size());
-        parts.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 TEST(Program, UsageError_PrintsTheReasonAndWhereHelpIsAndExitsWithTwo)
 {
     TemporaryFolder folder;
@@ -59,7 +50,8 @@ TEST(Program, Version_PrintsTheProgramsNameAndTheProjectsVersion)
 {
     TemporaryFolder folder;
     const std::string version = kVersion;
-    ASSERT_THAT(version, ::testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+"));
+    // std::regex rather than MatchesRegex, whose Windows form knows no brackets.
+    ASSERT_TRUE(std::regex_match(version, std::regex("[0-9]+\\.[0-9]+\\.[0-9]+"))) << version;
 
     const Finished batch = runProgram({"--font", "Arial", "--version"}, folder.path());
 
@@ -78,7 +70,7 @@ TEST(Program, Version_PrintsTheProgramsNameAndTheProjectsVersion)
 TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillApplied)
 {
     TemporaryFolder folder;
-    const std::vector<std::string> installed = split(runProgram({"--list-fonts"}, folder.path()).out, '\n');
+    const std::vector<std::string> installed = partsOf(runProgram({"--list-fonts"}, folder.path()).out, '\n');
     ASSERT_FALSE(installed.empty()) << "the test needs one installed font family";
     const std::string family = installed.front();
     const std::string mistyped = family.substr(0, family.size() - 1); // its last letter dropped
@@ -95,33 +87,6 @@ TEST(Program, MistypedFontName_IsNotedOnceWithTheClosestInstalledFamilyAndStillA
     EXPECT_EQ(std::count(noted.err.begin(), noted.err.end(), '\n'), 1) << noted.err;
     EXPECT_TRUE(testing::isRestyledWith(folder.file("b.docx"), mistyped));
     EXPECT_EQ(quiet.err, "");
-}
-
-TEST(Program, FindPrint0Pipeline_RestylesEveryNameInFindsOrder)
-{
-    TemporaryFolder folder;
-    fs::create_directories(folder.file("tree/sub dir"));
-    for (const std::string name : {"plain.docx", "with space.docx", "line\nbreak.docx", "latin1 caf\xE9.docx",
-                                   "-dash.docx", "sub dir/inner.docx"})
-        testing::writeDocument(folder.file("tree/" + name));
-
-    const Finished run = runShell("find tree -name '*.docx' -print0 | tee list | \"$BATCH\" --font 'Liberation "
-                                  "Serif' --size 13 --quiet --files-from - --null --report-format jsonl --report r",
-                                  folder.path());
-
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    const std::vector<std::string> found = split(readFile(folder.file("list")), '\0');
-    ASSERT_EQ(found.size(), 6u);
-    std::string printed;
-    std::vector<std::string> reportLines = split(readFile(folder.file("r")), '\n');
-    ASSERT_EQ(reportLines.size(), found.size());
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        printed += "changed: " + found[i] + "\n";
-        EXPECT_TRUE(testing::isRestyledWith(folder.file(found[i]), "Liberation Serif")) << found[i];
-        EXPECT_THAT(reportLines[i], StartsWith("{\"path\": " + jsonString(found[i]) + ", \"status\": \"changed\""));
-    }
-    EXPECT_EQ(run.out, printed);
 }
 
 TEST(Program, ListOfLines_KeepsItsOrderSkipsEmptyLinesAndNamesAMissingFile)

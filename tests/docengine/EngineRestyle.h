@@ -7,10 +7,10 @@
 #include "docengine/session/EngineAutomation.h"
 #include "platform/AutomationError.h"
 #include "platform/Variant.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "word/OptionsSource.h"
 #include "word/RestyleDocument.h"
 #include "support/ErrorText.h"
+#include "support/SystemFileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,9 +28,9 @@ inline std::string restyleWithEngine(const std::string& path, bool headersAndFoo
                                      std::size_t* instancesLeft = nullptr)
 {
     EngineAutomation automation;
-    platform::posix::PosixFileSystem files;
     const word::FixedOptions options(fontName, fontSize, headersAndFooters);
-    const word::RestyleResult result = word::RestyleDocument(automation, files, options, path);
+    const word::RestyleResult result =
+        word::RestyleDocument(automation, testing_support::systemFileSystem(), options, path);
     if (instancesLeft)
         *instancesLeft = automation.liveInstanceCount();
     return result.ok ? "" : result.reason;

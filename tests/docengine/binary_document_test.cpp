@@ -2,7 +2,7 @@
 #include "docengine/EngineMessages.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/session/RestyleRequest.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "support/SystemFileSystem.h"
 #include "support/SavedProperties.h"
 #include "support/TestDocuments.h"
 #include "word/OptionsSource.h"
@@ -35,9 +35,8 @@ TEST(BinaryEditableDocument, WordCallsRestyleADocInPlace)
     const std::vector<std::string> before = binary_testing::propertiesByCp(readFile(path));
 
     EngineAutomation automation;
-    platform::posix::PosixFileSystem files;
-    const word::RestyleResult result =
-        word::RestyleDocument(automation, files, word::FixedOptions("DejaVu Sans", "13", true), path);
+    const word::RestyleResult result = word::RestyleDocument(automation, testing_support::systemFileSystem(),
+                                                             word::FixedOptions("DejaVu Sans", "13", true), path);
     ASSERT_TRUE(result.ok) << result.reason;
 
     const std::vector<std::string> after = binary_testing::propertiesByCp(readFile(path));

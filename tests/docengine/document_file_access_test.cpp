@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace glyphmere::docengine {
@@ -16,7 +15,8 @@ namespace {
 
 using namespace glyphmere::testing_support;
 using package_testing::compoundFile;
-using package_testing::folderListing;
+using package_testing::giveDistinctSettings;
+using package_testing::hasDistinctSettings;
 
 std::string replaceRefusal(DocumentFileAccess& access, const std::string& bytes)
 {
@@ -30,7 +30,7 @@ TEST(DocumentFileAccess, WholeBytesReadAndReplacedWithModeKeptAndChangesOnDiskRe
     const std::string path = folder.file("old.doc");
     const std::string original = compoundFile({}) + std::string(5000, '\x01');
     writeFile(path, original);
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    giveDistinctSettings(path);
 
     DocumentFileAccess access = DocumentFileAccess::open(path);
     EXPECT_EQ(access.content(), FileContent::WordBinaryDocument);
@@ -40,9 +40,7 @@ TEST(DocumentFileAccess, WholeBytesReadAndReplacedWithModeKeptAndChangesOnDiskRe
     EXPECT_EQ(replaceRefusal(access, original + "grown twice"), "") << "the first save is the new baseline";
     EXPECT_EQ(readFile(path), original + "grown twice");
     EXPECT_EQ(access.readAll(), original + "grown twice");
-    struct stat status {};
-    ASSERT_EQ(::stat(path.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_TRUE(hasDistinctSettings(path)) << "the file keeps its settings";
 
     writeFile(path, "changed by another program");
     EXPECT_EQ(replaceRefusal(access, original), messages::kChangedOnDisk);

@@ -1,85 +1,37 @@
+#include "HostileCases.h"
+#include "common/FileStatus.h"
 #include "package_test_support.h"
 #include "round_trip_support.h"
+#include "support/SystemFileSystem.h"
 #include "support/TestDocuments.h"
 
 #include "docengine/container/CompoundFile.h"
 #include "docengine/session/EngineAutomation.h"
 #include "docengine/EngineMessages.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "word/RestyleDocument.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <functional>
 
 namespace glyphmere::docengine {
+
+std::string hostile::restyleReason(const std::string& path)
+{
+    EngineAutomation automation;
+    const word::RestyleResult result = word::RestyleDocument(automation, testing_support::systemFileSystem(),
+                                                             word::FixedOptions("Arial", "12", true), path);
+    EXPECT_EQ(automation.liveInstanceCount(), 0u) << "the failed instance was not ended";
+    return result.ok ? "(changed)" : result.reason;
+}
+
 namespace {
 
 using ::testing::StartsWith;
 using namespace glyphmere::testing_support;
 using namespace glyphmere::docengine::package_testing;
-
-const std::string kBody = "<w:p><w:r><w:t>Hello</w:t></w:r></w:p>";
-
-std::string restyleReason(const std::string& path)
-{
-    EngineAutomation automation;
-    platform::posix::PosixFileSystem files;
-    const word::RestyleResult result =
-        word::RestyleDocument(automation, files, word::FixedOptions("Arial", "12", true), path);
-    EXPECT_EQ(automation.liveInstanceCount(), 0u) << "the failed instance was not ended";
-    return result.ok ? "(changed)" : result.reason;
-}
-
-// The same in a child process whose files may grow to at most `limit` bytes, as on a full disk.
-std::string restyleReasonWithFileSizeLimit(const std::string& path, rlim_t limit)
-{
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return "(no pipe)";
-    const pid_t child = ::fork();
-    if (child < 0)
-        return "(no child process)";
-    if (child == 0) {
-        ::close(channel[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit fileSize {
-            limit, limit
-        };
-        const std::string reason = ::setrlimit(RLIMIT_FSIZE, &fileSize) == 0 ? restyleReason(path) : "(no limit)";
-        const bool written = ::write(channel[1], reason.data(), reason.size()) == static_cast<ssize_t>(reason.size());
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string reason;
-    char buffer[256];
-    for (ssize_t count; (count = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        reason.append(buffer, static_cast<std::size_t>(count));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return reason;
-}
-
-std::string incompressibleBytes(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    std::uint32_t state = 2463534242u;
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state);
-    }
-    return bytes;
-}
+using namespace glyphmere::docengine::hostile;
 
 std::vector<PackageEntry> withoutEntry(std::vector<PackageEntry> entries, const std::string& name)
 {
@@ -140,14 +92,6 @@ std::string patchedDocProperties(std::size_t offset, char bits)
     return file.withStreams({{tableName, table}});
 }
 
-struct HostileCase {
-    const char* label;
-    std::function<void(const std::string& path)> make;
-    std::string reason;
-    bool reasonIsPrefix = false;
-    rlim_t fileSizeLimit = 0; // 0: no limit
-};
-
 TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
 {
     const auto package = [](std::vector<PackageEntry> entries) {
@@ -201,31 +145,24 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
              writeFile(path.substr(0, path.rfind('/')) + "/~$report.docx", "owner");
          },
          messages::lockedBy("~$report.docx")},
-        {"read-only file",
-         [](const std::string& path) {
-             writePackage(path, minimalDocx(kBody));
-             ::chmod(path.c_str(), 0444);
-         },
-         messages::kReadOnly},
         {"protected",
          package(
              round_trip::documentWithSettings(kBody, R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)")),
          "the document is protected against editing"},
-        {"full disk", package(minimalDocx(kBody, {{"word/media/noise.bin", incompressibleBytes(64 * 1024)}})),
-         messages::cannotSave("the file would be larger than the system allows"), false, 16 * 1024},
     };
-    for (const HostileCase& row : cases) {
+    std::vector<HostileCase> rows(std::begin(cases), std::end(cases));
+    for (HostileCase& row : systemHostileCases())
+        rows.push_back(std::move(row));
+    for (const HostileCase& row : rows) {
         SCOPED_TRACE(row.label);
         TemporaryFolder folder;
         const std::string path = folder.file("report.docx");
         row.make(path);
         const std::string before = readFile(path);
         const auto listingBefore = folderListing(folder.path());
-        struct stat statusBefore {};
-        ::stat(path.c_str(), &statusBefore);
+        const common::FileStatus statusBefore = common::statusOf(path);
 
-        const std::string reason =
-            row.fileSizeLimit ? restyleReasonWithFileSizeLimit(path, row.fileSizeLimit) : restyleReason(path);
+        const std::string reason = row.restyle ? row.restyle(path) : restyleReason(path);
 
         if (row.reasonIsPrefix)
             EXPECT_THAT(reason, StartsWith(row.reason));
@@ -233,10 +170,9 @@ TEST(HostileInput, EachIsRefusedWithItsReasonAndTheFileStaysAsItWas)
             EXPECT_EQ(reason, row.reason);
         EXPECT_EQ(readFile(path), before);
         EXPECT_EQ(folderListing(folder.path()), listingBefore) << "a temporary file was left behind";
-        struct stat statusAfter {};
-        ::stat(path.c_str(), &statusAfter);
-        EXPECT_EQ(statusAfter.st_mode, statusBefore.st_mode);
-        EXPECT_EQ(statusAfter.st_ino, statusBefore.st_ino) << "the file was replaced";
+        const common::FileStatus statusAfter = common::statusOf(path);
+        EXPECT_EQ(statusAfter.mode, statusBefore.mode);
+        EXPECT_EQ(statusAfter.fileId, statusBefore.fileId) << "the file was replaced";
     }
 }
 

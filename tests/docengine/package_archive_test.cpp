@@ -107,19 +107,21 @@ TEST(ZipArchiveReader, HeldAndFileArchivesReadAndCopyAlike)
     }();
 
     common::FileHandle fd = openForReading(path);
-    ZipArchiveReader fromFile = ZipArchiveReader::open(fd, 0);
     ZipArchiveReader held = ZipArchiveReader::open(fd);
-    EXPECT_TRUE(fromFile.heldBytes().empty());
     EXPECT_EQ(held.heldBytes(), readFile(path));
-    EXPECT_EQ(fromFile.storedEntryNames().size(), expected.size());
     EXPECT_EQ(held.storedEntryNames().size(), expected.size());
-
     const std::map<zip_uint64_t, const std::string*> noReplacements;
-    writeFile(folder.file("from-file.docx"), "");
     writeFile(folder.file("held.docx"), "");
-    writePackageCopy(folder.file("from-file.docx"), fromFile.get(), noReplacements);
     writePackageCopy(folder.file("held.docx"), held.get(), noReplacements);
-    EXPECT_EQ(readFile(folder.file("held.docx")), readFile(folder.file("from-file.docx")));
+    {
+        // Gone before the file is written anew: Windows does not replace a file that a reader holds open.
+        ZipArchiveReader fromFile = ZipArchiveReader::open(fd, 0);
+        EXPECT_TRUE(fromFile.heldBytes().empty());
+        EXPECT_EQ(fromFile.storedEntryNames().size(), expected.size());
+        writeFile(folder.file("from-file.docx"), "");
+        writePackageCopy(folder.file("from-file.docx"), fromFile.get(), noReplacements);
+        EXPECT_EQ(readFile(folder.file("held.docx")), readFile(folder.file("from-file.docx")));
+    }
 
     fd.reset();
     writePackage(path, minimalDocx("<w:p>other</w:p>"));

@@ -44,15 +44,6 @@ void patchFile(const std::string& path, const std::string& from, const std::stri
     testing_support::writeFile(path, bytes);
 }
 
-std::vector<std::string> folderListing(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<StoredEntry> storedEntries(const std::string& path)
 {
     std::vector<StoredEntry> entries;
@@ -194,6 +185,21 @@ void writeBombPackage(const std::string& path, std::uint64_t size, const std::st
     const zip_int64_t index = zip_file_add(archive, entry.c_str(), source, ZIP_FL_OVERWRITE);
     ASSERT_GE(index, 0);
     zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+void writeMixedPackage(const std::string& path)
+{
+    testing_support::writePackage(path,
+                                  testing_support::minimalDocx("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>",
+                                                               {{"word/media/image1.png", std::string(3000, '\x89')},
+                                                                {"docProps/app.xml", "<Properties/>"}}));
+    zip_t* archive = zip_open(path.c_str(), 0, nullptr);
+    ASSERT_NE(archive, nullptr);
+    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(zip_get_num_entries(archive, 0)); ++i)
+        zip_file_set_mtime(archive, i, kOldTime, 0);
+    zip_set_file_compression(archive, 4, ZIP_CM_STORE, 0);
+    zip_file_set_comment(archive, 5, "kept", 4, 0);
     ASSERT_EQ(zip_close(archive), 0);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,6 @@ std::unique_ptr<ZipPackage> packageDeferringTo(
 // Replaces every occurrence of `from` in the file's bytes with `to` (same length), so a package written
 // by libzip can carry what libzip would not write: duplicate names, flags, lying sizes.
 void patchFile(const std::string& path, const std::string& from, const std::string& to);
-
-// The names in a folder, sorted, without "." and "..".
-std::vector<std::string> folderListing(const std::string& folder);
 
 // One entry of a zip file as libzip reports it, with its data exactly as stored (still compressed).
 struct StoredEntry {
@@ -55,5 +53,21 @@ std::string compoundFile(const CompoundLayout& layout);
 // Writes a small package whose entry (added, or replacing a part) holds `size` zero bytes, deflated: a
 // real zip bomb.
 void writeBombPackage(const std::string& path, std::uint64_t size, const std::string& entry = "word/media/bomb.bin");
+
+// A time long past, which the entries of a mixed package carry (2001-02-03).
+inline constexpr std::time_t kOldTime = 981172800;
+inline constexpr const char* kNewDocument = "<w:document>changed</w:document>";
+
+// Moves the file's time of last change by the smallest step the system keeps (posix/ or win32/), as another
+// program's write within the same second would.
+void touchNanoseconds(const std::string& path);
+
+// Gives the file settings that differ from a new file's and that a save must keep (the permission bits
+// 0640 on POSIX; the hidden and archive attributes on Windows), and whether the file has them now.
+void giveDistinctSettings(const std::string& path);
+bool hasDistinctSettings(const std::string& path);
+
+// Writes a package as other programs write them: deflated parts, a stored picture, old times, a comment.
+void writeMixedPackage(const std::string& path);
 
 } // namespace glyphmere::docengine::package_testing

@@ -1,10 +1,9 @@
 #include "round_trip_support.h"
+#include "common/FileStatus.h"
 #include "support/TestDocuments.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -102,14 +101,12 @@ TEST(RoundTrip, DocumentThatNeedsNoChange_IsStillSavedWithEqualParts)
 {
     RoundTrip document(richDocument());
     ASSERT_EQ(restyle(document.path, "Liberation Sans", "10.5"), "");
-    std::filesystem::copy_file(document.path, document.original, std::filesystem::copy_options::overwrite_existing);
-    struct stat before {};
-    ASSERT_EQ(::stat(document.path.c_str(), &before), 0);
+    writeFile(document.original, readFile(document.path));
+    const std::uint64_t fileBefore = common::statusOf(document.path).fileId;
 
     ASSERT_EQ(restyle(document.path, "Liberation Sans", "10.5"), "");
-    struct stat after {};
-    ASSERT_EQ(::stat(document.path.c_str(), &after), 0);
-    EXPECT_NE(before.st_ino, after.st_ino) << "the save was asked for, so the file is written anew";
+    EXPECT_NE(common::statusOf(document.path).fileId, fileBefore)
+        << "the save was asked for, so the file is written anew";
     EXPECT_EQ(changedEntries(document.original, document.path), Entries{});
 }
 

@@ -3,11 +3,6 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 namespace glyphmere::testing_support {
 
 void writePackage(const std::string& path, const std::vector<PackageEntry>& entries)
@@ -81,42 +76,6 @@ std::vector<PackageEntry> minimalDocx(const std::string& bodyXml, const std::vec
                                       {"word/_rels/document.xml.rels", documentRels}};
     entries.insert(entries.end(), extraParts.begin(), extraParts.end());
     return entries;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
-}
-
-TemporaryFolder::TemporaryFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "glyphmere-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        ADD_FAILURE() << "cannot make a temporary folder";
-    m_path = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder()
-{
-    std::error_code ignored;
-    // Tests may leave read-only folders behind; give write permission back so removal succeeds.
-    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_directory(ignored) && !it->is_symlink(ignored))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-    }
-    std::filesystem::remove_all(m_path, ignored);
 }
 
 } // namespace glyphmere::testing_support

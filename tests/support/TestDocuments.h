@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,24 +24,5 @@ std::vector<PackageEntry> readPackage(const std::string& path);
 // parts (name and bytes) and extra relationships of the main part (full <Relationship .../> elements).
 std::vector<PackageEntry> minimalDocx(const std::string& bodyXml, const std::vector<PackageEntry>& extraParts = {},
                                       const std::string& extraDocumentRelationships = "");
-
-// The text of one file, and writing one.
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
-
-// A fresh, empty folder under the system's temporary folder, removed when the object goes.
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 } // namespace glyphmere::testing_support

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <windows.h>
+#include "support/win32/WindowsFiles.h"
 
 #include <optional>
 #include <string>
 
 namespace glyphmere::engine_win32_test {
 
-// The path as the wide calls take it, in the extended form (so that long paths work too).
-std::wstring wideExtended(const std::string& path);
+using testing_support::HeldOpen;
+using testing_support::wideExtended;
 
 // A new folder under the temporary folder (its name holds letters of several scripts), removed with
 // everything in it at the end. Files are written and read with the plain Win32 calls, not the engine's.
@@ -30,18 +30,5 @@ private:
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::optional<std::string> readFile(const std::string& path);
-
-// A handle that holds the file open as another program would, with the given sharing; closed when it goes.
-class HeldOpen {
-public:
-    HeldOpen(const std::string& path, DWORD access, DWORD share);
-    HeldOpen(const HeldOpen&) = delete;
-    HeldOpen& operator=(const HeldOpen&) = delete;
-    ~HeldOpen();
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
 
 } // namespace glyphmere::engine_win32_test

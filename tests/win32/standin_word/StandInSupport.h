@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/win32/WindowsFiles.h"
+
 #include <oaidl.h>
 
 #include <optional>
@@ -27,8 +29,7 @@ std::string transcriptText(const VARIANT& value);
 
 // The system's sentence for a Win32 error code.
 std::string systemText(DWORD code);
-// The whole content of the file at path; nothing when it cannot be opened.
-std::optional<std::string> readWholeFile(const std::wstring& path);
+using testing_support::readWholeFile;
 // Writes a new file beside path and moves it over path once it is complete; false (with the system's
 // last error set) when it cannot.
 bool replaceFile(const std::wstring& path, const std::string& bytes);

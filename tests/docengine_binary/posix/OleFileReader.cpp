@@ -1,5 +1,7 @@
 #include "OleFileReader.h"
 
+#include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -58,8 +60,8 @@ std::string fromHex(std::string_view hex)
     return bytes;
 }
 
-} // namespace
-
+// Every stream of the compound file as python3-olefile reads it. Throws std::runtime_error when the reader
+// cannot run or refuses the file.
 std::map<std::string, std::string> readWithOlefile(const std::string& fileBytes)
 {
     const std::string path = writeTemporaryFile(fileBytes);
@@ -82,6 +84,13 @@ std::map<std::string, std::string> readWithOlefile(const std::string& fileBytes)
         at = end == std::string::npos ? output.size() : end + 1;
     }
     return streams;
+}
+
+} // namespace
+
+void expectOutsideReaderReads(const std::string& fileBytes, const std::map<std::string, std::string>& expected)
+{
+    EXPECT_EQ(readWithOlefile(fileBytes), expected);
 }
 
 } // namespace glyphmere::docengine::binary_testing
