@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the window's code opens no file by a narrow path, cross-compiles the Windows layer
 # (src/platform/win32), the Word contract, the folder scan, the batch's system access (src/batch/win32),
-# the stand-in Word, the document engine over its Win32 seam and the test programs with MinGW-w64,
-# warnings as errors, and runs the tests under Wine in a throw-away Wine prefix. Installs the cross
+# the stand-in Word, the document engine over its Win32 seam and the test programs (the Windows ones and
+# the engine's and the batch's Linux suites) with MinGW-w64, warnings as errors, and runs the tests under
+# Wine in a throw-away Wine prefix. Installs the cross
 # compiler and Wine from Debian's packages when they are missing.
 #   --no-wine   build only; do not install or run Wine
 # The build folder is build-windows/ (or $GLYPHMERE_WINDOWS_BUILD_DIR).
