@@ -16,6 +16,7 @@ import hashlib
 import io
 import json
 import os
+import resource
 import shutil
 import statistics
 import struct
@@ -66,6 +67,27 @@ def fresh_copies(documents, folder):
     return copies
 
 
+def processor_seconds():
+    """User and system time of the finished child processes and of this prefix's wineserver, which serves
+    every Wine process's system calls on files, so a loaded machine does not hide what a run costs."""
+    children = resource.getrusage(resource.RUSAGE_CHILDREN)
+    total = children.ru_utime + children.ru_stime
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/comm" % pid) as f:
+                if f.read().strip() != "wineserver":
+                    continue
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                if ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode() not in f.read().split(b"\0"):
+                    continue
+            with open("/proc/%s/stat" % pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            total += (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+        except OSError:
+            continue
+    return total
+
+
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
@@ -77,8 +99,9 @@ class Contender:
         self.name, self.command, self.name_file = name, command, name_file
 
     def run(self, files, jobs, scratch):
-        """Seconds of one run over files, and how many it changed. Documents the engine refuses are counted
-        as documents done (a refusal reads the whole document too); a usage error or a crash ends the
+        """Seconds of one run over files, the processor seconds it took (the program's, and for Wine the
+        wineserver's too), and how many documents it changed. Documents the engine refuses are counted as
+        documents done (a refusal reads the whole document too); a usage error or a crash ends the
         benchmark."""
         listing = os.path.join(scratch, "list.txt")
         report = os.path.join(scratch, "report.json")
@@ -86,14 +109,14 @@ class Contender:
             f.write("".join(self.name_file(path) + "\n" for path in files))
         argv = self.command + OPTIONS + ["--jobs", str(jobs), "--files-from", self.name_file(listing),
                                          "--report", self.name_file(report)]
-        start = time.monotonic()
+        start, processor = time.monotonic(), processor_seconds()
         status = subprocess.call(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                  stdin=subprocess.DEVNULL)
-        seconds = time.monotonic() - start
+        seconds, processor = time.monotonic() - start, processor_seconds() - processor
         if status not in (0, 1):
             sys.exit("%s ended with exit status %d" % (" ".join(argv[:2]), status))
         with open(report, encoding="utf-8") as f:
-            return seconds, sum(d["status"] == "changed" for d in json.load(f)["documents"])
+            return seconds, processor, sum(d["status"] == "changed" for d in json.load(f)["documents"])
 
     def start_up(self):
         """Seconds of --version, the cost of starting the program at all."""
@@ -136,32 +159,38 @@ def machine():
     return "%s, %d cores, %s, load average %.1f at the start" % (model, os.cpu_count(), wine, load)
 
 
+def measure(contender, documents, jobs, scratch):
+    """The medians of REPETITIONS runs on fresh copies (seconds, processor seconds), the documents changed,
+    and the digests of the first run's results."""
+    runs, results = [], None
+    for _ in range(REPETITIONS):
+        files = fresh_copies(documents, os.path.join(scratch, "documents"))
+        runs.append(contender.run(files, jobs, scratch))
+        results = results or digests(files)
+    return (statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs), runs[0][2],
+            results)
+
+
 def bench_set(name, documents, contenders, scratch, start_ups):
-    folder = os.path.join(scratch, "documents")
     count = len(documents) * COPIES
-    print("\n%s: %d documents (%d files, %d copies each), %d runs of each" % (name, count, len(documents), COPIES,
-                                                                           REPETITIONS))
-    print("%-40s %9s %9s %11s %9s %11s" % ("", "changed", "seconds", "docs/s", "ms/doc", "steady ms"))
+    print("\n%s: %d documents (%d files, %d copies each), median of %d runs"
+          % (name, count, len(documents), COPIES, REPETITIONS))
+    print("%-40s %8s %8s %9s %8s %10s %8s" % ("", "changed", "seconds", "docs/s", "ms/doc", "steady ms",
+                                              "cpu ms"))
     results = {}
     for jobs in JOBS:
         for contender in contenders:
-            times = []
-            for repetition in range(REPETITIONS):
-                files = fresh_copies(documents, folder)
-                seconds, changed = contender.run(files, jobs, scratch)
-                times.append(seconds)
-                if repetition == 0:
-                    results.setdefault(contender.name, digests(files))
-            seconds = statistics.median(times)
+            seconds, processor, changed, digest = measure(contender, documents, jobs, scratch)
+            results.setdefault(contender.name, digest)
             steady = (seconds - start_ups[contender.name]) / count
-            print("%-40s %9d %9.2f %11.1f %9.2f %11.2f" % ("%s, --jobs %d" % (contender.name, jobs), changed,
-                                                          seconds, count / seconds, 1000 * seconds / count,
-                                                          1000 * steady))
+            print("%-40s %8d %8.2f %9.1f %8.2f %10.2f %8.2f" % (
+                "%s, --jobs %d" % (contender.name, jobs), changed, seconds, count / seconds,
+                1000 * seconds / count, 1000 * steady, 1000 * processor / count))
     linux, wine = (results[c.name] for c in contenders)
-    different = sorted(n for n in linux if linux[n] != wine.get(n))
-    print("same bytes from both programs (apart from zip time stamps): %d of %d documents%s" % (
-        count - len(different), count, "" if not different else "; differing: " + ", ".join(
-            sorted({n.split("-", 2)[2] for n in different}))))
+    different = sorted({n.split("-", 2)[2] for n in linux if linux[n] != wine.get(n)})
+    print("same bytes from both programs (apart from zip time stamps): %d of %d documents%s"
+          % (sum(linux[n] == wine.get(n) for n in linux), count,
+             "; differing: " + ", ".join(different) if different else ""))
 
 
 def main():
@@ -187,7 +216,8 @@ def main():
         start_ups = {c.name: statistics.median(c.start_up() for _ in range(5)) for c in contenders}
         for contender in contenders:
             print("start-up (--version, median of 5) of %s: %.3f s" % (contender.name, start_ups[contender.name]))
-        print("steady ms: time per document without the start-up")
+        print("steady ms: time per document without the start-up; cpu ms: processor time per document, the\n"
+              "program's and, under Wine, the wineserver's")
         for name, documents in document_sets():
             bench_set(name, documents, contenders, scratch, start_ups)
     finally:
