@@ -8,10 +8,11 @@ gives its changed parts (the time of the run).
 Usage: bench/windows_bench.py [LINUX_BUILD_DIR [WINDOWS_BUILD_DIR]]
   (defaults: build-release, as in bench/batch_bench.py, and build-windows-package, which
   scripts/package-windows.sh builds)
-The documents are tests/data (.docx and .doc), and beside the repository ../shared/corpus/doc and every other
-folder of .docx files in ../shared/corpus (or $GLYPHMERE_CORPUS), when there is one; each set is copied COPIES times so that a run
-takes long enough to time. Runs in a new Wine prefix of its own with a running wineserver, so every run
-pays Wine's per-process start but not the server's."""
+The documents are tests/data (.docx and .doc), and ../shared/corpus/doc beside the repository and every other
+folder of .docx files in ../shared/corpus (or $GLYPHMERE_CORPUS), when there is one; each set is copied COPIES
+times so that a run takes long enough to time. Runs in a new Wine prefix of its own with a running
+wineserver, so every run pays Wine's per-process start but not the server's. Besides the wall-clock time it
+prints the processor time per document (under Wine the wineserver's too), which a busy machine moves less."""
 import hashlib
 import io
 import json
@@ -68,14 +69,14 @@ def fresh_copies(documents, folder):
 
 
 def processor_seconds():
-    """User and system time of the finished child processes and of this prefix's wineserver, which serves
-    every Wine process's system calls on files, so a loaded machine does not hide what a run costs."""
+    """User and system time of the finished child processes and of this prefix's wineserver (wineserver64),
+    which serves every Wine process's handle and synchronisation calls."""
     children = resource.getrusage(resource.RUSAGE_CHILDREN)
     total = children.ru_utime + children.ru_stime
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open("/proc/%s/comm" % pid) as f:
-                if f.read().strip() != "wineserver":
+                if not f.read().startswith("wineserver"):
                     continue
             with open("/proc/%s/environ" % pid, "rb") as f:
                 if ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode() not in f.read().split(b"\0"):

@@ -57,7 +57,7 @@ system_dlls='^(kernel32|advapi32|user32|gdi32|shell32|ole32|oleaut32|shlwapi|dwr
 check_imports() {
     local dlls
     dlls=$($triple-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -uf)
-    step "glyphmere-batch.exe needs $(echo $dlls)"
+    step "glyphmere-batch.exe needs $(paste -sd " " - <<<"$dlls")"
     if grep -viE "$system_dlls" <<<"$dlls"; then
         echo "package-windows: glyphmere-batch.exe needs the DLLs above, which Windows does not have" >&2
         exit 1
