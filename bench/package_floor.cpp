@@ -47,6 +47,7 @@ batch::DocumentResult floorWork(const std::string& path)
     return {batch::Outcome{batch::OutcomeStatus::Changed, "", 0, {}}, [saves] {
                 for (docengine::PendingSave& save : *saves)
                     save.commit();
+                return std::string();
             }};
 }
 

@@ -10,6 +10,13 @@
 #include <memory>
 
 namespace glyphmere::batch {
+namespace {
+
+// Said of a document that Windows could not replace in one step (a file system that does not support it).
+constexpr const char* kMovedInPlace = "put in place by moving, as its file system cannot replace files: "
+                                      "its security settings and alternate data streams were not kept";
+
+} // namespace
 
 DocumentRestyler::DocumentRestyler(const BatchArguments& arguments, platform::Automation& automation,
                                    docengine::SaveDeferral* saveDeferral)
@@ -42,8 +49,10 @@ DocumentResult DocumentRestyler::restyle(const BatchItem& item, const std::strin
     if (outcome.status != OutcomeStatus::Changed || saves->empty())
         return outcome;
     return {std::move(outcome), [saves] {
+                bool moved = false;
                 for (docengine::PendingSave& save : *saves)
-                    save.commit();
+                    moved = save.commit().by == common::PutInPlaceBy::Moving || moved;
+                return moved ? std::string(kMovedInPlace) : std::string();
             }};
 }
 

@@ -23,7 +23,7 @@ std::string outcomeLine(const std::string& path, const Outcome& outcome)
 {
     switch (outcome.status) {
     case OutcomeStatus::Changed:
-        return "changed: " + path;
+        return "changed: " + path + (outcome.reason.empty() ? "" : " (" + outcome.reason + ")");
     case OutcomeStatus::Failed:
         return "failed: " + path + ": " + outcome.reason;
     case OutcomeStatus::NotStarted:

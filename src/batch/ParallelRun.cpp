@@ -40,12 +40,13 @@ DocumentResult resultOf(const DocumentWork& work, std::size_t index)
 Outcome committed(const DocumentResult& result)
 {
     const auto start = std::chrono::steady_clock::now();
+    Outcome outcome = result.outcome;
     try {
-        result.commit();
+        if (std::string note = result.commit(); !note.empty())
+            outcome.reason = std::move(note);
     } catch (const std::exception& error) {
         return {OutcomeStatus::Failed, error.what(), result.outcome.seconds, {}};
     }
-    Outcome outcome = result.outcome;
     outcome.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }

@@ -22,8 +22,9 @@ public:
 };
 
 // What is left of a document's work once its outcome is known: the commit of its save, which puts the
-// restyled file in place. It throws with the reason when it fails, the document then being as it was.
-using CommitStep = std::function<void()>;
+// restyled file in place. It throws with the reason when it fails, the document then being as it was;
+// otherwise it returns a note on how the file was put in place, or nothing when there is none to make.
+using CommitStep = std::function<std::string()>;
 
 // How a document's work ended: its outcome, and the commit still to be made before the outcome holds.
 struct DocumentResult {

@@ -11,6 +11,12 @@ namespace glyphmere::common {
 
 class TemporaryFiles;
 
+// A replacement's new file, now in place.
+struct CommittedFile {
+    FileHandle file; // a read handle of it
+    PutInPlaceBy by = PutInPlaceBy::Replacing;
+};
+
 // The first half of a safe replacement: the new file is written beside its target, one of the locked
 // hidden files of TemporaryFiles, and given its attributes, but it is neither flushed nor renamed yet, so
 // the target is still exactly as it was. commit() does the rest: it flushes the file, renames it over the
@@ -28,10 +34,10 @@ public:
     // A new read handle of the new file: the very file that commit() renames into place.
     FileHandle readDescriptor() const;
     // Flushes the new file, renames it over the target and flushes the folder, and returns a read handle
-    // of the file now in place. A failed flush or rename throws SystemError and removes the new file, the
-    // target staying as it was; either way the hidden files are gone when it returns. Call it at most once.
+    // of the file now in place and how it got there. A failed flush or rename throws SystemError and removes the new
+    // file, the target staying as it was; either way the hidden files are gone when it returns. Call it at most once.
     // (On Windows the new file is put in place best while no handle of it is open: see ReplaceInPlace.h.)
-    FileHandle commit();
+    CommittedFile commit();
 
 private:
     friend PendingReplacement prepareReplacement(const std::string&, const NewFileAttributes&,

@@ -14,7 +14,7 @@ FileHandle replaceFileSafely(const std::string& targetPath, const NewFileAttribu
                              const std::function<void(const std::string&)>& writeTemporary,
                              const FileOperations& operations)
 {
-    return prepareReplacement(targetPath, attributes, writeTemporary, operations).commit();
+    return prepareReplacement(targetPath, attributes, writeTemporary, operations).commit().file;
 }
 
 void writeFileSafely(const std::string& targetPath, const std::string& bytes, const NewFileAttributes& attributes)

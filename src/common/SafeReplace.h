@@ -9,12 +9,26 @@
 
 namespace glyphmere::common {
 
+// How a new file took its target's place.
+enum class PutInPlaceBy {
+    // Renamed over it in one step (rename, or ReplaceFileW on Windows, where the target's attributes,
+    // security, creation time and alternate data streams pass to the new file).
+    Replacing,
+    // Windows, where ReplaceFileW cannot be used (the target did not exist, or its file system does not
+    // support replacing): MoveFileExW with write-through. The new file keeps its own security, and the
+    // target's alternate data streams are gone.
+    Moving,
+};
+
 // The system calls of the safe replacement whose failure cannot be brought about on demand; a test passes
 // its own to make them fail. Each returns 0, or -1 with the reason where the system keeps it (errno, or
 // GetLastError() on Windows). On Windows renameFile puts the new file in place of the old one keeping
-// the old one's attributes, security and streams.
+// the old one's attributes, security and streams where it can, and returns kMovedInPlace where it could
+// only move the new file there.
 class FileOperations {
 public:
+    static constexpr int kMovedInPlace = 1;
+
     virtual ~FileOperations() = default;
     virtual int renameFile(const std::string& from, const std::string& to) const;
     virtual int syncFile(const FileHandle& file) const;

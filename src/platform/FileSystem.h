@@ -40,6 +40,12 @@ struct PathStatus {
     std::string problem; // with Unexaminable: the system's reason, as a sentence fragment
 };
 
+// The first bytes of a file, or none.
+struct FileStart {
+    std::optional<std::string> bytes;
+    std::string problem; // without bytes: why the file could not be read, as a clause; empty for no regular file
+};
+
 // The file-system operations that the logic needs.
 class FileSystem {
 public:
@@ -66,9 +72,9 @@ public:
     virtual std::optional<std::int64_t> lastChangeTime(const std::string& path) = 0;
     // The kind of what path leads to; anything but a folder or a regular file (a FIFO, a device) is Other.
     virtual PathStatus pathStatus(const std::string& path) = 0;
-    // Up to count bytes from the start of the regular file at path (fewer when it is shorter);
-    // std::nullopt when it is no regular file or cannot be read. Never waits on a FIFO or a device.
-    virtual std::optional<std::string> firstBytes(const std::string& path, std::size_t count) = 0;
+    // Up to count bytes from the start of the regular file at path (fewer when it is shorter); none when it
+    // is no regular file or cannot be read, with the reason in the latter case. Never waits on a FIFO or a device.
+    virtual FileStart firstBytes(const std::string& path, std::size_t count) = 0;
 };
 
 } // namespace glyphmere::platform

@@ -199,10 +199,10 @@ std::optional<std::string> refusalBeforeOpening(platform::FileSystem& fileSystem
     if (status.kind != platform::PathKind::RegularFile)
         return kNotAWordDocument;
 
-    const auto start = fileSystem.firstBytes(path, kCompoundFileSignature.size());
-    if (!start)
-        return "the file cannot be read";
-    if (start->starts_with(kZipSignature) || *start == kCompoundFileSignature)
+    const platform::FileStart start = fileSystem.firstBytes(path, kCompoundFileSignature.size());
+    if (!start.bytes)
+        return start.problem.empty() ? "the file cannot be read" : "the file cannot be read: " + start.problem;
+    if (start.bytes->starts_with(kZipSignature) || *start.bytes == kCompoundFileSignature)
         return std::nullopt;
     return kNotAWordDocument;
 }

@@ -37,7 +37,7 @@ public:
         return std::nullopt;
     }
     platform::PathStatus pathStatus(const std::string& path) override { return real.pathStatus(path); }
-    std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override
+    platform::FileStart firstBytes(const std::string& path, std::size_t count) override
     {
         return real.firstBytes(path, count);
     }

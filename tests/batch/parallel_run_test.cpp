@@ -232,7 +232,10 @@ TEST(ParallelRun, DocumentIsReportedOnlyOnceItsCommitEndedWhileOneJobGoesOnWithT
     std::vector<std::string> reportedDuringCommit{"not looked at"};
     const auto work = [&](std::size_t index) -> DocumentResult {
         if (index == 0)
-            return {changed("a"), [&] { held.run(); }};
+            return {changed("a"), [&] {
+                        held.run();
+                        return std::string();
+                    }};
         commitStartedBeforeNext = held.waitUntilStarted();
         reportedDuringCommit = observer.reported();
         held.release();
@@ -249,6 +252,7 @@ TEST(ParallelRun, DocumentIsReportedOnlyOnceItsCommitEndedWhileOneJobGoesOnWithT
               std::find(reported.begin(), reported.end(), "1 changed b"));
 }
 
+// A commit's note (how the file was put in place) becomes its document's reason.
 TEST(ParallelRun, FailedCommit_FailsItsDocumentAndCommitsHandedOverEndAfterAStop)
 {
     std::atomic<bool> stop{false};
@@ -266,6 +270,7 @@ TEST(ParallelRun, FailedCommit_FailsItsDocumentAndCommitsHandedOverEndAfterAStop
                     ++commitsEnded;
                     if (index == 0)
                         throw std::runtime_error("the document could not be saved: no space left on the device");
+                    return std::string("put in place by moving");
                 }};
     };
 
@@ -273,7 +278,7 @@ TEST(ParallelRun, FailedCommit_FailsItsDocumentAndCommitsHandedOverEndAfterAStop
 
     EXPECT_EQ(commitsEnded.load(), 2);
     EXPECT_THAT(observer.emitted, ElementsAre("0 failed the document could not be saved: no space left on the device",
-                                              "1 changed ", "2 not started "));
+                                              "1 changed put in place by moving", "2 not started "));
 }
 
 TEST(ParallelRun, DocumentListedSeveralTimes_IsNotWorkedOnWhileItsCommitIsPending)
@@ -297,6 +302,7 @@ TEST(ParallelRun, DocumentListedSeveralTimes_IsNotWorkedOnWhileItsCommitIsPendin
                     started.waitFor(laterItemOfAnotherKey(keys, index));
                     const std::lock_guard lock(mutex);
                     --active[keys[index]];
+                    return std::string();
                 }};
     };
 

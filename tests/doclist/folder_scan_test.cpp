@@ -42,7 +42,7 @@ public:
     }
     std::optional<std::int64_t> lastChangeTime(const std::string& path) override { return real.lastChangeTime(path); }
     platform::PathStatus pathStatus(const std::string& path) override { return real.pathStatus(path); }
-    std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override
+    platform::FileStart firstBytes(const std::string& path, std::size_t count) override
     {
         return real.firstBytes(path, count);
     }

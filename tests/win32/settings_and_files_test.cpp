@@ -10,6 +10,7 @@
 
 #include <functional>
 
+using glyphmere::platform::FileStart;
 using glyphmere::platform::FolderIdentity;
 namespace FileAttribute = glyphmere::platform::FileAttribute;
 using namespace glyphmere::platform::win32;
@@ -195,6 +196,24 @@ TEST_CASE(LastChangeTime_IsInSecondsSinceTheEpoch)
     Win32FileSystem files;
     CHECK_EQ(files.lastChangeTime(tree.path("b.doc")), std::optional<std::int64_t>(1'000'000'000));
     CHECK(!files.lastChangeTime(tree.path("missing")).has_value());
+}
+
+// A document that another program holds without sharing is refused with that reason, not only "cannot be read".
+TEST_CASE(FirstBytes_AreReadBesideWordAndNameWhatSharesNothing)
+{
+    TemporaryTree tree;
+    tree.file("held.doc");
+    const std::wstring path = wideWithPrefix(tree.path("held.doc"));
+    Win32FileSystem files;
+    for (const DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{0}}) {
+        HANDLE holder =
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        CHECK(holder != INVALID_HANDLE_VALUE);
+        const FileStart start = files.firstBytes(tree.path("held.doc"), 8);
+        CloseHandle(holder);
+        CHECK_EQ(start.bytes.has_value(), share != 0);
+        CHECK_EQ(start.problem, std::string(share != 0 ? "" : "the file is open in another program"));
+    }
 }
 
 TEST_CASE(LongPaths_AreListedAndExamined)

@@ -303,8 +303,8 @@ TEST(RefusalBeforeOpening, LooksAtTheKindAndTheFirstBytesOfTheFile)
     for (const auto& [name, expected] : cases)
         EXPECT_EQ(refusalBeforeOpening(files, folder.file(name)), expected) << name;
     // Read directly, a FIFO without a writer gives nothing at once instead of waiting.
-    EXPECT_EQ(files.firstBytes(folder.file("pipe.docx"), 8), std::nullopt);
-    EXPECT_EQ(files.firstBytes(folder.file("compound"), 4), std::optional<std::string>("\xD0\xCF\x11\xE0"));
+    EXPECT_EQ(files.firstBytes(folder.file("pipe.docx"), 8).bytes, std::nullopt);
+    EXPECT_EQ(files.firstBytes(folder.file("compound"), 4).bytes, std::optional<std::string>("\xD0\xCF\x11\xE0"));
 }
 
 TEST(RestyleDocument, RefusedFile_NeverStartsWord)

@@ -43,7 +43,7 @@ FileHandle settleWrittenFile(const std::string& path, const NewFileAttributes& a
     return written;
 }
 
-FileHandle PendingReplacement::commit()
+CommittedFile PendingReplacement::commit()
 {
     // Whatever happens, the hidden files go with these when this returns or throws.
     const std::unique_ptr<TemporaryFiles> temporary = std::move(m_temporary);
@@ -54,7 +54,7 @@ FileHandle PendingReplacement::commit()
         throwSystemError(errno);
     temporary->markContentRenamed();
     syncFolder(folderOf(m_targetPath));
-    return written;
+    return {std::move(written), PutInPlaceBy::Replacing};
 }
 
 } // namespace glyphmere::common

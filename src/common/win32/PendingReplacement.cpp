@@ -31,17 +31,19 @@ FileHandle settleWrittenFile(const std::string& path, const NewFileAttributes&)
     return FileHandle::openForReading(path);
 }
 
-FileHandle PendingReplacement::commit()
+CommittedFile PendingReplacement::commit()
 {
     // Whatever happens, the hidden files go with these when this returns or throws.
     const std::unique_ptr<TemporaryFiles> temporary = std::move(m_temporary);
     FileHandle written = std::move(m_written);
     flushWritten(temporary->contentPath(), *m_operations);
     written.reset();
-    if (m_operations->renameFile(temporary->contentPath(), m_targetPath) != 0)
+    const int renamed = m_operations->renameFile(temporary->contentPath(), m_targetPath);
+    if (renamed < 0)
         throwLastError();
     temporary->markContentRenamed();
-    return FileHandle::openForReading(m_targetPath);
+    return {FileHandle::openForReading(m_targetPath),
+            renamed == FileOperations::kMovedInPlace ? PutInPlaceBy::Moving : PutInPlaceBy::Replacing};
 }
 
 } // namespace glyphmere::common

@@ -23,8 +23,7 @@ FileHandle createNewFile(const std::string& path, DWORD access, DWORD share)
 int FileOperations::renameFile(const std::string& from, const std::string& to) const
 {
     try {
-        putInPlace(from, to);
-        return 0;
+        return putInPlace(from, to) == PutInPlaceBy::Moving ? kMovedInPlace : 0;
     } catch (const SystemError& error) {
         SetLastError(static_cast<DWORD>(error.error()));
         return -1;

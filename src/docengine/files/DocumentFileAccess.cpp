@@ -150,7 +150,7 @@ FileHandle DocumentFileAccess::replaceWith(const std::function<void(const std::s
         refuse(messages::kReadOnly);
     PendingSave save = writtenSave(target, current, writeTemporary, *m_fileOperations, std::move(checkWritten));
     if (!m_deferral)
-        return save.commit();
+        return save.commit().file;
     FileHandle written = save.readDescriptor();
     m_deferral->keep(m_path, std::move(save));
     return written;

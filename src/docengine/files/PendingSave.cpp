@@ -21,7 +21,7 @@ common::FileHandle PendingSave::readDescriptor() const
     }
 }
 
-common::FileHandle PendingSave::commit()
+common::CommittedFile PendingSave::commit()
 {
     // Taken out first, so that the new file is gone whichever way this ends.
     common::PendingReplacement replacement = std::move(m_replacement);

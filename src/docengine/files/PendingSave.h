@@ -27,8 +27,8 @@ public:
     // Checks the new file when the save gave a check, then flushes it, renames it over the document and
     // flushes the folder; EngineError with the
     // reason on failure, the document then being as it was. Call it at most once.
-    // Returns a read handle of the document's new file.
-    common::FileHandle commit();
+    // Returns a read handle of the document's new file and how it was put in place.
+    common::CommittedFile commit();
 
 private:
     common::PendingReplacement m_replacement;

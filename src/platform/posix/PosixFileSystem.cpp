@@ -4,6 +4,7 @@
 
 #include "common/AsciiCase.h"
 #include "common/FileRange.h"
+#include "common/SystemErrorText.h"
 #include "common/UniqueDirectory.h"
 #include "common/UniqueFd.h"
 
@@ -194,19 +195,21 @@ PathStatus PosixFileSystem::pathStatus(const std::string& path)
     return {S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::Other, {}};
 }
 
-std::optional<std::string> PosixFileSystem::firstBytes(const std::string& path, std::size_t count)
+FileStart PosixFileSystem::firstBytes(const std::string& path, std::size_t count)
 {
     // Without O_NONBLOCK, opening a FIFO would wait for a writer; the kind is then read from what was opened.
     const common::UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status {};
-    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
+    if (file.get() < 0 || fstat(file.get(), &status) != 0)
+        return {std::nullopt, common::systemErrorText(errno)};
+    if (!S_ISREG(status.st_mode))
+        return {};
     std::string bytes(count, '\0');
     const common::RangeRead read = common::readFileRange(file.get(), 0, bytes.data(), count);
     if (read.error != 0)
-        return std::nullopt;
+        return {std::nullopt, common::systemErrorText(read.error)};
     bytes.resize(read.count);
-    return bytes;
+    return {std::move(bytes), {}};
 }
 
 } // namespace glyphmere::platform::posix

@@ -17,7 +17,7 @@ public:
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     std::optional<std::int64_t> lastChangeTime(const std::string& path) override;
     PathStatus pathStatus(const std::string& path) override;
-    std::optional<std::string> firstBytes(const std::string& path, std::size_t count) override;
+    FileStart firstBytes(const std::string& path, std::size_t count) override;
 };
 
 } // namespace glyphmere::platform::posix

@@ -2,6 +2,8 @@
 
 #include "platform/win32/Win32Text.h"
 
+#include "common/SystemErrorText.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -223,27 +225,29 @@ PathStatus Win32FileSystem::pathStatus(const std::string& path)
     return {PathKind::RegularFile, {}};
 }
 
-std::optional<std::string> Win32FileSystem::firstBytes(const std::string& path, std::size_t count)
+FileStart Win32FileSystem::firstBytes(const std::string& path, std::size_t count)
 {
     // Shared with every other opener, so a document that Word holds open can still be looked at.
     const FileHandle file(CreateFileW(extendedPath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || GetFileType(file.get()) != FILE_TYPE_DISK)
-        return std::nullopt;
+    if (file.get() == INVALID_HANDLE_VALUE)
+        return {std::nullopt, common::systemErrorText(static_cast<int>(GetLastError()))};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK)
+        return {};
     std::string bytes(count, '\0');
     std::size_t filled = 0;
     while (filled < count) {
         DWORD got = 0;
         const auto wanted = static_cast<DWORD>(std::min<std::size_t>(count - filled, 1U << 20));
         if (!ReadFile(file.get(), bytes.data() + filled, wanted, &got, nullptr))
-            return std::nullopt;
+            return {std::nullopt, common::systemErrorText(static_cast<int>(GetLastError()))};
         if (got == 0)
             break;
         filled += got;
     }
     bytes.resize(filled);
-    return bytes;
+    return {std::move(bytes), {}};
 }
 
 } // namespace glyphmere::platform::win32

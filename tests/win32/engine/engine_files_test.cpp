@@ -4,6 +4,7 @@
 #include "common/AbandonedTemporaries.h"
 #include "common/FileHandle.h"
 #include "common/FilePath.h"
+#include "common/PendingReplacement.h"
 #include "common/SafeReplace.h"
 #include "common/SystemErrorText.h"
 #include "common/win32/ReplaceInPlace.h"
@@ -112,7 +113,14 @@ TEST(Win32SafeReplace, ReplacesAnExistingFileAndMovesANewOneInPlace)
     EXPECT_EQ(common::putInPlace(folder.file("new 2"), folder.file("report.json")), common::PutInPlaceBy::Moving);
     EXPECT_EQ(readFile(folder.file("old.docx")), "one");
     EXPECT_EQ(readFile(folder.file("report.json")), "two");
-    EXPECT_EQ(folder.listing(), "old.docx|report.json");
+    // A replacement tells its commit's caller which way was taken.
+    for (const auto& [name, by] : {std::pair{"old.docx", common::PutInPlaceBy::Replacing},
+                                   std::pair{"report 2.json", common::PutInPlaceBy::Moving}}) {
+        const auto write = [](const std::string& path) { writeFile(path, "three"); };
+        EXPECT_EQ(common::prepareReplacement(folder.file(name), {}, write).commit().by, by) << name;
+        EXPECT_EQ(readFile(folder.file(name)), "three");
+    }
+    EXPECT_EQ(folder.listing(), "old.docx|report 2.json|report.json");
 }
 
 TEST(Win32SafeReplace, DocumentHeldWithoutSharingIsLeftExactlyAsItWas)
