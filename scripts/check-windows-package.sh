@@ -44,7 +44,7 @@ python3 - "$zip" "$top" "$work/unpacked" <<'EOF' || fail "$zip is not as it shou
 import sys, zipfile
 path, top, target = sys.argv[1:]
 expected = ["glyphmere-batch.exe", "README.txt", "LICENCE.txt"] + ["licences/%s.txt" % name for name in (
-    "zlib", "libzip", "pugixml", "libdeflate", "gcc-runtime", "mingw-w64")]
+    "zlib", "libzip", "pugixml", "libdeflate", "gcc-runtime", "GPL-3", "mingw-w64")]
 with zipfile.ZipFile(path) as package:
     names = package.namelist()
     problems = []

@@ -91,6 +91,9 @@ zip_contents() {
     done
     printf 'licences/gcc-runtime.txt\t%s\n' \
         "$(package_licence "$($compiler -print-file-name=libstdc++.a)" "$($compiler -print-libgcc-file-name)")"
+    # The run-time's copyright file names the GPL, to which its Runtime Library Exception is an addition, by
+    # its place on a Debian system; Windows has no such place.
+    printf 'licences/GPL-3.txt\t%s\n' /usr/share/common-licenses/GPL-3
     printf 'licences/mingw-w64.txt\t%s\n' \
         "$(package_licence "$($compiler -print-file-name=libwinpthread.a)" "$($compiler -print-file-name=crt2.o)")"
 }
