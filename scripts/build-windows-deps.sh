@@ -9,7 +9,9 @@
 # The cache is .cache/windows-deps/ (or $GLYPHMERE_WINDOWS_DEPS, an absolute path); the prefix is its prefix/ link, which
 # points at a folder keyed by the versions of the source packages, of the MinGW zlib and compiler
 # packages, and by this script and the tool chain file, so a run with nothing new does nothing (and
-# needs no network). Build logs are kept in the cache's logs/ folder.
+# needs no network). Build logs are kept in the cache's logs/ folder. Each library's licence text (the
+# source package's debian/copyright, zlib's from its MinGW package) is kept as share/doc/NAME/copyright for
+# the Windows download (scripts/package-windows.sh); a prefix that lacks one gets it without a rebuild.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -147,8 +149,14 @@ fetch_source() {
     mkdir -p "$folder"
     (cd "$folder" && logged apt-get "${sandbox[@]}" source -q --only-source "$name=$version")
     source=$(find "$folder" -mindepth 1 -maxdepth 1 -type d)
-    mkdir -p "$prefix/share/doc/$name"
-    cp "$source/debian/copyright" "$prefix/share/doc/$name/copyright"
+    record_licence "$name" "$source/debian/copyright"
+}
+
+licence_file() { echo "$prefix/share/doc/$1/copyright"; }
+
+record_licence() {
+    mkdir -p "$(dirname "$(licence_file "$1")")"
+    cp "$2" "$(licence_file "$1")"
 }
 
 # Optimised, without debug information, static only, installed into the prefix.
@@ -208,9 +216,21 @@ adapt_pkg_config_files() {
 }
 
 # zlib is Debian's MinGW-w64 build in the cross compiler's own tree; its licence goes with the others.
-record_zlib() {
-    mkdir -p "$prefix/share/doc/zlib"
-    cp /usr/share/doc/libz-mingw-w64-dev/copyright "$prefix/share/doc/zlib/copyright"
+record_zlib() { record_licence zlib /usr/share/doc/libz-mingw-w64-dev/copyright; }
+
+# A prefix whose libraries are built but which lacks a licence text (one removed by hand, or a prefix
+# copied from an older cache) gets it back from the source package, fetched and unpacked but not built.
+top_up_licences() {
+    local name version source log=$cache/logs/licences.log
+    [ -f "$(licence_file zlib)" ] || record_zlib
+    for name in "${source_packages[@]}"; do
+        [ -f "$(licence_file "$name")" ] && continue
+        version=$(sed -n "s/^$name //p" <<<"$inputs")
+        step "adding the licence text of $name $version"
+        mkdir -p "$cache/logs"
+        fetch_source "$name" "$version"
+    done
+    rm -rf "$cache/sources"
 }
 
 build_all() {
@@ -249,6 +269,7 @@ main() {
     key=$(sha256sum <<<"$inputs" | cut -c1-12)
     prefix=$cache/$triple-$key
     if [ "$force" = 0 ] && [ -f "$prefix/versions.txt" ]; then
+        top_up_licences
         ln -sfn "$(basename "$prefix")" "$cache/prefix"
         step "up to date: $cache/prefix ($(paste -sd, - <"$prefix/versions.txt" | sed 's/,/, /g'))"
         return
