@@ -25,6 +25,7 @@ using testing::isRestyledWith;
 using testing::kRestyle;
 using testing::linesOf;
 using testing::writeDocument;
+using testing_support::nativePath;
 using testing_support::readFile;
 using testing_support::TemporaryFolder;
 
@@ -62,7 +63,7 @@ TEST_F(BatchRunTest, RecursiveScan_LeavesOutLockFilesOfWordAndLibreOffice)
 
     EXPECT_EQ(run({"--ext", "doc", "--recursive", "tree"}), kExitAllChanged);
 
-    EXPECT_THAT(linesOf(out.str()), ElementsAre("changed: tree/a.docx"));
+    EXPECT_THAT(linesOf(out.str()), ElementsAre("changed: " + nativePath("tree/a.docx")));
 }
 
 TEST_F(BatchRunTest, DryRun_CountsWhatWouldChangeAndLeavesEveryByte)
@@ -90,8 +91,8 @@ TEST_F(BatchRunTest, Backup_KeepsByteIdenticalOriginalsAndNeverOverwritesAnOlder
     writeDocument("docs/c.docx", 5); // a new original: its copy would replace the one kept
     const std::string newOriginal = readFile("docs/c.docx");
     EXPECT_EQ(run({"--backup", "saved", "docs/c.docx"}), kExitSomeFailed);
-    EXPECT_EQ(out.str(), "failed: docs/c.docx: a different backup copy is already at saved/docs/c.docx, "
-                         "and it is kept\n");
+    EXPECT_EQ(out.str(), "failed: docs/c.docx: a different backup copy is already at " +
+                             nativePath("saved/docs/c.docx") + ", and it is kept\n");
     EXPECT_TRUE(readFile("saved/docs/c.docx") == c) << "saved/docs/c.docx";
     EXPECT_TRUE(readFile("docs/c.docx") == newOriginal) << "docs/c.docx";
 }
@@ -109,9 +110,9 @@ TEST_F(BatchRunTest, TwoDocumentsWhoseCopiesWouldShareAPlace_TheLaterOneIsRefuse
 
     EXPECT_EQ(run({"--backup", "saved", outside, insideHere}), kExitSomeFailed);
 
-    const std::string place = "saved/" + insideHere;
+    const std::string place = nativePath("saved/") + insideHere;
     EXPECT_EQ(out.str(), "changed: " + outside + "\nfailed: " + insideHere + ": its backup copy would go to " + place +
-                             ", where the copy of " + outside + " goes\n");
+                             ", where the copy of " + nativePath(outside) + " goes\n");
     EXPECT_TRUE(readFile(place) == outsideBytes) << place;
     EXPECT_TRUE(readFile(insideHere) == insideBytes) << insideHere;
 }
@@ -152,7 +153,7 @@ TEST_F(BatchRunTest, RetryFailed_TakesWhatTheReportLeftUndoneAndScansAFolderThat
     out.str("");
     EXPECT_EQ(run({"--retry-failed", "run.json", "--report", "run.json"}), kExitAllChanged);
 
-    EXPECT_EQ(out.str(), "changed: b.docx\nchanged: later/c.docx\n");
+    EXPECT_EQ(out.str(), "changed: b.docx\nchanged: " + nativePath("later/c.docx") + "\n");
     EXPECT_TRUE(readFile("a.docx") == a) << "a.docx is not restyled again";
     EXPECT_EQ(undoneDocuments(readFile("run.json")), std::vector<std::string>{});
 }

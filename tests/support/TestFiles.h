@@ -11,6 +11,9 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 // The names in the folder, sorted.
 std::vector<std::string> folderListing(const std::string& folder);
+// A path written with "/", as the programs write the paths they make: unchanged on POSIX, with
+// Windows' own separator "\\" on Windows.
+std::string nativePath(std::string path);
 
 // A fresh, empty folder under the system's temporary folder, removed with everything in it when the object
 // goes (read-only files and folders too).

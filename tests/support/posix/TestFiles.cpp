@@ -26,6 +26,8 @@ void writeFile(const std::string& path, const std::string& bytes)
     ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
+std::string nativePath(std::string path) { return path; }
+
 std::vector<std::string> folderListing(const std::string& folder)
 {
     std::vector<std::string> names;

@@ -15,6 +15,12 @@ void writeFile(const std::string& path, const std::string& bytes)
     ASSERT_TRUE(writeWholeFile(wideExtended(path), bytes)) << "cannot write " << path;
 }
 
+std::string nativePath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::vector<std::string> folderListing(const std::string& folder)
 {
     std::vector<std::string> names;
