@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev libzip-dev libdeflate-dev libpugixml-dev libfontconfig-dev)
-test_packages=(libgtest-dev libgmock-dev fonts-dejavu-core fonts-liberation zip unzip clang libclang-rt-14-dev
+test_packages=(libgtest-dev libgmock-dev fontconfig fonts-dejavu-core fonts-liberation zip unzip clang libclang-rt-14-dev
                libreoffice-writer-nogui poppler-utils locales python3-olefile antiword catdoc libgsf-bin
                clang-format xvfb xdotool xclip libexpat1-dev)
 
